@@ -1,0 +1,33 @@
+# Warnings for our own code: -Wall -Wextra, no warnings allowed to stand.
+function(nr_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra)
+endfunction()
+
+# Sources of a folder, picked up by glob so that adding a file pair needs no CMake edit.
+function(nr_glob_sources out)
+  set(result)
+  foreach(dir ${ARGN})
+    file(GLOB found CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
+    list(APPEND result ${found})
+  endforeach()
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+# nr_add_test(NAME name SOURCES a.cpp ... LIBS lib ... [LABELS l ...] [TIMEOUT s])
+# A QtTest executable in bin/, run by CTest offscreen with a pinned locale and time zone.
+function(nr_add_test)
+  cmake_parse_arguments(T "" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  nr_warnings(${T_NAME})
+  target_link_libraries(${T_NAME} PRIVATE Qt5::Test Qt5::Widgets ${T_LIBS})
+  add_dependencies(${T_NAME} resources)
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  set(env "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8;TZ=UTC;QT_LOGGING_RULES=*.debug=false")
+  set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}")
+  if(T_TIMEOUT)
+    set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT})
+  endif()
+  if(T_LABELS)
+    set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
+  endif()
+endfunction()
