@@ -23,6 +23,10 @@ public:
     // Test hook: the longest time in ms the waiter may stay hidden before it shows (default 300;
     // jobs shorter than that never flash a dialog).
     static void SetWaiterDelay(int ms);
+    static int WaiterDelay();
+
+    // True when the waiting indicator appeared during the last execute().
+    bool WaiterShown() const;
 
 protected:
     virtual qint64 doJob() = 0;

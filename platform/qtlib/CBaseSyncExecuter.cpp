@@ -1,0 +1,163 @@
+#include "CBaseSyncExecuter.h"
+
+#include "CKWSyncObj.h"
+#include "CKWUISyncWaiter.h"
+#include "CTrace.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+std::atomic<int> g_waiterDelayMs{300};
+
+// Result of execute() when it is called again while it already runs, or when the job throws.
+constexpr qint64 kJobFailed = -1;
+
+bool isUserInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::Wheel:
+    case QEvent::Shortcut:
+    case QEvent::ShortcutOverride:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+// Also the input filter while a job runs: until the waiter shows, the GUI still paints and
+// delivers timers and queued signals, but the user's clicks and keys are dropped as a modal
+// dialog would drop them, so nothing can start a second go-to underneath the running one.
+class CBaseSyncExecuter::Private : public QObject
+{
+public:
+    QPointer<QWidget> parent;
+    QString text;
+    CKWSyncObj* sync = nullptr;
+    bool running = false;
+    bool waiterShown = false;
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (isUserInput(event->type()) && watched->isWidgetType())
+            return true;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+CBaseSyncExecuter::CBaseSyncExecuter(QWidget* parent, const QString& waitingText, CKWSyncObj* sync)
+    : d(new Private)
+{
+    d->parent = parent;
+    d->text = waitingText;
+    d->sync = sync;
+}
+
+CBaseSyncExecuter::~CBaseSyncExecuter()
+{
+    delete d;
+}
+
+void CBaseSyncExecuter::SetWaiterDelay(int ms) { g_waiterDelayMs.store(ms); }
+
+int CBaseSyncExecuter::WaiterDelay() { return g_waiterDelayMs.load(); }
+
+bool CBaseSyncExecuter::isNeedDelete() const { return true; }
+
+bool CBaseSyncExecuter::WaiterShown() const { return d->waiterShown; }
+
+qint64 CBaseSyncExecuter::execute()
+{
+    if (d->running) {
+        NR_TRACE(u"File = %s, Line = %u, execute() called while running", __FILE__, __LINE__);
+        return kJobFailed;
+    }
+    d->running = true;
+    d->waiterShown = false;
+    if (d->sync)
+        d->sync->Reset();
+
+    // The worker publishes the result before it raises `done`; the GUI side reads the result only
+    // after it has seen `done` (release/acquire), and joins the worker before returning.
+    std::atomic<qint64> result{0};
+    std::atomic<bool> done{false};
+    QCoreApplication* app = QCoreApplication::instance();
+    const bool onGuiThread = qobject_cast<QApplication*>(app) && QThread::currentThread() == app->thread();
+
+    QEventLoop loop;
+    QObject notifier; // lives on this thread; the worker's "finished" call is queued to it
+    CKWSyncObj* const sync = d->sync;
+
+    std::thread worker([&] {
+        qint64 r = kJobFailed;
+        try {
+            r = doJob();
+        } catch (...) {
+            NR_TRACE(u"File = %s, Line = %u, the job threw", __FILE__, __LINE__);
+        }
+        result.store(r, std::memory_order_relaxed);
+        done.store(true, std::memory_order_release);
+        if (sync)
+            sync->Set();
+        if (app)
+            QMetaObject::invokeMethod(&notifier, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+    });
+
+    if (app) {
+        QPointer<CKWUISyncWaiter> waiter;
+        QTimer delay;
+        if (onGuiThread) {
+            app->installEventFilter(d);
+            delay.setSingleShot(true);
+            QObject::connect(&delay, &QTimer::timeout, &notifier, [&] {
+                if (done.load(std::memory_order_acquire))
+                    return;
+                waiter = new CKWUISyncWaiter(d->parent ? d->parent->window() : nullptr);
+                waiter->setWaitingText(d->text);
+                waiter->Start();
+                d->waiterShown = true;
+            });
+            const int ms = g_waiterDelayMs.load();
+            if (ms >= 0)
+                delay.start(ms);
+        }
+        while (!done.load(std::memory_order_acquire)) {
+            // exec() refuses to run (non-zero) while the application is shutting down; then the
+            // worker is simply joined below without an event loop.
+            if (loop.exec() != 0)
+                break;
+        }
+        delay.stop();
+        if (onGuiThread)
+            app->removeEventFilter(d);
+        if (waiter) {
+            waiter->Finish();
+            delete waiter.data();
+        }
+    }
+    worker.join();
+
+    d->running = false;
+    return result.load(std::memory_order_relaxed);
+}
