@@ -1,0 +1,77 @@
+#pragma once
+#include "NodeKind.h"
+#include <QDir>
+#include <QElapsedTimer>
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QMutex>
+#include <QObject>
+#include <QPersistentModelIndex>
+#include <QRegExp>
+#include <QStringList>
+
+class CFileSystemModel;
+class CLvFileSystemNode;
+
+// Tree state, filters and loading duties of CFileSystemModel: copies the library's batches into
+// the model's own nodes, announces rows, throttles refreshes, resolves paths and releases trees.
+class CLvFileSystemModelPrivate : public QObject
+{
+    Q_OBJECT
+public:
+    explicit CLvFileSystemModelPrivate(CFileSystemModel* owner);
+    // Releases the whole tree on a thread of the global pool.
+    ~CLvFileSystemModelPrivate() override;
+
+    void AddNode(NodeIndex pParent, const QList<NodeIndex>& lstChild, int iStream, int iEnd);
+    void AddChildren(const QList<NodeIndex>& targets, const QList<NodeIndex>& lstChild, int iStream, int iEnd);
+    NodeIndex AddChildNode(NodeIndex parent, const QString& name, NodeIndex childId);
+    void InsertRows(NodeIndex parent, const QStringList& names, bool final);
+    bool ShouldUpdateView(NodeIndex parent);
+    void RemoveAllChildren(NodeIndex parent);
+    void RemoveChildRow(NodeIndex parent, const QString& name);
+    void ModelInitFinish(const QList<NodeIndex>& targets, int iStream, int iEnd);
+    QList<NodeIndex> GetNodeByPath(const QString& path, bool fetch);
+    // Windows long form of a path; on this platform the path itself in the forms that matter.
+    static QString LongPathName(const QString& path);
+    // Releases the subtree of id breadth-first without recursion; only reaches nodes through
+    // the registry, so it may run on any thread.
+    static void ReleaseRoot(NodeIndex id);
+    // Entry and name filters (used by flags, row insertion and sorting); thread-safe reads.
+    bool Accepts(const CLvFileSystemNode* node) const;
+    bool IsHiddenByFilters(NodeIndex id) const;
+    void SetNameFilters(const QStringList& patterns);
+
+    // Fields (see CFileSystemModel)
+    QList<QRegExp> nameFilters;
+    QStringList namePatterns;
+    NodeIndex root = 0;
+    bool flag1 = true;
+    bool rootHidden = true;
+    QList<NodeIndex> disabledNodes;
+    qint32 sortColumn = -1;
+    bool rootStatus = true;
+    bool flag2 = false;
+    bool forceSort = true;
+    bool checkEnabled = false;
+    bool nameFilterDisablesFlag = true;
+    QDir::Filters filters = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::AllDirs | QDir::System;
+    QDir rootDir;
+    QHash<QString, QString> resolvedSymLinks;
+    QHash<NodeIndex, bool> bypassFilters;
+    bool flatMode = false;
+    QMutex mutex;
+    QPersistentModelIndex rootIndex;
+    CFileSystemModel* q;
+    QElapsedTimer sinceUpdate;
+    QMap<quint64, NodeIndex> idMap;
+    qint32 pendingRows = 0;
+
+    // While a sort's worker runs, the GUI thread spins an event loop: batches and releases that
+    // arrive meanwhile wait here and run once the sort is done.
+    bool sorting = false;
+    struct PendingBatch { NodeIndex parent; QList<NodeIndex> children; int iStream; int iEnd; bool release; };
+    QList<PendingBatch> deferred;
+    void RunDeferred();
+};

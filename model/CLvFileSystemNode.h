@@ -1,0 +1,238 @@
+#pragma once
+#include "CNodeInfo.h"
+#include "CSelectItem.h"
+#include "ILVObject.h"
+#include "NodeKind.h"
+#include <QHash>
+#include <QIcon>
+#include <QMap>
+#include <QMutex>
+#include <QReadWriteLock>
+#include <QSharedPointer>
+#include <QStringList>
+#include <QVariant>
+#include <atomic>
+
+class IFileSystemModel;
+
+// One entry of the browser: computer, drive, folder, file, network host, share, image entry.
+// Nodes are registered in CLvFileSystemNodeMgr and referred to by NodeIndex; a pointer is only
+// held for one operation, through CLvAutoPtrEx. A parent owns one reference on each child.
+//
+// Locks: the children lock guards children, row order and sorted names; the second lock guards
+// twins, the info record, the selection record and the properties. Plain flags and texts are set
+// by whoever builds the node before it is shared, and afterwards changed on the GUI thread only.
+class CLvFileSystemNode : public ILVObject
+{
+public:
+    CLvFileSystemNode(const QString& name, NodeIndex parent, IFileSystemModel* model);
+    // Copies every field of other (children included), takes its initFinish and then merges
+    // with it. The copy gets its id from the registry (CLvFileSystemNodeMgr::CopyNode).
+    CLvFileSystemNode(const CLvFileSystemNode& other);
+    CLvFileSystemNode& operator=(const CLvFileSystemNode&) = delete;
+
+    quint32 AddRef() override;
+    // Giving back the last reference takes the node out of the registry, then deletes it.
+    quint32 Release() override;
+    ~CLvFileSystemNode() override;
+
+    // ---- identity and links
+    NodeIndex Id() const { return m_id; }
+    NodeIndex Parent() const { return m_parent.load(std::memory_order_acquire); }
+    void SetParent(NodeIndex parent) { m_parent.store(parent, std::memory_order_release); }
+    IFileSystemModel* Model() const { return m_model.load(std::memory_order_acquire); }
+    void SetModel(IFileSystemModel* model) { m_model.store(model, std::memory_order_release); }
+
+    // ---- plain fields
+    QVariant UserData() const { return m_userData; }
+    void SetUserData(const QVariant& v) { m_userData = v; }
+    // userData as the unsigned 64-bit library key (0 when unset).
+    quint64 UserKey() const { return m_userData.toULongLong(); }
+    QString Name() const { return m_name; }
+    void SetName(const QString& name) { m_name = name; }
+    QString DisplayName() const { return m_displayName; }
+    void SetDisplayName(const QString& name) { m_displayName = name; }
+    QStringList DisplaySuffixes() const { return m_displaySuffixes; }
+    void SetDisplaySuffixes(const QStringList& s) { m_displaySuffixes = s; }
+    QString TypeText() const { return m_typeText; }
+    void SetTypeText(const QString& t) { m_typeText = t; }
+    QIcon Icon() const { return m_icon; }
+    void SetIcon(const QIcon& icon) { m_icon = icon; }
+    bool MayHaveChildren() const { return m_mayHaveChildren; }
+    void SetMayHaveChildren(bool b) { m_mayHaveChildren = b; }
+    bool HasFolders() const { return m_hasFolders; }
+    void SetHasFolders(bool b) { m_hasFolders = b; }
+    bool Sticky() const { return m_sticky; }
+    void SetSticky(bool b) { m_sticky = b; }
+    bool Checkable() const { return m_checkable; }
+    void SetCheckable(bool b) { m_checkable = b; }
+    bool PathStop() const { return m_pathStop; }
+    void SetPathStop(bool b) { m_pathStop = b; }
+    quint32 Reversed() const { return m_reversed; }
+    void SetReversed(quint32 r) { m_reversed = r; }
+    quint32 LastSortColumn() const { return m_lastSortColumn; }
+    void SetLastSortColumn(quint32 c) { m_lastSortColumn = c; }
+    QString PathText() const { return m_pathText; }
+    void SetPathText(const QString& t) { m_pathText = t; }
+    bool NotLoaded() const { return m_notLoaded; }
+    void SetNotLoaded(bool b) { m_notLoaded = b; }
+    bool InParentRows() const { return m_inParentRows; }
+    void SetInParentRows(bool b) { m_inParentRows = b; }
+    bool Sorted() const { return m_sorted; }
+    void SetSorted(bool b) { m_sorted = b; }
+    qint32 SortedCount() const { return m_sortedCount; }
+    void SetSortedCount(qint32 n) { m_sortedCount = n; }
+    bool InitFinish() const { return m_initFinish; }
+    // Sets initFinish (traced) and the not-loaded flag to the inverse value.
+    void SetInitFinish(bool finished);
+
+    // ---- guarded by the second lock
+    QMap<int, QVariant> Properties() const;
+    void SetProperties(const QMap<int, QVariant>& p);
+    QVariant Property(int key) const;
+    void SetProperty(int key, const QVariant& v);
+    // Property 1 as an integer; NodeKind::kNone when absent.
+    int GetKind() const;
+    void SetKind(int kind) { SetProperty(NodeKind::kPropertyKind, kind); }
+    QList<NodeIndex> Twins() const;
+    void SetTwins(const QList<NodeIndex>& twins);
+    void AddTwin(NodeIndex id);
+    void RemoveTwin(NodeIndex id);
+    void ClearTwins();
+    CSelectItemPtr SelectItem() const;
+    void SetSelectItem(const CSelectItemPtr& item);
+    CNodeInfoPtr Info() const;
+    bool HasInfo() const;
+    // Stores a copy of record with owner = this node, filling an empty modified text.
+    void SetInfo(const CNodeInfoPtr& record);
+    // Sets the owner of the stored record (copies share records until one is stored).
+    void SetInfoOwner(NodeIndex owner);
+
+    // ---- children (children lock); names are compared upper-cased
+    void AddChild(const QString& name, NodeIndex id);
+    void RemoveChild(const QString& name);
+    // Removes every key that maps to id.
+    void RemoveChildId(NodeIndex id);
+    void ClearChildren();
+    void RenameChild(const QString& oldName, const QString& newName, NodeIndex id);
+    bool HasChild(const QString& name) const;
+    NodeIndex ChildByName(const QString& name) const;
+    bool HasChildId(NodeIndex id) const;
+    QStringList ChildNames() const;
+    QList<NodeIndex> ChildIds() const;
+    int ChildCount() const;
+    NodeIndex ChildIdAt(int i) const;
+    int RowCount() const;
+    QString NameAtRow(int r) const;
+    int RowOfName(const QString& name) const;
+    // Row as the views see it: reversed rows read from the end of the sorted range.
+    int MapRow(int r) const;
+    void RemoveRow(int i);
+    // Removes upper(name) from the row order; false when absent.
+    bool RemoveRowName(const QString& name);
+    void ClearRows();
+    QStringList RowNames() const;
+    // Where the position rule puts a new name: a row index, or -1 when it is refused.
+    int InsertPosition(const QString& name) const;
+    // Puts each name into the row order by the position rule and marks the child as shown.
+    void InsertChildRows(const QStringList& names);
+    // Inserts upper(name) at row pos (appends when pos is out of range) and marks the child.
+    void InsertChildRowAt(int pos, const QString& name);
+    // True when the node's rows should be re-sorted as network hosts after an insertion.
+    bool NeedsNetworkResort() const;
+    // Sorts the rows after the leading pinned ones case-insensitively (network host rows).
+    void SortNetworkRows();
+    void AddSortedNames(const QStringList& names);
+    QStringList SortedNames() const;
+    void ClearSortedNames();
+    int SortedNameCount() const;
+    bool IsPinned(const QString& name) const;
+    void Pin(const QString& name);
+
+    // ---- paths and texts
+    QString GetPath(bool stop, bool stripComputer) const;
+    QString GetDisplayPath(bool stop, bool stripComputer) const;
+    QString GetShownName() const;
+    QString GetTypeText() const;
+    qint64 GetSize() const;
+    qint64 GetSecondSize() const;
+    QDateTime GetModified() const;
+    QString GetModifiedText() const;
+    quint32 GetPermissions() const;
+    bool IsReadable() const { return GetPermissions() & 0x400; }
+    bool IsWritable() const { return GetPermissions() & 0x200; }
+    bool IsExecutable() const { return GetPermissions() & 0x100; }
+    bool IsDir() const;
+    bool IsFile() const;
+    bool IsDrive() const;
+    bool IsSystem() const;
+    bool IsHidden() const;
+    bool IsSymLink(bool) const { return false; }
+
+    // ---- check state
+    // local = false: runs the model's whole check algorithm for this node; true: stores the
+    // value and lets the model announce it.
+    void SetCheckStatus(quint32 state, bool local);
+    quint32 GetCheckStatus() const { return m_checkState.load(std::memory_order_relaxed); }
+    void SetCheckStatusValue(quint32 state) { m_checkState.store(state, std::memory_order_relaxed); }
+
+    bool IsTopLevel() const;
+    int GetDepth() const;
+    // Icon from the library's icon provider (see SetSysIconProvider).
+    void UpdateIcon();
+    // Makes this node and otherId agree (see the merge rules); force prefers the other's values.
+    void Merge(NodeIndex otherId, bool force);
+    // Keeps item as the node's selection record and pushes the state it implies.
+    void AttachSelectItem(const CSelectItemPtr& item);
+
+    // The provider of system icons (1 = computer, 5 = other) used by UpdateIcon.
+    typedef QIcon (*SysIconProvider)(int sysIconType);
+    static void SetSysIconProvider(SysIconProvider provider);
+
+private:
+    friend class CLvFileSystemNodeMgr;
+    void SetId(NodeIndex id) { m_id = id; }
+    QString BuildPath(bool stop, bool stripComputer, bool display) const;
+    int InsertPositionLocked(const QString& upperName) const;
+    void InvalidateRowCache() const;
+    int FindRowLocked(const QString& upperName) const;
+    bool IsPinnedUpper(const QString& upperName) const;
+
+    QVariant m_userData;
+    QString m_name;
+    QString m_displayName;
+    QStringList m_displaySuffixes;
+    QString m_typeText;
+    QIcon m_icon;
+    CNodeInfoPtr m_info;
+    QString m_pathText;
+    QMap<int, QVariant> m_properties;
+    QList<NodeIndex> m_twins;
+    CSelectItemPtr m_selectItem;
+    mutable QReadWriteLock m_childLock;
+    mutable QReadWriteLock m_lock2;
+    std::atomic<IFileSystemModel*> m_model{nullptr};
+    QHash<QString, NodeIndex> m_children;
+    QStringList m_rowOrder;
+    QStringList m_sortedNames;
+    QStringList m_pinnedNames;
+    mutable QMutex m_pinMutex;
+    // Row of each name, built on demand for large folders (guarded by m_rowCacheMutex).
+    mutable QHash<QString, int>* m_rowCache = nullptr;
+    mutable QMutex m_rowCacheMutex;
+    std::atomic<NodeIndex> m_parent{0};
+    NodeIndex m_id = 0;
+    std::atomic<quint32> m_checkState{0};
+    quint32 m_reversed = 0;
+    quint32 m_lastSortColumn = 0;
+    qint32 m_sortedCount = -1;
+    bool m_mayHaveChildren = true;
+    bool m_hasFolders = false;
+    bool m_sticky = false;
+    bool m_checkable = true;
+    bool m_pathStop = false;
+    bool m_notLoaded = false;
+    bool m_inParentRows = false;
+    bool m_sorted = false;
+    bool m_initFinish = false;
+};

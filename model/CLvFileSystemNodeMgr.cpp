@@ -1,0 +1,103 @@
+#include "CLvFileSystemNodeMgr.h"
+#include "CLvFileSystemNode.h"
+#include <QHash>
+#include <QMutex>
+
+namespace {
+
+struct Registry
+{
+    QMutex mutex;
+    QHash<NodeIndex, CLvFileSystemNode*> nodes;
+    NodeIndex next = 1;
+};
+
+Registry& registry()
+{
+    // Never destroyed: nodes may still be released by pool threads while the process exits.
+    static Registry* r = new Registry;
+    return *r;
+}
+
+} // namespace
+
+CLvFileSystemNode* CLvFileSystemNodeMgr::GetNode(NodeIndex id)
+{
+    if (id == 0)
+        return nullptr;
+    Registry& r = registry();
+    QMutexLocker lock(&r.mutex);
+    CLvFileSystemNode* node = r.nodes.value(id, nullptr);
+    // A node whose count already reached zero is being destroyed: it no longer resolves.
+    if (node && node->AddRefIfAlive())
+        return node;
+    return nullptr;
+}
+
+bool CLvFileSystemNodeMgr::IsValidNode(NodeIndex id)
+{
+    if (id == 0)
+        return false;
+    Registry& r = registry();
+    QMutexLocker lock(&r.mutex);
+    return r.nodes.contains(id);
+}
+
+CLvFileSystemNode* CLvFileSystemNodeMgr::CreateNode(const QString& name, NodeIndex parent, IFileSystemModel* model)
+{
+    auto* node = new CLvFileSystemNode(name, parent, model);
+    Register(node);
+    return node;
+}
+
+CLvFileSystemNode* CLvFileSystemNodeMgr::CopyNode(NodeIndex id)
+{
+    CLvFileSystemNode* source = GetNode(id);
+    if (!source)
+        return nullptr;
+    auto* copy = new CLvFileSystemNode(*source);
+    Register(copy);
+    // The merge needs the copy's id, so it runs once the copy is registered.
+    copy->Merge(id, false);
+    source->Release();
+    return copy;
+}
+
+void CLvFileSystemNodeMgr::RemoveNode(NodeIndex id)
+{
+    if (id == 0)
+        return;
+    Registry& r = registry();
+    QMutexLocker lock(&r.mutex);
+    r.nodes.remove(id);
+}
+
+int CLvFileSystemNodeMgr::NodeCount()
+{
+    Registry& r = registry();
+    QMutexLocker lock(&r.mutex);
+    return r.nodes.size();
+}
+
+NodeIndex CLvFileSystemNodeMgr::Register(CLvFileSystemNode* node)
+{
+    Registry& r = registry();
+    QMutexLocker lock(&r.mutex);
+    // Skip 0 and every id still held by a live node (the counter wraps after 2^32 - 1 ids).
+    NodeIndex id = r.next;
+    while (id == 0 || r.nodes.contains(id))
+        ++id;
+    r.next = id + 1;
+    r.nodes.insert(id, node);
+    node->SetId(id);
+    return id;
+}
+
+void CLvFileSystemNodeMgr::Unregister(NodeIndex id, const CLvFileSystemNode* node)
+{
+    Registry& r = registry();
+    QMutexLocker lock(&r.mutex);
+    auto it = r.nodes.find(id);
+    if (it != r.nodes.end() && it.value() == node)
+        r.nodes.erase(it);
+}

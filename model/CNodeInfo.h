@@ -1,0 +1,38 @@
+#pragma once
+#include "NodeKind.h"
+#include <QDateTime>
+#include <QIcon>
+#include <QSharedPointer>
+#include <QString>
+
+// File information of one entry, shared by pointer between a node and its copies until a node
+// stores its own copy (CLvFileSystemNode::SetInfo).
+class CNodeInfo
+{
+public:
+    QString typeText;
+    QIcon icon;
+    QDateTime modified;
+    QString modifiedText;
+    // QFile::Permissions bits; all set by default. 0x400 readable, 0x200 writable, 0x100
+    // executable by the user.
+    quint32 permissions = 0xFFFFFFFFu;
+    qint64 size = -2;
+    // For a drive its free space.
+    qint64 secondSize = 0;
+    bool hidden = false;
+    // InfoKind; the default kUnset reads as kSystem.
+    qint32 kind = InfoKind::kUnset;
+    NodeIndex owner = 0;
+
+    qint32 Kind() const { return kind == InfoKind::kUnset ? InfoKind::kSystem : kind; }
+
+    // Fills an empty modified text from a valid modified time in the system locale's short form.
+    void FillModifiedText();
+
+    // Two records stand for the same entry when they have the same owner, that owner is still a
+    // registered node and the modified times are equal.
+    bool IsSameEntry(const CNodeInfo& other) const;
+};
+
+typedef QSharedPointer<CNodeInfo> CNodeInfoPtr;
