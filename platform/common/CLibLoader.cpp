@@ -40,6 +40,11 @@ QString CLibLoader::Locate(const QString& baseName)
         if (hiddenNames().contains(baseName, Qt::CaseInsensitive))
             return QString();
     }
+    // Every shared object links its own copy of this class, so a hook set in one of them does not
+    // reach the others; the environment variable does.
+    const QStringList hiddenByEnv = QString::fromLocal8Bit(qgetenv("NR_HIDDEN_LIBRARIES")).split(QLatin1Char(','));
+    if (hiddenByEnv.contains(baseName, Qt::CaseInsensitive))
+        return QString();
     QStringList dirs;
     const QString own = folderOfThisObject();
     if (!own.isEmpty())

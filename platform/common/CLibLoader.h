@@ -20,7 +20,8 @@ public:
     // Full path of the file that would be loaded for `baseName`, empty when none exists.
     static QString Locate(const QString& baseName);
 
-    // Test hook: names listed here are reported missing, as if their file did not exist.
+    // Test hook: names listed here (or in the comma-separated environment variable
+    // NR_HIDDEN_LIBRARIES, which reaches every shared object) are reported missing.
     static void SetHiddenLibraries(const QStringList& baseNames);
     static QStringList HiddenLibraries();
 };

@@ -1,0 +1,174 @@
+#include "CMsgReceiver.h"
+#include "IMsgHub.h"
+
+#include <QTemporaryFile>
+#include <QtTest>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+// Records what a receiver asks of the hub.
+class RecordingHub : public IMsgHub
+{
+public:
+    struct Call
+    {
+        QString op;
+        uint32_t id;
+        void* receiver;
+    };
+    QList<Call> calls;
+    NRDeliveryCallback lastCallback = nullptr;
+
+    int64_t Send(uint32_t id, uint32_t, const void*, uint32_t) override
+    {
+        calls.append({QStringLiteral("send"), id, nullptr});
+        return 0;
+    }
+    int64_t SubscribeMsg(uint32_t id, NRDeliveryCallback cb, void* r) override
+    {
+        lastCallback = cb;
+        calls.append({QStringLiteral("msg"), id, r});
+        return 0;
+    }
+    int64_t Unsubscribe(uint32_t id, void* r) override
+    {
+        calls.append({QStringLiteral("unsub"), id, r});
+        return 0;
+    }
+    int64_t SubscribeSig(uint32_t id, NRDeliveryCallback cb, void* r) override
+    {
+        lastCallback = cb;
+        calls.append({QStringLiteral("sig"), id, r});
+        return 0;
+    }
+    QStringList ops() const
+    {
+        QStringList out;
+        for (const Call& c : calls)
+            out << QStringLiteral("%1 %2").arg(c.op).arg(c.id);
+        return out;
+    }
+};
+
+// Captures what the process writes to standard output while it lives.
+class StdoutCapture
+{
+public:
+    StdoutCapture()
+    {
+        file.open();
+        std::fflush(stdout);
+        saved = dup(STDOUT_FILENO);
+        dup2(file.handle(), STDOUT_FILENO);
+    }
+    QString take()
+    {
+        std::fflush(stdout);
+        dup2(saved, STDOUT_FILENO);
+        close(saved);
+        file.seek(0);
+        return QString::fromUtf8(file.readAll());
+    }
+
+private:
+    QTemporaryFile file;
+    int saved = -1;
+};
+
+class CountingReceiver : public CMsgReceiver
+{
+public:
+    int msgs = 0;
+    int64_t OnMsg(NRDeliveryRecord) override
+    {
+        ++msgs;
+        return 42;
+    }
+};
+
+} // namespace
+
+class TestMsgReceiver : public QObject
+{
+    Q_OBJECT
+private slots:
+    void duplicateRegistrationsAreKeptAndRemovedOneAtATime()
+    {
+        RecordingHub hub;
+        {
+            CMsgReceiver r;
+            r.SetHub(&hub);
+            r.RegisterMsg(7);
+            r.RegisterMsg(7);
+            r.RegisterSig(9);
+            QCOMPARE(r.MsgIds().size(), size_t(2));
+            r.UnregisterMsg(7);
+            QCOMPARE(r.MsgIds().size(), size_t(1));
+            r.UnregisterMsg(1234); // never registered: ignored
+            QCOMPARE(hub.ops(), QStringList({"msg 7", "msg 7", "sig 9", "unsub 7"}));
+            hub.calls.clear();
+        }
+        // The destructor leaves nothing subscribed: the remaining message, then the signal.
+        QCOMPARE(hub.ops(), QStringList({"unsub 7", "unsub 9"}));
+    }
+
+    void unregisterAllWithZeroAndNullHub()
+    {
+        RecordingHub hub;
+        CMsgReceiver r;
+        r.RegisterMsg(1); // no hub yet: recorded, not subscribed, nothing replayed later
+        r.SetHub(&hub);
+        QVERIFY(hub.calls.isEmpty());
+        r.RegisterMsg(2);
+        r.UnregisterMsg(0);
+        QVERIFY(r.MsgIds().empty());
+        QCOMPARE(hub.ops(), QStringList({"msg 2", "unsub 1", "unsub 2"}));
+        r.SetHub(nullptr);
+        r.RegisterSig(5);
+        r.UnregisterSig(0); // tolerates the missing hub
+        QVERIFY(r.SigIds().empty());
+    }
+
+    void deliveryDispatchesByKind()
+    {
+        CountingReceiver r;
+        NRDeliveryRecord rec;
+        rec.id = 4682;
+        rec.kind = 0;
+        QCOMPARE(CMsgReceiver::Deliver(&rec, &r), int64_t(42));
+        QCOMPARE(r.msgs, 1);
+        rec.kind = 2; // unknown kinds are dropped
+        QCOMPARE(CMsgReceiver::Deliver(&rec, &r), int64_t(0));
+        QCOMPARE(CMsgReceiver::Deliver(&rec, nullptr), int64_t(0));
+        QCOMPARE(r.msgs, 1);
+    }
+
+    void defaultHandlersPrint()
+    {
+        CMsgReceiver r;
+        StdoutCapture capture;
+        NRDeliveryRecord msg;
+        msg.id = 17;
+        CMsgReceiver::Deliver(&msg, &r);
+
+        const unsigned char shortPayload[2] = {0x01, 0x02};
+        NRDeliveryRecord sig;
+        sig.id = 5;
+        sig.kind = 1;
+        sig.payload = shortPayload;
+        sig.length = 2; // only these bytes count; the rest of the value stays zero
+        CMsgReceiver::Deliver(&sig, &r);
+
+        const unsigned char longPayload[6] = {0x10, 0x00, 0x00, 0x00, 0xFF, 0xFF};
+        sig.payload = longPayload;
+        sig.length = 6;
+        CMsgReceiver::Deliver(&sig, &r);
+        QCOMPARE(capture.take(), QStringLiteral("receiver msg:17\nreceiver sig:5,513\nreceiver sig:5,16\n"));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestMsgReceiver)
+#include "tst_msgreceiver.moc"
