@@ -1,0 +1,211 @@
+#include "CKWIniParser.h"
+#include "CUIPublic.h"
+#include "IUIManager.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <unistd.h>
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& text)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+class FakeManager : public IUIManager
+{
+public:
+    IMsgHub* GetHub() override { return reinterpret_cast<IMsgHub*>(&hubTag); }
+    IUIService* GetService() override { return reinterpret_cast<IUIService*>(&serviceTag); }
+    NRGlobalUIData* GetGlobalUIData() override { return nullptr; }
+    IObjectCreator* GetObjectCreator() override { return nullptr; }
+    IUILogic* GetUILogic() override { return nullptr; }
+    int hubTag = 0;
+    int serviceTag = 0;
+};
+
+} // namespace
+
+class TestIniParser : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString path(const char* name) const { return m_dir.filePath(QLatin1String(name)); }
+
+private slots:
+    void missingFileReadsEmptyAndSettersCreateIt()
+    {
+        const QString file = path("missing.ini");
+        CKWIniParser ini(file);
+        const QString g = QStringLiteral("Public");
+        int w = -7, h = -7, x = -7;
+        QVERIFY(!ini.GetBool(QStringLiteral("IsWinPE"), g));
+        QCOMPARE(ini.GetString(QStringLiteral("Version"), g), QString());
+        QCOMPARE(ini.GetStringList(QStringLiteral("CloudSortRule"), g), QStringList());
+        QCOMPARE(ini.GetSize(QStringLiteral("MainWndSize"), &w, &h, g), -1);
+        QCOMPARE(ini.GetRect(QStringLiteral("Rect"), &x, &x, &w, &h, g), -1);
+        QCOMPARE(w, -7); // outputs untouched on failure
+        QVERIFY(!ini.HasGroup(g));
+        QVERIFY(!ini.HasKey(QStringLiteral("IsWinPE"), g));
+        QCOMPARE(ini.ChildKeys(g), QStringList());
+        QVERIFY(!QFile::exists(file));
+
+        QVERIFY(ini.SetBool(QStringLiteral("IsFirst"), true, QStringLiteral("RunInfo")));
+        QVERIFY(QFile::exists(file)); // flushed at once
+        QVERIFY(ini.GetBool(QStringLiteral("IsFirst"), QStringLiteral("RunInfo")));
+        QVERIFY(ini.HasGroup(QStringLiteral("RunInfo")));
+        QVERIFY(ini.HasKey(QStringLiteral("IsFirst"), QStringLiteral("RunInfo")));
+        QVERIFY(!ini.GetBool(QString(), QStringLiteral("RunInfo")));
+        QVERIFY(!ini.GetBool(QStringLiteral("IsFirst"), QString()));
+    }
+
+    void readsHandWrittenValues()
+    {
+        const QString file = path("read.ini");
+        writeFile(file, "[Public]\n"
+                        "MainWndSize=1132,732\n"
+                        "Spaced=800 600\n"
+                        "Stored=@Size(10 20)\n"
+                        "Negative=-1,5\n"
+                        "NotASize=wide,tall\n"
+                        "Rect=@Rect(1 2 30 40)\n"
+                        "RectList=5,6,70,80\n"
+                        "IsWinPE=true\n"
+                        "Off=false\n"
+                        "productName=Ulvex Backup \xc3\x9c\n"
+                        "[SupportCloud]\n"
+                        "CloudNodeType=a,b,c\n"
+                        "Single=x\n"
+                        "Empty=\n");
+        CKWIniParser ini(file);
+        const QString p = QStringLiteral("Public");
+        int w = 0, h = 0, x = 0, y = 0;
+        QCOMPARE(ini.GetSize(QStringLiteral("MainWndSize"), &w, &h, p), 0);
+        QCOMPARE(QSize(w, h), QSize(1132, 732));
+        QCOMPARE(ini.GetSize(QStringLiteral("Spaced"), &w, &h, p), 0);
+        QCOMPARE(QSize(w, h), QSize(800, 600));
+        QCOMPARE(ini.GetSize(QStringLiteral("Stored"), &w, &h, p), 0);
+        QCOMPARE(QSize(w, h), QSize(10, 20));
+        QCOMPARE(ini.GetSize(QStringLiteral("Negative"), &w, &h, p), -1);
+        QCOMPARE(ini.GetSize(QStringLiteral("NotASize"), &w, &h, p), -1);
+        QCOMPARE(ini.GetRect(QStringLiteral("Rect"), &x, &y, &w, &h, p), 0);
+        QCOMPARE(QRect(x, y, w, h), QRect(1, 2, 30, 40));
+        QCOMPARE(ini.GetRect(QStringLiteral("RectList"), &x, &y, &w, &h, p), 0);
+        QCOMPARE(QRect(x, y, w, h), QRect(5, 6, 70, 80));
+        QCOMPARE(ini.GetRect(QStringLiteral("MainWndSize"), &x, &y, &w, &h, p), -1);
+
+        QVERIFY(ini.GetBool(QStringLiteral("IsWinPE"), p));
+        QVERIFY(!ini.GetBool(QStringLiteral("Off"), p));
+        QCOMPARE(ini.GetString(QStringLiteral("productName"), p), QStringLiteral("Ulvex Backup \u00dc"));
+
+        const QString c = QStringLiteral("SupportCloud");
+        QCOMPARE(ini.GetStringList(QStringLiteral("CloudNodeType"), c), QStringList({"a", "b", "c"}));
+        QCOMPARE(ini.GetString(QStringLiteral("CloudNodeType"), c), QStringLiteral("a,b,c"));
+        QCOMPARE(ini.GetStringList(QStringLiteral("Single"), c), QStringList({"x"}));
+        QCOMPARE(ini.GetStringList(QStringLiteral("Empty"), c), QStringList());
+        QCOMPARE(ini.ChildKeys(c), QStringList({"CloudNodeType", "Empty", "Single"}));
+        QVERIFY(ini.HasKey(QStringLiteral("Empty"), c));
+        QVERIFY(!ini.HasKey(QStringLiteral("IsWinPE"), c));
+    }
+
+    void intListIsWrittenWithATrailingSeparator()
+    {
+        const QString file = path("list.ini");
+        CKWIniParser ini(file);
+        const int values[] = {1, -2, 30};
+        QVERIFY(ini.SetIntList(QStringLiteral("Widths"), values, 3, QLatin1Char(';'), QStringLiteral("Columns")));
+        QVERIFY(ini.SetIntList(QStringLiteral("Commas"), values, 2, QLatin1Char(','), QStringLiteral("Columns")));
+        QVERIFY(ini.SetIntList(QStringLiteral("None"), values, 0, QLatin1Char(','), QStringLiteral("Columns")));
+        QVERIFY(ini.SetInt(QStringLiteral("Count"), 3, QStringLiteral("Columns")));
+        QCOMPARE(ini.GetString(QStringLiteral("Widths"), QStringLiteral("Columns")), QStringLiteral("1;-2;30;"));
+        QCOMPARE(ini.GetString(QStringLiteral("Commas"), QStringLiteral("Columns")), QStringLiteral("1,-2,"));
+        QCOMPARE(ini.GetString(QStringLiteral("None"), QStringLiteral("Columns")), QString());
+
+        // Another reader of the file sees the values at once.
+        CKWIniParser other(file);
+        QCOMPARE(other.GetString(QStringLiteral("Commas"), QStringLiteral("Columns")), QStringLiteral("1,-2,"));
+        QCOMPARE(other.GetInt(QStringLiteral("Count"), QStringLiteral("Columns")), 3);
+        QVERIFY(readFile(file).contains("1;-2;30;"));
+    }
+
+    void sharedObjectServesTheThreeFiles()
+    {
+        CUIPublic* pub = CUIPublic::Instance();
+        QCOMPARE(CUIPublic::Instance(), pub);
+        pub->SetConfigPathsForTest(path("ui.ini"), path("add.ini"), path("default.ini"));
+        QCOMPARE(pub->GetUIConfig()->FilePath(), path("ui.ini"));
+        QCOMPARE(pub->GetDefaultIni()->FilePath(), path("default.ini"));
+
+        // The additions file is re-opened when it has vanished: nothing stale is served.
+        CKWIniParser* add = pub->GetUIConfigAdd();
+        QVERIFY(add->SetBool(QStringLiteral("NoFirstFileBackup"), true, QStringLiteral("Boot")));
+        QVERIFY(pub->GetUIConfigAdd()->GetBool(QStringLiteral("NoFirstFileBackup"), QStringLiteral("Boot")));
+        QVERIFY(QFile::remove(path("add.ini")));
+        QCOMPARE(pub->GetUIConfigAdd(), add);
+        QVERIFY(!add->HasKey(QStringLiteral("NoFirstFileBackup"), QStringLiteral("Boot")));
+    }
+
+    void browserEnvironmentAnswer()
+    {
+        CUIPublic* pub = CUIPublic::Instance();
+        pub->SetConfigPathsForTest(path("env-ui.ini"), path("env-add.ini"), path("env-default.ini"));
+        QCOMPARE(pub->BrowserEnvAnswer(), 4u); // no UI configuration
+        writeFile(path("env-ui.ini"), "[Public]\nIsWinPE=false\n");
+        pub->GetUIConfig()->Reload();
+        QCOMPARE(pub->BrowserEnvAnswer(), 2u);
+        writeFile(path("env-default.ini"), "[Public]\nEnvAnswer=6\n");
+        pub->GetDefaultIni()->Reload();
+        QCOMPARE(pub->BrowserEnvAnswer(), 6u);
+        QVERIFY(pub->GetUIConfig()->SetBool(QStringLiteral("IsWinPE"), true, QStringLiteral("Public")));
+        QCOMPARE(pub->BrowserEnvAnswer(), 1u);
+    }
+
+    void managerGivesHubAndService()
+    {
+        CUIPublic* pub = CUIPublic::Instance();
+        QVERIFY(!pub->GetHub() && !pub->GetService());
+        FakeManager manager;
+        pub->SetUIManager(&manager);
+        QCOMPARE(pub->GetHub(), manager.GetHub());
+        QCOMPARE(pub->GetService(), manager.GetService());
+        pub->SetUIManager(nullptr);
+        QVERIFY(!pub->GetService());
+    }
+
+    void shellProcessIsKilledOnlyWhenSafe()
+    {
+        CUIPublic* pub = CUIPublic::Instance();
+        pub->SetShellLaunchFlag(5);
+        QCOMPARE(pub->ShellLaunchFlag(), 1);
+        for (qint64 pid : {qint64(0), qint64(-1), qint64(getpid()), qint64(1) << 40}) {
+            pub->SetShellProcessId(pid);
+            QVERIFY(!pub->TerminateShellProcess());
+        }
+
+        QProcess child;
+        child.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+        QVERIFY(child.waitForStarted());
+        pub->SetShellProcessId(child.processId());
+        QVERIFY(pub->TerminateShellProcess());
+        QVERIFY(child.waitForFinished(10000));
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+        QCOMPARE(pub->ShellProcessId(), qint64(0)); // forgotten: a recycled id is never hit
+        QVERIFY(!pub->TerminateShellProcess());
+        pub->ResetShellStateForTest();
+    }
+};
+
+QTEST_GUILESS_MAIN(TestIniParser)
+#include "tst_iniparser.moc"
