@@ -100,18 +100,15 @@ QString CKWMsgBoxWnd::DefaultCaption(int kind)
     }
 }
 
-void CKWMsgBoxWnd::reject()
+int CKWMsgBoxWnd::CloseBtnId() const
 {
     // Closing a box answers with its declining button; a box with one button answers with it.
     const int buttons = Buttons();
     if (buttons & BtnCancel)
-        PressBtn(BtnCancel);
-    else if (buttons & BtnNo)
-        PressBtn(BtnNo);
-    else if (buttons & BtnOk)
-        PressBtn(BtnOk);
-    else
-        PressBtn(BtnYes);
+        return BtnCancel;
+    if (buttons & BtnNo)
+        return BtnNo;
+    return (buttons & BtnOk) ? int(BtnOk) : int(BtnYes);
 }
 
 void CKWMsgBoxWnd::FillRecord(CMsgBox::Record& record) const

@@ -19,7 +19,7 @@ public:
     static QString DefaultCaption(int kind);
 
 protected:
-    void reject() override;
+    int CloseBtnId() const override;
     void FillRecord(CMsgBox::Record& record) const override;
 
 private:

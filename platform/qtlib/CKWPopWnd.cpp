@@ -117,21 +117,21 @@ int CKWPopWnd::Run()
         while (m_running && !m_unrun) {
             if (++answers > kMaxAutoAnswers) {
                 NR_TRACE(u"File = %s, Line = %u, auto-answers exhausted, closing", __FILE__, __LINE__);
-                m_result = BtnCancel;
+                m_result = CloseBtnId();
                 break;
             }
             int id = CMsgBox::AutoAnswer(record);
             // Anything but a present, enabled button stands for closing the window.
             CKWPushBtn* btn = GetBtn(id);
             if (!btn || !btn->isEnabled())
-                id = BtnCancel;
+                id = CloseBtnId();
             if (proceedBtnClicked(id)) {
                 m_result = id;
                 break;
             }
         }
         if (m_unrun && m_result == 0)
-            m_result = BtnCancel;
+            m_result = CloseBtnId();
         m_running = false;
         return m_result;
     }
@@ -139,7 +139,7 @@ int CKWPopWnd::Run()
     exec();
     m_running = false;
     if (m_result == 0)
-        m_result = BtnCancel;
+        m_result = CloseBtnId();
     return m_result;
 }
 
@@ -149,14 +149,16 @@ void CKWPopWnd::UnRun()
         return;
     m_unrun = true;
     if (m_result == 0)
-        m_result = BtnCancel;
+        m_result = CloseBtnId();
     if (isVisible())
         QDialog::done(m_result);
 }
 
 int CKWPopWnd::GetResult() const { return m_result; }
 
-void CKWPopWnd::reject() { PressBtn(BtnCancel); }
+void CKWPopWnd::reject() { PressBtn(CloseBtnId()); }
+
+int CKWPopWnd::CloseBtnId() const { return BtnCancel; }
 
 void CKWPopWnd::accept()
 {

@@ -10,7 +10,8 @@ class CKWPushBtn;
 // Dialog with a row of buttons under its content. Construct, call Init(), add buttons with
 // AppendBtn(), then Run(). A pressed button first goes to proceedBtnClicked(); only when that
 // answers true does the dialog close, and GetResult() gives the button's id. Closing the window
-// (title bar, Escape) counts as the Cancel button (256), whether or not the row shows one.
+// (title bar, Escape) counts as the Cancel button (256), whether or not the row shows one
+// (subclasses may choose another id through CloseBtnId()).
 class CKWPopWnd : public CKWWinFrm
 {
     Q_OBJECT
@@ -48,6 +49,8 @@ protected:
     // (as caption) and the buttons; subclasses add their text and list contents (`extra`).
     virtual void FillRecord(CMsgBox::Record& record) const;
 
+    // The id that closing the window stands for; Cancel (256) here.
+    virtual int CloseBtnId() const;
     // Acts as a click on button `id` (also for ids without a button: 256 is closing the window).
     void PressBtn(int id);
 

@@ -1,0 +1,216 @@
+#include "CKWPopWnd.h"
+#include "CKWPushBtn.h"
+#include "CMsgBox.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// A dialog whose OK is refused (with a warning box, as validation does) a set number of times.
+class CTestPopWnd : public CKWPopWnd
+{
+    Q_OBJECT
+public:
+    int refuseOk = 0;
+    QList<int> pressed;
+
+    CTestPopWnd()
+    {
+        SetWindowTitle(QStringLiteral("Pick"));
+        ShowTitleBtn(TitleBtnClose, true);
+        Init();
+        AppendBtn(BtnOk | BtnCancel);
+    }
+
+protected:
+    bool proceedBtnClicked(int id) override
+    {
+        pressed << id;
+        if (id == BtnOk && refuseOk > 0) {
+            --refuseOk;
+            CMsgBox::message(2, QStringLiteral("Not yet"), QString(), CMsgBox::Ok);
+            return false;
+        }
+        return true;
+    }
+    void FillRecord(CMsgBox::Record& record) const override
+    {
+        CKWPopWnd::FillRecord(record);
+        record.text = QStringLiteral("Choose");
+        record.extra = QStringList{QStringLiteral("\\\\srv\\a"), QStringLiteral("\\\\srv\\b")};
+    }
+};
+
+// Answers with the given ids in turn, then keeps repeating the last one.
+CMsgBox::AnswerFn answers(QList<int> ids)
+{
+    return [ids](const CMsgBox::Record&) mutable { return ids.size() > 1 ? ids.takeFirst() : ids.first(); };
+}
+
+} // namespace
+
+class TestDialogs : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cleanup()
+    {
+        CMsgBox::SetAutoAnswer(nullptr);
+        CMsgBox::ClearRecorded();
+    }
+
+    void messageBoxHookRecordsAndAnswers()
+    {
+        CMsgBox::SetAutoAnswer(answers({CMsgBox::No}));
+        QVERIFY(CMsgBox::HasAutoAnswer());
+        QCOMPARE(CMsgBox::message(2, QStringLiteral("Overwrite?"), QStringLiteral("Question"), CMsgBox::Yes | CMsgBox::No,
+                                  QStringLiteral("detail")),
+                 int(CMsgBox::No));
+        QCOMPARE(CMsgBox::messageWithLink(nullptr, 3, QStringLiteral("Failed."), QStringLiteral("E-0x1"),
+                                          QStringLiteral("https://example.invalid/kb"), QString(), CMsgBox::Ok),
+                 int(CMsgBox::Ok)); // No is not a button of an OK box: closing it answers OK
+
+        const QList<CMsgBox::Record> recs = CMsgBox::Recorded();
+        QCOMPARE(recs.size(), 2);
+        QCOMPARE(recs[0].dialog, QStringLiteral("CMsgBox"));
+        QCOMPARE(recs[0].kind, 2);
+        QCOMPARE(recs[0].text, QStringLiteral("Overwrite?"));
+        QCOMPARE(recs[0].caption, QStringLiteral("Question"));
+        QCOMPARE(recs[0].buttons, int(CMsgBox::Yes | CMsgBox::No));
+        QCOMPARE(recs[0].extra, QStringList{QStringLiteral("detail")});
+        QCOMPARE(recs[1].kind, 3);
+        QCOMPARE(recs[1].codeText, QStringLiteral("E-0x1"));
+        QCOMPARE(recs[1].link, QStringLiteral("https://example.invalid/kb"));
+        QCOMPARE(recs[1].buttons, int(CMsgBox::Ok));
+
+        CMsgBox::ClearRecorded();
+        QVERIFY(CMsgBox::Recorded().isEmpty());
+        CMsgBox::SetAutoAnswer(nullptr);
+        QVERIFY(!CMsgBox::HasAutoAnswer());
+    }
+
+    void closingAnswersWithTheDecliningButton_data()
+    {
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("ok-cancel") << int(CMsgBox::OkCancel) << int(CMsgBox::Cancel);
+        QTest::newRow("yes-no") << int(CMsgBox::Yes | CMsgBox::No) << int(CMsgBox::No);
+        QTest::newRow("yes-cancel") << int(CMsgBox::YesCancel) << int(CMsgBox::Cancel);
+        QTest::newRow("ok") << int(CMsgBox::Ok) << int(CMsgBox::Ok);
+    }
+    void closingAnswersWithTheDecliningButton()
+    {
+        // Answer 0 stands for closing the box's window instead of pressing a button.
+        QFETCH(int, buttons);
+        QFETCH(int, expected);
+        CMsgBox::SetAutoAnswer([](const CMsgBox::Record&) { return 0; });
+        QCOMPARE(CMsgBox::message(0, QStringLiteral("?"), QString(), buttons), expected);
+    }
+
+    void shownMessageBoxReturnsTheClickedButton()
+    {
+        // Without the hook the box really shows; press Cancel, then close a Yes/No box with Escape.
+        QTimer::singleShot(0, this, [] {
+            QWidget* box = QApplication::activeModalWidget();
+            QVERIFY(box);
+            QCOMPARE(box->windowTitle(), QStringLiteral("Question"));
+            auto* cancel = box->findChild<CKWPushBtn*>(QStringLiteral("KWBtn256"));
+            QVERIFY(cancel);
+            cancel->click();
+        });
+        QCOMPARE(CMsgBox::message(0, QStringLiteral("Create it?"), QString(), CMsgBox::OkCancel), int(CMsgBox::Cancel));
+
+        QTimer::singleShot(0, this, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
+        QCOMPARE(CMsgBox::message(2, QStringLiteral("Replace?"), QStringLiteral("Replace"), CMsgBox::Yes | CMsgBox::No),
+                 int(CMsgBox::No));
+    }
+
+    void popWndVetoThroughTheHook()
+    {
+        CTestPopWnd wnd;
+        wnd.refuseOk = 1;
+        CMsgBox::SetAutoAnswer(answers({CKWPopWnd::BtnOk}));
+        QCOMPARE(wnd.Run(), int(CKWPopWnd::BtnOk));
+        QCOMPARE(wnd.GetResult(), int(CKWPopWnd::BtnOk));
+        // First OK refused (and its warning answered), the second accepted.
+        QCOMPARE(wnd.pressed, (QList<int>{CKWPopWnd::BtnOk, CKWPopWnd::BtnOk}));
+
+        const QList<CMsgBox::Record> recs = CMsgBox::Recorded();
+        QCOMPARE(recs.size(), 3);
+        QCOMPARE(recs[0].dialog, QStringLiteral("CTestPopWnd"));
+        QCOMPARE(recs[0].caption, QStringLiteral("Pick"));
+        QCOMPARE(recs[0].text, QStringLiteral("Choose"));
+        QCOMPARE(recs[0].buttons, int(CKWPopWnd::BtnOk | CKWPopWnd::BtnCancel));
+        QCOMPARE(recs[0].extra.size(), 2);
+        QCOMPARE(recs[1].dialog, QStringLiteral("CMsgBox"));
+        QCOMPARE(recs[1].text, QStringLiteral("Not yet"));
+        QCOMPARE(recs[2].dialog, QStringLiteral("CTestPopWnd"));
+    }
+
+    void popWndAnswersThatAreNotButtonsCloseIt()
+    {
+        // A disabled button, or one the dialog does not have, is treated as closing the window.
+        CTestPopWnd wnd;
+        wnd.EnableButton(CKWPopWnd::BtnOk, false);
+        CMsgBox::SetAutoAnswer(answers({CKWPopWnd::BtnOk}));
+        QCOMPARE(wnd.Run(), int(CKWPopWnd::BtnCancel));
+        QCOMPARE(wnd.pressed, QList<int>{CKWPopWnd::BtnCancel});
+
+        CTestPopWnd other;
+        CMsgBox::SetAutoAnswer(answers({CKWPopWnd::BtnYes}));
+        QCOMPARE(other.Run(), int(CKWPopWnd::BtnCancel));
+    }
+
+    void popWndEndsWhenTheAnswerIsAlwaysRefused()
+    {
+        CTestPopWnd wnd;
+        wnd.refuseOk = 1000;
+        CMsgBox::SetAutoAnswer(answers({CKWPopWnd::BtnOk}));
+        QCOMPARE(wnd.Run(), int(CKWPopWnd::BtnCancel));
+        QVERIFY(wnd.pressed.size() < 100);
+    }
+
+    void shownPopWndVetoKeepsItOpen()
+    {
+        CTestPopWnd wnd;
+        wnd.refuseOk = 1;
+        CMsgBox::SetAutoAnswer(answers({CMsgBox::Ok})); // answers the warning the veto shows
+        QTimer::singleShot(0, this, [&] {
+            // Hook set: Run() would not show; so show this one by hand through exec in Run below.
+            wnd.GetBtn(CKWPopWnd::BtnOk)->click();
+            QVERIFY(wnd.isVisible()); // refused: still open
+            QCOMPARE(wnd.GetBtn(CKWPopWnd::BtnOk)->text(), QStringLiteral("OK"));
+            wnd.ResetBtnText(CKWPopWnd::BtnOk, QStringLiteral("Continue"));
+            wnd.GetBtn(CKWPopWnd::BtnOk)->click();
+        });
+        QCOMPARE(wnd.exec(), int(CKWPopWnd::BtnOk));
+        QCOMPARE(wnd.GetBtn(CKWPopWnd::BtnOk)->text(), QStringLiteral("Continue"));
+        QCOMPARE(wnd.pressed, (QList<int>{CKWPopWnd::BtnOk, CKWPopWnd::BtnOk}));
+        QCOMPARE(CMsgBox::Recorded().size(), 1);
+    }
+
+    void shownPopWndClosesByTitleButtonAndUnRun()
+    {
+        CTestPopWnd wnd;
+        QVERIFY(wnd.IsTitleBtnShown(CKWWinFrm::TitleBtnClose));
+        QVERIFY(!wnd.GetBtn(CKWPopWnd::BtnYes));
+        QTimer::singleShot(0, this, [&] {
+            auto* close = wnd.findChild<QAbstractButton*>(QStringLiteral("KWTitleClose"));
+            QVERIFY(close);
+            close->click();
+        });
+        QCOMPARE(wnd.Run(), int(CKWPopWnd::BtnCancel));
+        QCOMPARE(wnd.pressed, QList<int>{CKWPopWnd::BtnCancel});
+
+        CTestPopWnd second;
+        QTimer::singleShot(0, this, [&] { second.UnRun(); });
+        QCOMPARE(second.Run(), int(CKWPopWnd::BtnCancel));
+        QVERIFY(second.pressed.isEmpty()); // closed by its owner, not by a button
+        QVERIFY(!second.isVisible());
+    }
+};
+
+QTEST_MAIN(TestDialogs)
+#include "tst_dialogs.moc"
