@@ -1,0 +1,20 @@
+#include "CHostImage.h"
+
+#include "HostResult.h"
+
+#include <cstring>
+
+namespace {
+constexpr uint32_t kGuidBadArg = HostResult::Make(0x431, HostResult::kErrInvalidArg);
+} // namespace
+
+uint32_t CHostImage::GetImageGuid(uint8_t guid[16])
+{
+    NoteCall(QStringLiteral("IUIImage::GetImageGuid()"));
+    if (!guid)
+        return kGuidBadArg;
+    QByteArray bytes = Data().imageGuid.left(16);
+    bytes.append(QByteArray(16 - bytes.size(), '\0'));
+    std::memcpy(guid, bytes.constData(), 16);
+    return 0;
+}

@@ -1,0 +1,74 @@
+#include "CUIManager.h"
+
+#include "CMsgHub.h"
+#include "CObjectCreator.h"
+#include "CUIService.h"
+
+class CUIManager::Private
+{
+public:
+    CMsgHub hub;
+    CUIService service;
+    CObjectCreator creator;
+    NRGlobalUIData globalData;
+};
+
+CUIManager* CUIManager::Instance()
+{
+    // Built on first use and never destroyed: modules may still reach the hub from their own
+    // static destructors at exit, so the manager must outlive every one of them.
+    static CUIManager* const instance = new CUIManager;
+    return instance;
+}
+
+CUIManager::CUIManager() : d(new Private)
+{
+    d->globalData.uiManager = this;
+}
+
+CUIManager::~CUIManager()
+{
+    delete d;
+}
+
+IMsgHub* CUIManager::GetHub()
+{
+    return &d->hub;
+}
+
+IUIService* CUIManager::GetService()
+{
+    return &d->service;
+}
+
+NRGlobalUIData* CUIManager::GetGlobalUIData()
+{
+    return &d->globalData;
+}
+
+IObjectCreator* CUIManager::GetObjectCreator()
+{
+    return &d->creator;
+}
+
+IUILogic* CUIManager::GetUILogic() { return nullptr; }
+
+CMsgHub* CUIManager::Hub()
+{
+    return &d->hub;
+}
+
+CUIService* CUIManager::Service()
+{
+    return &d->service;
+}
+
+CObjectCreator* CUIManager::ObjectCreator()
+{
+    return &d->creator;
+}
+
+extern "C" __attribute__((visibility("default"))) IUIManager* CreateObject()
+{
+    return CUIManager::Instance();
+}

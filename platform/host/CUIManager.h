@@ -1,0 +1,33 @@
+#pragma once
+#include "IUIManager.h"
+
+class CMsgHub;
+class CUIService;
+class CObjectCreator;
+
+// The process's one UI manager: it owns the hub, the service object, the object creator and the
+// global UI data record, and lives until the process ends.
+class CUIManager : public IUIManager
+{
+public:
+    static CUIManager* Instance();
+
+    IMsgHub* GetHub() override;
+    IUIService* GetService() override;
+    NRGlobalUIData* GetGlobalUIData() override;
+    IObjectCreator* GetObjectCreator() override;
+    IUILogic* GetUILogic() override;
+
+    CMsgHub* Hub();
+    CUIService* Service();
+    CObjectCreator* ObjectCreator();
+
+private:
+    CUIManager();
+    ~CUIManager() override;
+    CUIManager(const CUIManager&) = delete;
+    CUIManager& operator=(const CUIManager&) = delete;
+
+    class Private;
+    Private* d;
+};

@@ -1,1 +1,0 @@
-// Placeholder until this target has its first source file; delete when adding one.

@@ -1,0 +1,254 @@
+#include "CFilterBlock.h"
+#include "CHostContext.h"
+#include "NRResult.h"
+
+#include <QSharedPointer>
+#include <QtTest>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+QByteArray sampleBlock(const QString& path)
+{
+    CFilterBlock b;
+    b.AppendInclude(QStringLiteral("Docs"), path, true, true, 0);
+    return b.ToByteArray();
+}
+
+// One search-selection record: folder flag, path (260 units), display name (1024 units).
+void putRecord(std::vector<char>& block, int index, bool folder, const QString& path, const QString& name)
+{
+    char* rec = block.data() + 4 + size_t(index) * CHostFindOperator::kSelectionRecordSize;
+    const uint32_t f = folder ? 1 : 0;
+    std::memcpy(rec, &f, 4);
+    std::memcpy(rec + CHostFindOperator::kPathOffset, path.utf16(), size_t(path.size()) * 2);
+    std::memcpy(rec + CHostFindOperator::kNameOffset, name.utf16(), size_t(name.size()) * 2);
+}
+
+} // namespace
+
+class TestHostContext : public QObject
+{
+    Q_OBJECT
+private slots:
+    void variantsExposeOnlyTheirInterfaces();
+    void taskBlocksFollowSizeProtocol();
+    void handedOverDataIsStored();
+    void refusesWhatItCannotStore();
+    void imagePathProtocol();
+    void restoreRecordsOfBothBases();
+    void generatesFilterFromSearchSelection();
+};
+
+void TestHostContext::variantsExposeOnlyTheirInterfaces()
+{
+    auto data = std::make_shared<CHostTaskData>();
+    QSharedPointer<IUICommon> backup(new CBackupHostContext(data));
+    QVERIFY(backup.dynamicCast<IUIFileOperation>());
+    QVERIFY(backup.dynamicCast<IBuildNetwork>());
+    QVERIFY(backup.dynamicCast<IUIBackup>());
+    QVERIFY(!backup.dynamicCast<IUIFileRestore>());
+    QVERIFY(!backup.dynamicCast<IUIImage>());
+
+    QSharedPointer<IUICommon> file(new CFileRestoreHostContext(data));
+    QVERIFY(file.dynamicCast<IUIFileRestore>());
+    QVERIFY(file.dynamicCast<IUIFindOperator>());
+    QVERIFY(file.dynamicCast<IUIImage>());
+    QVERIFY(!file.dynamicCast<IUIDiskRestore>());
+    QVERIFY(!file.dynamicCast<IBuildNetwork>());
+
+    QSharedPointer<IUICommon> disk(new CDiskRestoreHostContext(data));
+    QVERIFY(disk.dynamicCast<IUIDiskRestore>());
+    QVERIFY(!disk.dynamicCast<IUIFileRestore>());
+
+    QSharedPointer<IUICommon> bare(new CBareHostContext(data));
+    QVERIFY(!bare.dynamicCast<IUIFileOperation>());
+
+    // A made-to-measure context: file operation without network building.
+    QSharedPointer<IUICommon> partial(new CHostContextT<CHostFileOperation>(data));
+    QVERIFY(partial.dynamicCast<IUIFileOperation>());
+    QVERIFY(!partial.dynamicCast<IBuildNetwork>());
+
+    // The record outlives every context that shared it.
+    backup.dynamicCast<IUIFileOperation>()->SetFilterState(0);
+    backup.reset();
+    file.reset();
+    QCOMPARE(data->filterStates, QList<uint32_t>{0});
+}
+
+void TestHostContext::taskBlocksFollowSizeProtocol()
+{
+    auto data = std::make_shared<CHostTaskData>();
+    data->taskFilter = sampleBlock(QStringLiteral("D:\\Work\\Docs"));
+    data->taskNetRecords = QByteArray(2 * IBuildNetwork::kRecordSize, 'n');
+    CBackupHostContext ctx(data);
+    IUIFileOperation* op = &ctx;
+
+    const uint32_t needed = uint32_t(data->taskFilter.size());
+    uint32_t size = 0;
+    QCOMPARE(op->GetTaskFilter(nullptr, &size), NRResult::kBufferTooSmall);
+    QCOMPARE(size, needed);
+    // A buffer one byte short is a size query too and leaves the buffer alone.
+    QByteArray buf(int(needed), '\xEE');
+    size = needed - 1;
+    QCOMPARE(op->GetTaskFilter(buf.data(), &size), NRResult::kBufferTooSmall);
+    QCOMPARE(size, needed);
+    QCOMPARE(buf, QByteArray(int(needed), '\xEE'));
+    QCOMPARE(op->GetTaskFilter(buf.data(), &size), uint32_t(0));
+    QCOMPARE(buf, data->taskFilter);
+    QVERIFY(op->GetTaskFilter(buf.data(), nullptr) != 0);
+
+    // No second block stored: a plain failure with size 0, never 0x24C.
+    size = 99;
+    const uint32_t none = op->GetTaskSecondFilter(nullptr, &size);
+    QVERIFY(none != 0 && none != NRResult::kBufferTooSmall);
+    QCOMPARE(size, uint32_t(0));
+
+    IBuildNetwork* net = &ctx;
+    size = 0;
+    QCOMPARE(net->GetTaskNetRecords(nullptr, &size), NRResult::kBufferTooSmall);
+    QCOMPARE(size, 2 * IBuildNetwork::kRecordSize);
+    QByteArray records(int(size), '\0');
+    QCOMPARE(net->GetTaskNetRecords(records.data(), &size), uint32_t(0));
+    QCOMPARE(records, data->taskNetRecords);
+}
+
+void TestHostContext::handedOverDataIsStored()
+{
+    auto data = std::make_shared<CHostTaskData>();
+    CBackupHostContext ctx(data);
+    const QByteArray block = sampleBlock(QStringLiteral("\\\\srv\\share\\x"));
+    QCOMPARE(ctx.SetFilter(block.constData(), uint32_t(block.size())), uint32_t(0));
+    const QByteArray creds(2 * int(CHostFileOperation::kCredentialRecordSize), 'c');
+    QCOMPARE(ctx.SetCredentials(creds.constData(), 2), uint32_t(0));
+    const QByteArray locs(int(IBuildNetwork::kRecordSize), 'l');
+    QCOMPARE(ctx.SetNetworkLocations(locs.constData(), 1), uint32_t(0));
+    QCOMPARE(ctx.SetSourceDescription(u"Local, NAS"), uint32_t(0));
+
+    QCOMPARE(data->filters, QList<QByteArray>{block});
+    QCOMPARE(data->credentials, QList<QByteArray>{creds});
+    QCOMPARE(data->networkLocations, QList<QByteArray>{locs});
+    QCOMPARE(data->sourceDescriptions, QStringList{QStringLiteral("Local, NAS")});
+    QCOMPARE(data->calls.first(), QStringLiteral("IUIFileOperation::SetFilter(%1)").arg(block.size()));
+
+    // A configured refusal reaches the caller and nothing is kept.
+    data->setFilterResult = 0x12345001;
+    QCOMPARE(ctx.SetFilter(block.constData(), uint32_t(block.size())), uint32_t(0x12345001));
+    QCOMPARE(data->filters.size(), 1);
+}
+
+void TestHostContext::refusesWhatItCannotStore()
+{
+    auto data = std::make_shared<CHostTaskData>();
+    CBackupHostContext ctx(data);
+    QByteArray bad = sampleBlock(QStringLiteral("C:\\x"));
+    bad[0] = 'X';
+    QVERIFY(ctx.SetFilter(bad.constData(), uint32_t(bad.size())) != 0);
+    QVERIFY(ctx.SetFilter(nullptr, 64) != 0);
+    QVERIFY(ctx.SetCredentials(nullptr, 1) != 0);
+    QVERIFY(ctx.SetCredentials("x", 0x7FFFFFFF) != 0);
+    QVERIFY(ctx.SetNetworkLocations(nullptr, 3) != 0);
+    QVERIFY(data->filters.isEmpty() && data->credentials.isEmpty() && data->networkLocations.isEmpty());
+
+    // The description comes in a 260-unit buffer: an unterminated one is read no further.
+    std::vector<char16_t> text(260, u'a');
+    QCOMPARE(ctx.SetSourceDescription(text.data()), uint32_t(0));
+    QCOMPARE(data->sourceDescriptions.last().size(), CHostBackup::kMaxDescription);
+    QVERIFY(ctx.SetSourceDescription(nullptr) != 0);
+}
+
+void TestHostContext::imagePathProtocol()
+{
+    auto data = std::make_shared<CHostTaskData>();
+    data->imagePath = QStringLiteral("/tmp/images/backup.tar");
+    data->imageGuid = QByteArray("0123456789abcdef");
+    CDiskRestoreHostContext ctx(data);
+    IUIImagePathSource* src = static_cast<IUIDiskRestore*>(&ctx);
+    uint32_t length = 0;
+    QCOMPARE(src->GetImagePath(nullptr, &length), uint32_t(0));
+    QCOMPARE(int(length), data->imagePath.size());
+    // The capacity counts the terminator: exactly the length is one short.
+    std::vector<char16_t> buf(length + 1, u'#');
+    uint32_t capacity = length;
+    QCOMPARE(src->GetImagePath(buf.data(), &capacity), NRResult::kBufferTooSmall);
+    QCOMPARE(buf[0], u'#');
+    capacity = length + 1;
+    QCOMPARE(src->GetImagePath(buf.data(), &capacity), uint32_t(0));
+    QCOMPARE(QString::fromUtf16(buf.data()), data->imagePath);
+
+    uint8_t guid[16] = {};
+    QCOMPARE(ctx.GetImageGuid(guid), uint32_t(0));
+    QCOMPARE(QByteArray(reinterpret_cast<char*>(guid), 16), data->imageGuid);
+
+    data->imagePath.clear();
+    length = 5;
+    QVERIFY(src->GetImagePath(nullptr, &length) != 0);
+    QCOMPARE(length, uint32_t(0));
+}
+
+void TestHostContext::restoreRecordsOfBothBases()
+{
+    auto data = std::make_shared<CHostTaskData>();
+    CFileRestoreHostContext ctx(data);
+    IUIFileRestore* restore = &ctx;
+    const QByteArray zero(int(IUIRecordTaker::kRecordSize), '\0');
+    QCOMPARE(static_cast<IUIRecordTaker*>(restore)->TakeRecord(zero.constData(), uint32_t(zero.size())), uint32_t(0));
+    QCOMPARE(restore->TakeRestoreRecord(zero.constData(), uint32_t(zero.size())), uint32_t(0));
+    restore->NotifyRecovery(0xFFFFFFFF, 0, 0);
+    QCOMPARE(data->restoreRecords, (QList<QByteArray>{zero, zero}));
+    QCOMPARE(data->calls, (QStringList{QStringLiteral("IUIFileRestore::TakeRecord(1040)"),
+                                       QStringLiteral("IUIFileRestore::TakeRestoreRecord(1040)"),
+                                       QStringLiteral("IUIFileRestore::NotifyRecovery(0xffffffff, 0, 0)")}));
+}
+
+void TestHostContext::generatesFilterFromSearchSelection()
+{
+    auto data = std::make_shared<CHostTaskData>();
+    CFileRestoreHostContext ctx(data);
+    // Three records, the last left zero (an item the page could not describe).
+    std::vector<char> sel(4 + 3 * CHostFindOperator::kSelectionRecordSize, 0);
+    const uint32_t count = 3;
+    std::memcpy(sel.data(), &count, 4);
+    putRecord(sel, 0, true, QStringLiteral("C:\\Users\\x\\Docs"), QString());
+    putRecord(sel, 1, false, QStringLiteral("C:\\Users\\x\\a.docx"), QStringLiteral("a.docx"));
+
+    uint32_t size = 0;
+    void* block = nullptr;
+    QCOMPARE(ctx.GenerateFilter(sel.data(), &size, &block), uint32_t(0));
+    QVERIFY(block);
+    CFilterBlock parsed;
+    QCOMPARE(parsed.Parse(block, size), uint32_t(0));
+    QCOMPARE(parsed.Count(), 2);
+    QCOMPARE(parsed.Entries()[0].path, QStringLiteral("C:\\Users\\x\\Docs"));
+    QCOMPARE(parsed.Entries()[0].name, QStringLiteral("Docs"));
+    QVERIFY(parsed.Entries()[0].IsFolder() && parsed.Entries()[0].IsWholePath());
+    QCOMPARE(parsed.Entries()[1].name, QStringLiteral("a.docx"));
+    QVERIFY(!parsed.Entries()[1].IsFolder());
+    QCOMPARE(data->generatedBlocksOut, 1);
+
+    // Only blocks this context made are freed, each once.
+    int foreign = 0;
+    ctx.FreeGeneratedFilter(&foreign);
+    QCOMPARE(data->generatedBlocksOut, 1);
+    ctx.FreeGeneratedFilter(block);
+    ctx.FreeGeneratedFilter(block);
+    QCOMPARE(data->generatedBlocksOut, 0);
+
+    // Nothing describable: no block, size 0, not a failure.
+    std::vector<char> empty(4 + CHostFindOperator::kSelectionRecordSize, 0);
+    const uint32_t one = 1;
+    std::memcpy(empty.data(), &one, 4);
+    QCOMPARE(ctx.GenerateFilter(empty.data(), &size, &block), uint32_t(0));
+    QCOMPARE(size, uint32_t(0));
+    QVERIFY(!block);
+
+    // An absurd count is refused before anything is read.
+    const uint32_t huge = 0x7FFFFFFF;
+    QVERIFY(ctx.GenerateFilter(&huge, &size, &block) != 0);
+    QCOMPARE(data->searchSelections.size(), 2);
+}
+
+QTEST_MAIN(TestHostContext)
+#include "tst_hostcontext.moc"

@@ -1,0 +1,156 @@
+#include "CUIService.h"
+#include "HostResult.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+uint32_t errorNumber(uint32_t code)
+{
+    return code & 0xFFFu;
+}
+
+uint32_t check(CUIService& s, const QString& path)
+{
+    return s.CheckFolderExists(reinterpret_cast<const char16_t*>(path.utf16()));
+}
+
+} // namespace
+
+class TestUIService : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void codeTexts();
+    void supportUrls();
+    void driveFolders();
+    void cWithoutDrivesSectionIsRoot();
+    void networkAndNasFolders();
+    void pathsThatAreRefused();
+
+private:
+    void writeIni(const QString& text);
+
+    QTemporaryDir m_tmp;
+    QString m_ini;
+    CUIService m_service;
+};
+
+void TestUIService::initTestCase()
+{
+    QVERIFY(m_tmp.isValid());
+    const QDir root(m_tmp.path());
+    for (const char* d : {"d/Work/Docs", "share/Projects", "nas/pub/music"})
+        QVERIFY(root.mkpath(QLatin1String(d)));
+    m_ini = root.filePath(QStringLiteral("default.ini"));
+    m_service.SetDefaultIniPath(m_ini);
+}
+
+void TestUIService::writeIni(const QString& text)
+{
+    QFile f(m_ini);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(text.arg(m_tmp.path()).toUtf8());
+}
+
+void TestUIService::codeTexts()
+{
+    char16_t buf[64];
+    QCOMPARE(m_service.GetCodeText(HostResult::Make(0x206, 0xB89), buf, 64), uint32_t(0));
+    QCOMPARE(QString::fromUtf16(buf), QStringLiteral("The folder does not exist."));
+    // Unknown numbers of any module get the generic text with the whole code.
+    QCOMPARE(m_service.GetCodeText(0x2FB042FB, buf, 64), uint32_t(0));
+    QCOMPARE(QString::fromUtf16(buf), QStringLiteral("Error code 0x2FB042FB"));
+
+    // A text that does not fit is not cut: the buffer is left empty and the call fails.
+    char16_t small[8] = {u'x', u'x'};
+    QVERIFY(m_service.GetCodeText(0x2FB042FB, small, 8) != 0);
+    QCOMPARE(small[0], char16_t(0));
+    // Exactly the text plus its terminator fits.
+    const int n = QStringLiteral("Error code 0x2FB042FB").size();
+    QCOMPARE(m_service.GetCodeText(0x2FB042FB, buf, uint32_t(n + 1)), uint32_t(0));
+    QVERIFY(m_service.GetCodeText(1, nullptr, 10) != 0);
+    QVERIFY(m_service.GetCodeText(1, buf, 0) != 0);
+}
+
+void TestUIService::supportUrls()
+{
+    char16_t buf[256];
+    QCOMPARE(m_service.GetSupportUrl(u"NR_KBUrl", buf, 256), uint32_t(0));
+    const QString kb = QString::fromUtf16(buf);
+    QVERIFY(kb.startsWith(QLatin1String("https://")));
+    QVERIFY(kb.contains(QLatin1String("%1")));
+    QCOMPARE(m_service.GetSupportUrl(u"ExchangeSupportURL", buf, 256), uint32_t(0));
+    QVERIFY(QString::fromUtf16(buf) != kb);
+    QVERIFY(m_service.GetSupportUrl(u"NoSuchKey", buf, 256) != 0);
+    QCOMPARE(buf[0], char16_t(0));
+    QVERIFY(m_service.GetSupportUrl(u"NR_KBUrl", buf, 10) != 0);
+    QVERIFY(m_service.GetSupportUrl(nullptr, buf, 256) != 0);
+}
+
+void TestUIService::driveFolders()
+{
+    writeIni(QStringLiteral("[Drives]\nD=%1/d\nE=%1/gone\n"));
+    QCOMPARE(check(m_service, QStringLiteral("D:\\Work\\Docs")), uint32_t(0));
+    QCOMPARE(check(m_service, QStringLiteral("d:/Work/Docs/")), uint32_t(0));
+    QCOMPARE(check(m_service, QStringLiteral("D:")), uint32_t(0));
+    QCOMPARE(check(m_service, QStringLiteral("D:\\")), uint32_t(0));
+    // Drive there, folder not: the error number the pages test for.
+    const uint32_t missing = check(m_service, QStringLiteral("D:\\Work\\Nope"));
+    QCOMPARE(errorNumber(missing), uint32_t(0xB89));
+    QCOMPARE((missing >> 12) & 0xFF, HostResult::kModule);
+    // A drive mapped to a directory that is gone, or not mapped at all, is another failure.
+    const uint32_t gone = check(m_service, QStringLiteral("E:\\x"));
+    QVERIFY(gone != 0 && errorNumber(gone) != 0xB89);
+    const uint32_t unmapped = check(m_service, QStringLiteral("F:\\x"));
+    QVERIFY(unmapped != 0 && errorNumber(unmapped) != 0xB89);
+    // A file is not a folder.
+    QFile file(QDir(m_tmp.path()).filePath(QStringLiteral("d/Work/a.txt")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    QCOMPARE(errorNumber(check(m_service, QStringLiteral("D:\\Work\\a.txt"))), uint32_t(0xB89));
+}
+
+void TestUIService::cWithoutDrivesSectionIsRoot()
+{
+    writeIni(QStringLiteral("[Network]\n"));
+    const QString tmpAsC = QStringLiteral("C:") + QString(m_tmp.path()).replace(QLatin1Char('/'), QLatin1Char('\\'));
+    QCOMPARE(check(m_service, tmpAsC), uint32_t(0));
+    QCOMPARE(errorNumber(check(m_service, tmpAsC + QStringLiteral("\\nope"))), uint32_t(0xB89));
+}
+
+void TestUIService::networkAndNasFolders()
+{
+    writeIni(QStringLiteral("[Network]\nfileserver\\share=%1/share, alice, secret\n"
+                            "nasbox\\pub=%1/nas/pub\n[NAS]\nHomeNAS=//nasbox\n"));
+    QCOMPARE(check(m_service, QStringLiteral("\\\\fileserver\\share\\Projects")), uint32_t(0));
+    // Server and share names compare without case, as on the network.
+    QCOMPARE(check(m_service, QStringLiteral("\\\\FILESERVER\\Share")), uint32_t(0));
+    QCOMPARE(errorNumber(check(m_service, QStringLiteral("\\\\fileserver\\share\\Nope"))), uint32_t(0xB89));
+    const uint32_t noShare = check(m_service, QStringLiteral("\\\\fileserver\\other\\x"));
+    QVERIFY(noShare != 0 && errorNumber(noShare) != 0xB89);
+    QCOMPARE(check(m_service, QStringLiteral("NAS://HomeNAS/pub/music")), uint32_t(0));
+    QCOMPARE(check(m_service, QStringLiteral("nas:\\\\homenas\\pub")), uint32_t(0));
+    QCOMPARE(errorNumber(check(m_service, QStringLiteral("NAS://HomeNAS/pub/video"))), uint32_t(0xB89));
+    const uint32_t noDevice = check(m_service, QStringLiteral("NAS://Other/pub"));
+    QVERIFY(noDevice != 0 && errorNumber(noDevice) != 0xB89);
+}
+
+void TestUIService::pathsThatAreRefused()
+{
+    writeIni(QStringLiteral("[Drives]\nD=%1/d\n"));
+    // Parts that would leave the mapped root are refused, even when the target exists.
+    for (const char* p : {"D:\\Work\\..\\..", "D:\\..\\d\\Work", "D:\\.\\Work", "relative\\dir", "D:Work",
+                          "\\\\.\\Tape0", "\\\\server", "\\\\", "NAS://", ""}) {
+        const uint32_t r = check(m_service, QLatin1String(p));
+        QVERIFY2(r != 0 && errorNumber(r) != 0xB89, p);
+    }
+    QVERIFY(m_service.CheckFolderExists(nullptr) != 0);
+}
+
+QTEST_MAIN(TestUIService)
+#include "tst_uiservice.moc"
