@@ -1,0 +1,22 @@
+#pragma once
+#include <QRunnable>
+
+// Gives an interface back on a worker thread, so that a release that blocks never holds up the
+// thread that dropped it. The runnable deletes itself after run().
+template <typename T>
+class CRelaseObj : public QRunnable
+{
+public:
+    explicit CRelaseObj(T* obj) : obj(obj) { setAutoDelete(true); }
+
+    void run() override
+    {
+        if (obj) {
+            obj->Release();
+            obj = nullptr;
+        }
+    }
+
+private:
+    T* obj;
+};

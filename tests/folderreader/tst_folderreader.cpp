@@ -1,0 +1,494 @@
+#include "CFloderReader.h"
+#include "CTrace.h"
+#include "FakeFolderTree.h"
+
+#include <QMutex>
+#include <QThreadPool>
+#include <QtTest>
+
+#include <climits>
+#include <memory>
+#include <utility>
+
+namespace {
+
+constexpr uint32_t kTooSmall = 0x0AB0426B;
+constexpr uint32_t kServiceFailure = 0x0AB04001;
+constexpr uint32_t kEventIdBadReply = 0x35304001;
+constexpr uint32_t kPCDataBadReply = 0x37F04001;
+constexpr uint32_t kPCPagingStalled = 0x38604001;
+
+QMutex traceMutex;
+QStringList traces;
+void collectTrace(const QString& text)
+{
+    QMutexLocker lock(&traceMutex);
+    traces << text;
+}
+
+// Every operation of the reader, run once with harmless arguments.
+struct Op
+{
+    const char* name;
+    uint32_t cannotRun;
+    uint32_t timeout;
+    std::function<uint32_t(CFloderReader&)> run;
+};
+
+QList<Op> allOps()
+{
+    static char16_t out[CFloderReader::kMapPathChars];
+    auto records = [](auto call) {
+        return [call](CFloderReader& r) {
+            void* recs = nullptr;
+            int n = 0;
+            const uint32_t result = call(r, &recs, &n);
+            CFloderReader::Free(recs);
+            return result;
+        };
+    };
+    return {
+        {"GetPCDriverLetter", 0x09D04245, 240000, records([](CFloderReader& r, void** p, int* n) {
+             return r.GetPCDriverLetter(reinterpret_cast<NRDriveRecord**>(p), n); })},
+        {"GetGroupInfo", 0x0CD04245, 12000000, records([](CFloderReader& r, void** p, int* n) {
+             return r.GetGroupInfo(reinterpret_cast<NRNameRecord**>(p), n); })},
+        {"GetGroupPCInfo", 0x10304245, 60000000, records([](CFloderReader& r, void** p, int* n) {
+             return r.GetGroupPCInfo("g", reinterpret_cast<NRNameRecord**>(p), n); })},
+        {"GetNetMapPath", 0x19C04245, 6000000, [](CFloderReader& r) { return r.GetNetMapPath(u"\\\\s\\x", out); }},
+        {"GetNetAcount", 0x17804245, 6000000, [](CFloderReader& r) {
+             char* u = nullptr;
+             char* p = nullptr;
+             const uint32_t result = r.GetNetAcount("\\\\s\\x", &u, &p);
+             CFloderReader::Free(u);
+             CFloderReader::Free(p);
+             return result; }},
+        {"SetNetAcount", 0x15904245, 6000000, [](CFloderReader& r) { return r.SetNetAcount("\\\\s\\x", "u", "p"); }},
+        {"SetNetPCAccout", 0x14104245, 6000000, [](CFloderReader& r) { return r.SetNetPCAccout("pc", "a"); }},
+        {"GetLibInfo", 0x2DA04245, 12000000, records([](CFloderReader& r, void** p, int* n) {
+             return r.GetLibInfo(reinterpret_cast<NRLibRecord**>(p), n); })},
+        {"GetLibNodeInfo", 0x30804245, 12000000, records([](CFloderReader& r, void** p, int* n) {
+             return r.GetLibNodeInfo(u"lib", reinterpret_cast<NRLibRecord**>(p), n); })},
+        {"CreateNewDir", 0x29D04245, 6000000, [](CFloderReader& r) { return r.CreateNewDir("C:\\x"); }},
+        {"GetEventId", 0x3520400A, 6000000, [](CFloderReader& r) { unsigned id; return r.GetEventId(&id); }},
+        {"GetPCData", 0x37E0400A, 6000000, [](CFloderReader& r) {
+             int start = 0;
+             bool more;
+             QSet<QString> names;
+             return r.GetPCData(1, &start, &names, &more); }},
+    };
+}
+
+// A reader on a fake service. The service outlives the release the reader starts on the pool.
+struct Rig
+{
+    FakeFolderTree tree;
+    FakeUILogic logic{&tree};
+    std::unique_ptr<CFloderReader> reader{new CFloderReader(&logic, nullptr, 2)};
+    ~Rig()
+    {
+        reader.reset();
+        QThreadPool::globalInstance()->waitForDone();
+    }
+};
+
+// Answers `full` complete arrays, then one record fewer than the room.
+FakeFolderTree::RecordAnswer fullFor(int full)
+{
+    auto left = std::make_shared<int>(full);
+    return [left](int room, int* count) {
+        *count = (*left)-- > 0 ? room : room - 1;
+        return 0u;
+    };
+}
+
+} // namespace
+
+class TestFolderReader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        QMutexLocker lock(&traceMutex);
+        traces.clear();
+    }
+
+    void constructionInitialisesAndReleasesOnPool()
+    {
+        FakeFolderTree tree;
+        FakeUILogic logic(&tree);
+        const unsigned char guid[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+        auto* reader = new CFloderReader(&logic, guid, 2);
+        QCOMPARE(logic.askedId, 10u);
+        QCOMPARE(tree.initMode, 2u);
+        QCOMPARE(QByteArray(reinterpret_cast<char*>(tree.guid), 16), QByteArray(reinterpret_cast<const char*>(guid), 16));
+        delete reader;
+        QThreadPool::globalInstance()->waitForDone();
+        QCOMPARE(tree.releases.load(), 1);
+        QVERIFY(tree.releaseThread.load() != QThread::currentThread());
+
+        // Without a GUID the service is given zeros.
+        Rig rig;
+        QCOMPARE(QByteArray(reinterpret_cast<char*>(rig.tree.guid), 16), QByteArray(16, '\0'));
+    }
+
+    void everyOperationTracesAndPassesItsTimeLimit()
+    {
+        CTrace::SetSink(collectTrace);
+        Rig rig;
+        FakeFolderTree& tree = rig.tree;
+        CFloderReader& reader = *rig.reader;
+        for (const Op& op : allOps()) {
+            tree.calls.clear();
+            op.run(reader);
+            QVERIFY2(!tree.calls.isEmpty(), op.name);
+            QCOMPARE(tree.calls.first().timeout, op.timeout);
+            QMutexLocker lock(&traceMutex);
+            QVERIFY2(traces.filter(QStringLiteral("%1 enter").arg(QLatin1String(op.name))).size() == 1, op.name);
+            QVERIFY2(traces.filter(QStringLiteral("%1 leave, result = 0x").arg(QLatin1String(op.name))).size() == 1,
+                     op.name);
+        }
+        CTrace::SetSink(nullptr);
+    }
+
+    void withoutServiceEveryOperationFailsWithItsCode()
+    {
+        FakeFolderTree tree;
+        FakeUILogic refusing(&tree, 0x12304001);
+        FakeUILogic empty(nullptr);
+        for (IUILogic* logic : {static_cast<IUILogic*>(&refusing), static_cast<IUILogic*>(&empty), static_cast<IUILogic*>(nullptr)}) {
+            CFloderReader reader(logic, nullptr, 2);
+            QVERIFY(!reader.HasService());
+            for (const Op& op : allOps())
+                QCOMPARE(op.run(reader), op.cannotRun);
+        }
+        QVERIFY(tree.calls.isEmpty());
+    }
+
+    void countsBelowOneStartAtFirstCapacity()
+    {
+        Rig rig;
+        FakeFolderTree& tree = rig.tree;
+        CFloderReader& reader = *rig.reader;
+        for (int start : {0, -5, 7}) {
+            tree.calls.clear();
+            NRDriveRecord* drives = nullptr;
+            int n = start;
+            QCOMPARE(reader.GetPCDriverLetter(&drives, &n), 0u);
+            QCOMPARE(tree.calls.first().room, start < 1 ? 30 : start);
+            CFloderReader::Free(drives);
+            NRLibRecord* libs = nullptr;
+            n = start;
+            QCOMPARE(reader.GetLibInfo(&libs, &n), 0u);
+            QCOMPARE(tree.calls.last().room, start < 1 ? 10 : start);
+            CFloderReader::Free(libs);
+        }
+    }
+
+    void fullArraysGrowOneRecordAtATime()
+    {
+        Rig rig;
+        FakeFolderTree& tree = rig.tree;
+        CFloderReader& reader = *rig.reader;
+        tree.records = fullFor(4);
+        NRNameRecord* groups = nullptr;
+        int n = 0;
+        QCOMPARE(reader.GetGroupInfo(&groups, &n), 0u);
+        QList<int> rooms;
+        for (const auto& c : tree.calls)
+            rooms << c.room;
+        QCOMPARE(rooms, (QList<int>{10, 11, 12, 13, 14}));
+        QCOMPARE(n, 13);
+        QCOMPARE(NRFolderTreeRecords::Name(groups[12]), std::u16string(u"R12"));
+        CFloderReader::Free(groups);
+    }
+
+    void tooSmallGrowsOnlyForGroupAndLibraryQueries()
+    {
+        Rig rig;
+        FakeFolderTree& tree = rig.tree;
+        CFloderReader& reader = *rig.reader;
+        // "Too small" with the number needed, then a complete answer.
+        tree.records = [](int room, int* count) {
+            if (room < 25) {
+                *count = 25;
+                return kTooSmall;
+            }
+            *count = 25;
+            return 0u;
+        };
+        NRLibRecord* libs = nullptr;
+        int n = 0;
+        QCOMPARE(reader.GetLibNodeInfo(u"L", &libs, &n), 0u);
+        QCOMPARE(n, 25);
+        QCOMPARE(tree.calls.last().room, 26);
+        QCOMPARE(tree.calls.last().text, QStringLiteral("L"));
+        CFloderReader::Free(libs);
+
+        // "Too small" without a larger need still grows rather than passing a short answer on.
+        tree.calls.clear();
+        auto once = std::make_shared<bool>(true);
+        tree.records = [once](int, int* count) {
+            *count = 3;
+            return std::exchange(*once, false) ? kTooSmall : 0u;
+        };
+        NRNameRecord* pcs = nullptr;
+        n = 0;
+        QCOMPARE(reader.GetGroupPCInfo("Grüppe", &pcs, &n), 0u);
+        QCOMPARE(tree.calls.size(), 2);
+        QCOMPARE(tree.calls.last().text, QString::fromUtf8("Grüppe"));
+        CFloderReader::Free(pcs);
+
+        // For drive letters it is a failure like any other.
+        tree.records = [](int, int* count) {
+            *count = 40;
+            return kTooSmall;
+        };
+        NRDriveRecord* drives = reinterpret_cast<NRDriveRecord*>(&n);
+        n = 0;
+        QCOMPARE(reader.GetPCDriverLetter(&drives, &n), kTooSmall);
+        QVERIFY(!drives);
+        QCOMPARE(n, 0);
+    }
+
+    void failuresAndUntrustworthyCountsEndTheLoop_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<uint32_t>("result");
+        QTest::addColumn<int>("startCount");
+        QTest::addColumn<uint32_t>("expected");
+        QTest::addColumn<int>("maxCalls");
+        QTest::newRow("service failure") << 0 << kServiceFailure << 0 << kServiceFailure << 1;
+        QTest::newRow("negative count") << -1 << 0u << 0 << 0x0CE04001u << 1;
+        QTest::newRow("enormous count") << INT_MAX << 0u << 0 << 0x0CE04001u << 1;
+        QTest::newRow("never fewer") << -2 << 0u << 0 << 0x0CE04001u << CFloderReader::kMaxRounds;
+        QTest::newRow("enormous guess is capped") << -2 << 0u << INT_MAX << 0x0CE04001u << 1;
+        QTest::newRow("always too small") << -2 << kTooSmall << 0 << 0x0CE04001u << CFloderReader::kMaxRounds;
+    }
+    void failuresAndUntrustworthyCountsEndTheLoop()
+    {
+        QFETCH(int, answer);
+        QFETCH(uint32_t, result);
+        QFETCH(int, startCount);
+        QFETCH(uint32_t, expected);
+        QFETCH(int, maxCalls);
+        Rig rig;
+        FakeFolderTree& tree = rig.tree;
+        CFloderReader& reader = *rig.reader;
+        // -2: answer the whole room, forever.
+        tree.records = [answer, result](int room, int* count) {
+            *count = answer == -2 ? room : answer;
+            return result;
+        };
+        NRNameRecord* groups = nullptr;
+        int n = startCount;
+        QCOMPARE(reader.GetGroupInfo(&groups, &n), expected);
+        QVERIFY(!groups);
+        QCOMPARE(n, 0);
+        QCOMPARE(tree.calls.size(), maxCalls);
+        for (const auto& c : tree.calls)
+            QVERIFY(int64_t(c.room) * int64_t(sizeof(NRNameRecord)) <= CFloderReader::kMaxArrayBytes);
+    }
+
+    void elapsedCountsGroupAndAccountCallsOnly()
+    {
+        Rig rig;
+        FakeFolderTree& tree = rig.tree;
+        CFloderReader& reader = *rig.reader;
+        tree.sleepMs = 5;
+        NRDriveRecord* drives = nullptr;
+        int n = 0;
+        reader.GetPCDriverLetter(&drives, &n);
+        CFloderReader::Free(drives);
+        reader.CreateNewDir("C:\\x");
+        QCOMPARE(reader.Elapsed(), 0u);
+        NRNameRecord* groups = nullptr;
+        n = 0;
+        reader.GetGroupInfo(&groups, &n);
+        CFloderReader::Free(groups);
+        reader.SetNetPCAccout("pc", "acc");
+        // Two sleeps of 5 ms; each measured on a millisecond tick may lose up to one.
+        QVERIFY(reader.Elapsed() >= 8);
+    }
+
+    void stringsAreConvertedBothWays()
+    {
+        Rig rig;
+        FakeFolderTree& tree = rig.tree;
+        CFloderReader& reader = *rig.reader;
+        tree.user = QString(40, QLatin1Char('u')); // longer than the room: no terminator written
+        tree.password = QString::fromUtf8("pässwörd");
+        char* user = nullptr;
+        char* password = nullptr;
+        QCOMPARE(reader.GetNetAcount("\\\\sërver\\share", &user, &password), 0u);
+        QCOMPARE(tree.calls.last().text, QString::fromUtf8("\\\\sërver\\share"));
+        QCOMPARE(QByteArray(user), QByteArray(31, 'u'));
+        QCOMPARE(QString::fromUtf8(password), tree.password);
+        CFloderReader::Free(user);
+        CFloderReader::Free(password);
+
+        // A failed call leaves the caller with empty strings, not the service's leftovers.
+        tree.stringResult = kServiceFailure;
+        QCOMPARE(reader.GetNetAcount("\\\\s\\x", &user, &password), kServiceFailure);
+        QCOMPARE(QByteArray(user), QByteArray());
+        QCOMPARE(QByteArray(password), QByteArray());
+        CFloderReader::Free(user);
+        CFloderReader::Free(password);
+
+        tree.stringResult = 0;
+        QCOMPARE(reader.SetNetAcount("\\\\s\\x", "ü", "pw"), 0u);
+        QCOMPARE(tree.calls.last().text2, QString::fromUtf8("ü"));
+        QCOMPARE(tree.password, QStringLiteral("pw"));
+        tree.mapped = QString(300, QLatin1Char('m'));
+        char16_t out[CFloderReader::kMapPathChars];
+        QCOMPARE(reader.GetNetMapPath(u"\\\\s\\x", out), 0u);
+        QCOMPARE(QString::fromUtf16(out).size(), CFloderReader::kMapPathChars - 1);
+    }
+
+    void eventIdReplies_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<uint32_t>("expected");
+        QTest::addColumn<unsigned>("eventId");
+        auto utf16 = [](const char* s) {
+            const QString t = QString::fromUtf8(s);
+            return QByteArray(reinterpret_cast<const char*>(t.utf16()), t.size() * 2);
+        };
+        QTest::newRow("id") << utf16("{\"EventMgrEventID\": 7}") << 0u << 7u;
+        QTest::newRow("largest id") << utf16("{\"EventMgrEventID\": 4294967295}") << 0u << 4294967295u;
+        QTest::newRow("no id") << utf16("{\"Other\": 1}") << 0u << 0u;
+        QTest::newRow("odd size, no terminator") << utf16("{\"EventMgrEventID\": 3}") + 'x' << 0u << 3u;
+        QTest::newRow("id as text") << utf16("{\"EventMgrEventID\": \"7\"}") << kEventIdBadReply << 0u;
+        QTest::newRow("negative id") << utf16("{\"EventMgrEventID\": -7}") << kEventIdBadReply << 0u;
+        QTest::newRow("fractional id") << utf16("{\"EventMgrEventID\": 7.5}") << kEventIdBadReply << 0u;
+        QTest::newRow("id too large") << utf16("{\"EventMgrEventID\": 4294967296}") << kEventIdBadReply << 0u;
+        QTest::newRow("truncated") << utf16("{\"EventMgrEventID\": 7") << kEventIdBadReply << 0u;
+        QTest::newRow("array") << utf16("[7]") << kEventIdBadReply << 0u;
+        QTest::newRow("one byte") << QByteArray("{") << kEventIdBadReply << 0u;
+        QTest::newRow("lone surrogate") << QByteArray("\x00\xD8", 2) << kEventIdBadReply << 0u;
+    }
+    void eventIdReplies()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(uint32_t, expected);
+        QFETCH(unsigned, eventId);
+        Rig rig;
+        FakeFolderTree& tree = rig.tree;
+        CFloderReader& reader = *rig.reader;
+        tree.json = [reply](const QString&, IJSONBuf** out) {
+            *out = FakeFolderTree::RawReply(reply);
+            return 0u;
+        };
+        unsigned id = 99;
+        QCOMPARE(reader.GetEventId(&id), expected);
+        QCOMPARE(id, eventId);
+        QCOMPARE(tree.calls.last().text, QStringLiteral("{\"EventMgrNeedReData\":0}"));
+    }
+
+    void eventIdWithoutUsableReply()
+    {
+        Rig rig;
+        FakeFolderTree& tree = rig.tree;
+        CFloderReader& reader = *rig.reader;
+        unsigned id = 5;
+        QCOMPARE(reader.GetEventId(&id), kEventIdBadReply); // success but no reply buffer
+        // A failure is passed on, and a reply sent along with it is still given back (ASan).
+        tree.json = [](const QString&, IJSONBuf** out) {
+            *out = FakeFolderTree::TextReply(QStringLiteral("{\"EventMgrEventID\": 7}"));
+            return kServiceFailure;
+        };
+        QCOMPARE(reader.GetEventId(&id), kServiceFailure);
+        QCOMPARE(id, 0u);
+    }
+
+    void pcDataPagesUntilFinished()
+    {
+        Rig rig;
+        FakeFolderTree& tree = rig.tree;
+        CFloderReader& reader = *rig.reader;
+        const QStringList pages = {
+            QStringLiteral("{\"EventMgrPCNameArray\":[{\"EventMgrPCName\":\"pc-1\",\"EventMgrGrName\":\"g\"},"
+                           "{\"EventMgrPCName\":\"\"},7,{\"EventMgrPCName\":5}],\"EventMgrGetPCDataFinish\":0}"),
+            QStringLiteral("{\"EventMgrPCNameArray\":[{\"EventMgrPCName\":\"Pc-2\"},{\"EventMgrPCName\":\"PC-1\"}],"
+                           "\"EventMgrGetPCDataFinish\":0}"),
+            QStringLiteral("{\"EventMgrPCNameArray\":[{\"EventMgrPCName\":\"straße\"}],\"EventMgrGetPCDataFinish\":1}"),
+        };
+        auto page = std::make_shared<int>(0);
+        tree.json = [pages, page](const QString&, IJSONBuf** out) {
+            *out = FakeFolderTree::TextReply(pages.value((*page)++));
+            return 0u;
+        };
+        QSet<QString> names;
+        QCOMPARE(reader.CollectPCNames(42, &names), 0u);
+        QCOMPARE(names, (QSet<QString>{QStringLiteral("PC-1"), QStringLiteral("PC-2"), QStringLiteral("STRASSE")}));
+        QCOMPARE(tree.calls.size(), 3);
+        // Each request starts where the previous page ended; elements of the wrong shape count.
+        const QStringList starts = {QStringLiteral("0"), QStringLiteral("4"), QStringLiteral("6")};
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(tree.calls[i].text,
+                     QStringLiteral("{\"EventMgrEventID\":42,\"EventMgrGetDataType\":2,\"EventMgrPCDataNumber\":-1,"
+                                    "\"EventMgrPCStartIndex\":%1}").arg(starts[i]));
+        }
+    }
+
+    void pcDataBadReplies_data()
+    {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<uint32_t>("expected");
+        QTest::addColumn<bool>("more");
+        QTest::newRow("no finish flag") << "{\"EventMgrPCNameArray\":[]}" << 0u << false;
+        QTest::newRow("finish as text") << "{\"EventMgrGetPCDataFinish\":\"0\"}" << 0u << false;
+        QTest::newRow("list not an array") << "{\"EventMgrPCNameArray\":{},\"EventMgrGetPCDataFinish\":0}"
+                                           << kPCDataBadReply << false;
+        QTest::newRow("malformed") << "{\"EventMgrPCNameArray\":[" << kPCDataBadReply << false;
+        QTest::newRow("empty") << "" << kPCDataBadReply << false;
+    }
+    void pcDataBadReplies()
+    {
+        QFETCH(QString, reply);
+        QFETCH(uint32_t, expected);
+        QFETCH(bool, more);
+        Rig rig;
+        FakeFolderTree& tree = rig.tree;
+        CFloderReader& reader = *rig.reader;
+        tree.json = [reply](const QString&, IJSONBuf** out) {
+            *out = FakeFolderTree::TextReply(reply);
+            return 0u;
+        };
+        int start = 3;
+        bool moreToCome = true;
+        QSet<QString> names;
+        QCOMPARE(reader.GetPCData(1, &start, &names, &moreToCome), expected);
+        QCOMPARE(moreToCome, more);
+        QCOMPARE(start, 3);
+    }
+
+    void pagingThatNeverEndsIsBounded()
+    {
+        Rig rig;
+        FakeFolderTree& tree = rig.tree;
+        CFloderReader& reader = *rig.reader;
+        // Empty pages that promise more: no progress.
+        tree.json = [](const QString&, IJSONBuf** out) {
+            *out = FakeFolderTree::TextReply(QStringLiteral("{\"EventMgrPCNameArray\":[],\"EventMgrGetPCDataFinish\":0}"));
+            return 0u;
+        };
+        QSet<QString> names;
+        QCOMPARE(reader.CollectPCNames(1, &names), kPCPagingStalled);
+        QCOMPARE(tree.calls.size(), 1);
+
+        // One new PC per page, forever.
+        tree.calls.clear();
+        tree.json = [](const QString&, IJSONBuf** out) {
+            *out = FakeFolderTree::TextReply(QStringLiteral("{\"EventMgrPCNameArray\":[{\"EventMgrPCName\":\"a\"}],"
+                                                            "\"EventMgrGetPCDataFinish\":0}"));
+            return 0u;
+        };
+        QCOMPARE(reader.CollectPCNames(1, &names), kPCPagingStalled);
+        QCOMPARE(tree.calls.size(), CFloderReader::kMaxPCPages);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFolderReader)
+#include "tst_folderreader.moc"
