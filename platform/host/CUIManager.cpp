@@ -2,6 +2,7 @@
 
 #include "CMsgHub.h"
 #include "CObjectCreator.h"
+#include "CUILogic.h"
 #include "CUIService.h"
 
 class CUIManager::Private
@@ -51,7 +52,7 @@ IObjectCreator* CUIManager::GetObjectCreator()
     return &d->creator;
 }
 
-IUILogic* CUIManager::GetUILogic() { return nullptr; }
+IUILogic* CUIManager::GetUILogic() { return CUILogic::Instance(); }
 
 CMsgHub* CUIManager::Hub()
 {
