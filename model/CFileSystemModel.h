@@ -128,7 +128,9 @@ public slots:
 private:
     friend class CLvFileSystemModelPrivate;
     friend class CModelSortThread;
-    bool IsServerLevelPath(const QString& path) const;
+    static bool IsServerLevelPath(const QString& path);
+    bool SetDataForNode(NodeIndex id, const QModelIndex& index, const QVariant& value, int role);
+    void EmitAllChanged();
     QString UpperPath(NodeIndex id);
     void EraseCheckKey(const QString& key);
     void InsertCheckKey(const QString& key, const CheckEntry& entry);

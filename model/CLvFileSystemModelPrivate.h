@@ -8,7 +8,8 @@
 #include <QMutex>
 #include <QObject>
 #include <QPersistentModelIndex>
-#include <QRegExp>
+#include <QRegularExpression>
+#include <functional>
 #include <QStringList>
 
 class CFileSystemModel;
@@ -38,13 +39,19 @@ public:
     // Releases the subtree of id breadth-first without recursion; only reaches nodes through
     // the registry, so it may run on any thread.
     static void ReleaseRoot(NodeIndex id);
+    // The ReleaseRoot slot: takes a node that is still listed under its parent out of the rows
+    // and the parent's children first (so nothing points at it any more), then releases it.
+    void ReleaseSubtree(NodeIndex id);
+    // Rebuilds the rows of id from its sorted names (GUI thread, inside a layout change).
+    void ApplySort(NodeIndex id);
     // Entry and name filters (used by flags, row insertion and sorting); thread-safe reads.
     bool Accepts(const CLvFileSystemNode* node) const;
     bool IsHiddenByFilters(NodeIndex id) const;
+    bool PassesNameFilters(const CLvFileSystemNode* node) const;
     void SetNameFilters(const QStringList& patterns);
 
     // Fields (see CFileSystemModel)
-    QList<QRegExp> nameFilters;
+    QList<QRegularExpression> nameFilters;
     QStringList namePatterns;
     NodeIndex root = 0;
     bool flag1 = true;
@@ -67,6 +74,8 @@ public:
     QElapsedTimer sinceUpdate;
     QMap<quint64, NodeIndex> idMap;
     qint32 pendingRows = 0;
+    // Milliseconds since the last refresh; replaceable so that tests need no real waiting.
+    std::function<qint64()> elapsedMs;
 
     // While a sort's worker runs, the GUI thread spins an event loop: batches and releases that
     // arrive meanwhile wait here and run once the sort is done.

@@ -2,6 +2,7 @@
 #include "NodeKind.h"
 #include <QList>
 #include <QObject>
+#include <QString>
 
 class CLvFileSystemModelPrivate;
 
@@ -14,6 +15,9 @@ public:
     qint64 run();
     // Sorts the children of node id that pass the filters by column into its sortedNames.
     void SortChildren(int column, NodeIndex id);
+
+    static bool compareNodes(int column, NodeIndex left, NodeIndex right);
+    static int naturalCompare(const QString& s1, const QString& s2, Qt::CaseSensitivity cs);
 
 private:
     CLvFileSystemModelPrivate* d;

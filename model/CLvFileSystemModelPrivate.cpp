@@ -1,0 +1,737 @@
+#include "CLvFileSystemModelPrivate.h"
+#include "CFileSystemModel.h"
+#include "CLvAutoPtrEx.h"
+#include "CLvFileSystemNode.h"
+#include "CLvFileSystemNodeMgr.h"
+#include "CReleaseRoot.h"
+#include "CTrace.h"
+#include <QFileInfo>
+#include <QQueue>
+#include <QSet>
+#include <QThreadPool>
+#include <vector>
+
+namespace {
+
+typedef CLvAutoPtrEx<CLvFileSystemNode> NodePtr;
+
+NodePtr Node(NodeIndex id)
+{
+    return NodePtr(CLvFileSystemNodeMgr::GetNode(id));
+}
+
+bool OnlySeparators(const QString& name)
+{
+    for (QChar c : name)
+        if (c != QLatin1Char('\\') && c != QLatin1Char('/'))
+            return false;
+    return true;
+}
+
+// Releases the reference a batch carries on each of its children.
+void ReleaseBatch(const QList<NodeIndex>& children)
+{
+    for (NodeIndex id : children) {
+        NodePtr child = Node(id);
+        if (child)
+            child->Release();
+    }
+}
+
+} // namespace
+
+CLvFileSystemModelPrivate::CLvFileSystemModelPrivate(CFileSystemModel* owner)
+    : QObject(owner), q(owner)
+{
+    CLvFileSystemNode* node = CLvFileSystemNodeMgr::CreateNode(QString(), 0, owner);
+    // The reference CreateNode hands out is the one this private part keeps on the root.
+    root = node->Id();
+    node->SetPathStop(true);
+    node->SetInParentRows(true);
+    sinceUpdate.start();
+    elapsedMs = [this] { return sinceUpdate.elapsed(); };
+}
+
+CLvFileSystemModelPrivate::~CLvFileSystemModelPrivate()
+{
+    QMutexLocker lock(&mutex);
+    idMap.clear();
+    for (const PendingBatch& batch : deferred)
+        if (!batch.release)
+            ReleaseBatch(batch.children);
+    deferred.clear();
+    if (QThreadPool* pool = QThreadPool::globalInstance())
+        pool->start(new CReleaseRoot(root), 0);
+    else
+        ReleaseRoot(root);
+}
+
+// ---- filters
+
+bool CLvFileSystemModelPrivate::PassesNameFilters(const CLvFileSystemNode* node) const
+{
+    if (node->Parent() == root || bypassFilters.contains(node->Id()) || nameFilters.isEmpty())
+        return true;
+    // As for a directory listing: AllDirs lists folders whatever their names.
+    if ((filters & QDir::AllDirs) && node->IsDir())
+        return true;
+    const QString name = node->Name();
+    for (const QRegularExpression& re : nameFilters)
+        if (re.match(name).hasMatch())
+            return true;
+    return false;
+}
+
+bool CLvFileSystemModelPrivate::Accepts(const CLvFileSystemNode* node) const
+{
+    if (node->Parent() == root || bypassFilters.contains(node->Id()))
+        return true;
+    const CNodeInfoPtr info = node->Info();
+    if (!info)
+        return false;
+    const QString name = node->Name();
+    const bool dot = name == QLatin1String(".");
+    const bool dotDot = name == QLatin1String("..");
+    if (!(filters & QDir::Hidden) && info->hidden && !dot && !dotDot)
+        return false;
+    if (!(filters & QDir::System) && node->IsSystem())
+        return false;
+    if (!(filters & (QDir::Dirs | QDir::AllDirs)) && node->IsDir())
+        return false;
+    if (!(filters & QDir::Drives) && node->IsDrive())
+        return false;
+    if (!(filters & QDir::Files) && node->IsFile())
+        return false;
+    const QDir::Filters rwx = filters & (QDir::Readable | QDir::Writable | QDir::Executable);
+    if (rwx && rwx != (QDir::Readable | QDir::Writable | QDir::Executable)) {
+        if (node->IsReadable() && !(rwx & QDir::Readable))
+            return false;
+        if (node->IsWritable() && !(rwx & QDir::Writable))
+            return false;
+        if (node->IsExecutable() && !(rwx & QDir::Executable))
+            return false;
+    }
+    if ((filters & QDir::NoDot) && dot)
+        return false;
+    if ((filters & QDir::NoDotDot) && dotDot)
+        return false;
+    return nameFilterDisablesFlag || PassesNameFilters(node);
+}
+
+bool CLvFileSystemModelPrivate::IsHiddenByFilters(NodeIndex id) const
+{
+    if (id == root)
+        return false;
+    NodePtr node = Node(id);
+    return !node || !Accepts(node.get());
+}
+
+void CLvFileSystemModelPrivate::SetNameFilters(const QStringList& patterns)
+{
+    if (!bypassFilters.isEmpty()) {
+        bypassFilters.clear();
+        const QModelIndexList persistent = q->persistentIndexList();
+        for (const QModelIndex& index : persistent) {
+            NodeIndex id = q->NodeOf(index);
+            while (id && id != root && !bypassFilters.contains(id)) {
+                NodePtr node = Node(id);
+                if (!node)
+                    break;
+                if (node->IsDir())
+                    bypassFilters.insert(id, true);
+                id = node->Parent();
+            }
+        }
+    }
+    namePatterns = patterns;
+    nameFilters.clear();
+    const bool caseSensitive = filters & QDir::CaseSensitive;
+    for (const QString& pattern : patterns) {
+        QRegularExpression re(QRegularExpression::anchoredPattern(
+                                  QRegularExpression::wildcardToRegularExpression(pattern)),
+                              caseSensitive ? QRegularExpression::NoPatternOption
+                                            : QRegularExpression::CaseInsensitiveOption);
+        nameFilters.append(re);
+    }
+    forceSort = true;
+}
+
+// ---- batches
+
+void CLvFileSystemModelPrivate::AddNode(NodeIndex pParent, const QList<NodeIndex>& lstChild, int iStream, int iEnd)
+{
+    if (sorting) {
+        deferred.append({pParent, lstChild, iStream, iEnd, false});
+        return;
+    }
+    // Parent 0 means the root; a parent that no longer resolves drops the batch (its children
+    // must not show up somewhere else).
+    NodePtr node = Node(pParent == 0 ? root : pParent);
+    if (!node) {
+        ReleaseBatch(lstChild);
+        return;
+    }
+    QList<NodeIndex> targets{node->Id()};
+    for (NodeIndex twin : node->Twins())
+        if (!targets.contains(twin))
+            targets.append(twin);
+    node.reset();
+
+    if (iStream == -1) {
+        for (NodeIndex t : targets) {
+            NodePtr n = Node(t);
+            if (!n)
+                continue;
+            const int kind = n->GetKind();
+            if (kind != NodeKind::kNoCheckBox && kind != NodeKind::kNoInitFinish23 && kind != NodeKind::kNoInitFinish31)
+                n->SetInitFinish(true);
+            if (kind == NodeKind::kComputer)
+                q->computerLoaded = true;
+        }
+    }
+    AddChildren(targets, lstChild, iStream, iEnd);
+
+    const bool middle = iStream != -1 && iEnd != -1;
+    if (!middle) {
+        if (targets.first() == root)
+            ModelInitFinish(targets, iStream, iEnd);
+        q->EmitAllChanged();
+        for (NodeIndex t : targets) {
+            NodePtr n = Node(t);
+            if (n && (!n->MayHaveChildren() || !n->HasFolders())) {
+                const QModelIndex index = q->IndexOf(t);
+                if (index.isValid())
+                    emit q->dataChanged(index, index);
+            }
+        }
+    }
+    if (iEnd == -1) {
+        for (NodeIndex t : targets) {
+            NodePtr n = Node(t);
+            if (!n)
+                continue;
+            n->SetNotLoaded(false);
+            n->SetInitFinish(false);
+        }
+    }
+    NodePtr first = Node(targets.first());
+    if (first && !CLvFileSystemNodeMgr::IsValidNode(first->Parent()) && rootHidden)
+        emit q->DoInterface(targets, lstChild, iEnd, rootHidden);
+    ReleaseBatch(lstChild);
+}
+
+void CLvFileSystemModelPrivate::AddChildren(const QList<NodeIndex>& targets, const QList<NodeIndex>& lstChild,
+                                            int iStream, int iEnd)
+{
+    Q_UNUSED(iEnd);
+    QList<NodeIndex> changed;
+    for (NodeIndex t : targets) {
+        NodePtr target = Node(t);
+        if (!target)
+            continue;
+        QStringList newNames;
+        QSet<QString> newKeys;
+        for (NodeIndex c : lstChild) {
+            NodePtr child = Node(c);
+            if (!child)
+                continue;
+            const QString name = child->Name();
+            if (name.isEmpty() || OnlySeparators(name))
+                continue;
+            const CNodeInfoPtr info = child->Info();
+            const bool existed = target->HasChild(name);
+            if (!existed)
+                AddChildNode(t, name, c);
+            const NodeIndex mid = target->ChildByName(name);
+            NodePtr mine = Node(mid);
+            if (!mine)
+                continue;
+            if (!target->HasFolders() && !child->IsFile())
+                target->SetHasFolders(true);
+            if (existed) {
+                mine->SetName(child->Name());
+                mine->SetDisplayName(child->DisplayName());
+                mine->Merge(c, false);
+            }
+            if (mine->Name().compare(name, Qt::CaseInsensitive) == 0) {
+                mine->SetName(name);
+                changed.append(mid);
+                if (info)
+                    mine->SetInfo(info);
+                bypassFilters.remove(mid);
+                // One row per node, even when a batch names an entry twice or in two cases.
+                const QString key = name.toUpper();
+                if (!mine->InParentRows() && !newKeys.contains(key)) {
+                    newKeys.insert(key);
+                    newNames.append(name);
+                }
+            }
+        }
+        if (!newNames.isEmpty() || iStream == -1)
+            InsertRows(t, newNames, iStream == -1);
+        if (iStream == -1)
+            target->SetMayHaveChildren(target->RowCount() > 0);
+    }
+
+    if (iStream == -1 && targets.size() > 1) {
+        // Twins are brought into step: every target knows the others and agrees with the one
+        // that has the most children, and so do their children of equal name.
+        std::vector<NodePtr> nodes;
+        for (NodeIndex t : targets) {
+            NodePtr n = Node(t);
+            if (n)
+                nodes.push_back(std::move(n));
+        }
+        size_t best = 0;
+        for (size_t i = 0; i < nodes.size(); ++i) {
+            for (const NodePtr& other : nodes)
+                if (other.get() != nodes.at(i).get())
+                    nodes.at(i)->AddTwin(other->Id());
+            if (nodes.at(i)->ChildCount() > nodes.at(best)->ChildCount())
+                best = i;
+        }
+        QMutexLocker lock(&mutex);
+        for (size_t i = 0; i < nodes.size(); ++i) {
+            if (i == best)
+                continue;
+            nodes.at(i)->Merge(nodes.at(best)->Id(), false);
+            const QStringList names = nodes.at(best)->ChildNames();
+            for (const QString& name : names) {
+                NodePtr mine = Node(nodes.at(i)->ChildByName(name));
+                const NodeIndex theirs = nodes.at(best)->ChildByName(name);
+                if (mine && theirs)
+                    mine->Merge(theirs, false);
+            }
+        }
+    }
+    if (checkEnabled) {
+        for (NodeIndex id : changed) {
+            NodePtr n = Node(id);
+            if (n)
+                n->SetCheckStatusValue(q->CheckState(id));
+        }
+    }
+    if (!targets.isEmpty() && disabledNodes.contains(targets.first()))
+        q->OnSetDisableNode(targets.first(), true);
+    const bool middle = iStream != -1 && iEnd != -1;
+    if (!middle && checkEnabled && !targets.isEmpty()) {
+        NodeIndex id = targets.first();
+        while (id) {
+            NodePtr n = Node(id);
+            if (!n)
+                break;
+            const QList<NodeIndex> twins = n->Twins();
+            if (!twins.isEmpty()) {
+                NodePtr twin = Node(twins.first());
+                if (twin)
+                    twin->SetCheckStatusValue(n->GetCheckStatus());
+            }
+            id = n->Parent();
+        }
+    }
+}
+
+NodeIndex CLvFileSystemModelPrivate::AddChildNode(NodeIndex parent, const QString& name, NodeIndex childId)
+{
+    NodePtr parentNode = Node(parent);
+    if (!parentNode)
+        return 0;
+    CLvFileSystemNode* created = CLvFileSystemNodeMgr::IsValidNode(childId)
+                                     ? CLvFileSystemNodeMgr::CopyNode(childId)
+                                     : CLvFileSystemNodeMgr::CreateNode(name, parent, nullptr);
+    if (!created)
+        created = CLvFileSystemNodeMgr::CreateNode(name, parent, nullptr);
+    // The reference the registry handed out becomes the parent's.
+    const NodeIndex id = created->Id();
+    created->SetInfoOwner(id);
+    created->SetModel(q);
+    created->SetName(name);
+    created->SetParent(parent);
+    // The copy is placed in this tree's rows by InsertRows, whatever its source showed.
+    created->SetInParentRows(false);
+    parentNode->AddChild(name, id);
+    idMap.insert(created->UserKey(), id);
+    return id;
+}
+
+void CLvFileSystemModelPrivate::InsertRows(NodeIndex parent, const QStringList& names, bool final)
+{
+    NodePtr node = Node(parent);
+    if (!q || !node || (names.isEmpty() && !final))
+        return;
+    if (parent != root && IsHiddenByFilters(parent))
+        return;
+
+    const QModelIndex parentIndex = parent == root ? QModelIndex() : q->IndexOf(parent);
+    // A folder that no view can reach yet takes its rows without announcements.
+    const bool announce = parent == root || parentIndex.isValid();
+    const int kind = node->GetKind();
+    const bool ordered = kind == NodeKind::kComputer || kind == NodeKind::kNetworkGroup;
+    bool needed = false;
+    bool inserted = false;
+
+    // Names that the position rule appends are announced as one run: a proxy rebuilds its
+    // mapping on every insert, so one pair per row would freeze the GUI on large folders.
+    QStringList run;
+    auto flush = [&]() {
+        if (run.isEmpty())
+            return;
+        const int rows = node->RowCount();
+        const int count = run.size();
+        const bool reversed = node->Reversed() != 0;
+        const int sorted = node->SortedCount();
+        const bool partial = reversed && sorted >= 0 && sorted < rows;
+        if (!announce || partial) {
+            if (announce)
+                emit q->layoutAboutToBeChanged();
+            const QModelIndexList before = announce ? q->persistentIndexList() : QModelIndexList();
+            QList<QPair<NodeIndex, int>> ids;
+            for (const QModelIndex& pi : before)
+                ids.append(qMakePair(q->NodeOf(pi), pi.column()));
+            for (const QString& name : run)
+                node->InsertChildRowAt(-1, name);
+            node->SetSortedCount(node->RowCount());
+            if (announce) {
+                QModelIndexList after;
+                for (const auto& e : ids)
+                    after.append(q->IndexOf(e.first, e.second));
+                q->changePersistentIndexList(before, after);
+                emit q->layoutChanged();
+            }
+        } else {
+            // Reversed rows read from the end: appended names show at the top.
+            const int first = reversed ? 0 : rows;
+            q->beginInsertRows(parentIndex, first, first + count - 1);
+            for (const QString& name : run)
+                node->InsertChildRowAt(-1, name);
+            node->SetSortedCount(node->RowCount());
+            q->endInsertRows();
+        }
+        run.clear();
+        inserted = true;
+    };
+
+    for (const QString& name : names) {
+        if (node->IsPinned(name))
+            needed = true;
+        if (!ordered) {
+            const int pos = node->InsertPosition(name);
+            if (pos < 0)
+                continue;
+            if (pos == node->RowCount()) {
+                run.append(name);
+                continue;
+            }
+        }
+        flush();
+        const int pos = node->InsertPosition(name);
+        if (pos < 0)
+            continue;
+        const int rows = node->RowCount();
+        if (!announce) {
+            node->InsertChildRowAt(pos, name);
+            node->SetSortedCount(node->RowCount());
+        } else {
+            const int viewRow = node->Reversed() ? rows - pos : pos;
+            q->beginInsertRows(parentIndex, viewRow, viewRow);
+            node->InsertChildRowAt(pos, name);
+            node->SetSortedCount(node->RowCount());
+            q->endInsertRows();
+        }
+        inserted = true;
+    }
+    flush();
+
+    if (inserted && node->NeedsNetworkResort()) {
+        emit q->layoutAboutToBeChanged();
+        const QModelIndexList before = q->persistentIndexList();
+        QList<QPair<NodeIndex, int>> ids;
+        for (const QModelIndex& pi : before)
+            ids.append(qMakePair(q->NodeOf(pi), pi.column()));
+        node->SortNetworkRows();
+        QModelIndexList after;
+        for (const auto& e : ids)
+            after.append(q->IndexOf(e.first, e.second));
+        q->changePersistentIndexList(before, after);
+        emit q->layoutChanged();
+    }
+    // Rows appended after a sort are not sorted: a repeated sort must not be skipped.
+    if (inserted)
+        node->SetSorted(false);
+
+    pendingRows += names.size();
+    if (final && kind != NodeKind::kComputer) {
+        bool need = false;
+        emit q->DoNeedSort(parent, &need);
+        if (need) {
+            q->SortNode(parent, 0, Qt::AscendingOrder);
+            node->SetSorted(true);
+        }
+    }
+    if (final || (!flatMode && parent == root))
+        needed = true;
+    if (needed || ShouldUpdateView(parent)) {
+        pendingRows = 0;
+        emit q->DoUpdateView(needed);
+        sinceUpdate.restart();
+    }
+}
+
+bool CLvFileSystemModelPrivate::ShouldUpdateView(NodeIndex parent)
+{
+    NodePtr node = Node(parent);
+    if (!node)
+        return false;
+    const int kind = node->GetKind();
+    if (kind == NodeKind::kNetworkGroup || kind == NodeKind::kNasGroup || kind == NodeKind::kAlwaysRefresh)
+        return true;
+    const int rows = node->RowCount();
+    if (rows < 100)
+        return true;
+    if (pendingRows > (rows / 5000 + 1) * 5000)
+        return true;
+    return elapsedMs() > qint64(rows / 10000 + 1) * 2000;
+}
+
+void CLvFileSystemModelPrivate::ModelInitFinish(const QList<NodeIndex>& targets, int iStream, int iEnd)
+{
+    if (targets.isEmpty() || (iStream != -1 && iEnd != -1))
+        return;
+    if (targets.first() == root) {
+        NR_TRACE(u"File = %s, Line = %u, model init finished", __FILE__, __LINE__);
+        emit q->DoModelInitFinish();
+    }
+}
+
+// ---- removal and release
+
+void CLvFileSystemModelPrivate::RemoveAllChildren(NodeIndex parent)
+{
+    NodePtr node = Node(parent);
+    if (!q || !node || (parent != root && IsHiddenByFilters(parent)))
+        return;
+    const QList<NodeIndex> children = node->ChildIds();
+    const int rows = node->RowCount();
+    const QModelIndex parentIndex = parent == root ? QModelIndex() : q->IndexOf(parent);
+    const bool announce = rows > 0 && (parent == root || parentIndex.isValid());
+    if (announce)
+        q->beginRemoveRows(parentIndex, 0, rows - 1);
+    node->ClearChildren();
+    node->ClearRows();
+    if (announce)
+        q->endRemoveRows();
+    emit q->DoUpdateView(true);
+    for (NodeIndex child : children)
+        ReleaseRoot(child);
+}
+
+void CLvFileSystemModelPrivate::RemoveChildRow(NodeIndex parent, const QString& name)
+{
+    NodePtr node = Node(parent);
+    if (!q || !node)
+        return;
+    const int row = node->RowOfName(name);
+    if (row < 0 || (parent != root && IsHiddenByFilters(parent)))
+        return;
+    const NodeIndex childId = node->ChildByName(name);
+    const QModelIndex parentIndex = parent == root ? QModelIndex() : q->IndexOf(parent);
+    const bool announce = parent == root || parentIndex.isValid();
+    if (announce) {
+        const int r = node->MapRow(row);
+        q->beginRemoveRows(parentIndex, r, r);
+    }
+    node->RemoveChild(name);
+    node->RemoveRowName(name);
+    if (announce)
+        q->endRemoveRows();
+    emit q->DoUpdateView(true);
+    // The parent's reference on the removed child is given back with its subtree.
+    if (childId)
+        ReleaseRoot(childId);
+}
+
+void CLvFileSystemModelPrivate::ReleaseSubtree(NodeIndex id)
+{
+    if (sorting) {
+        deferred.append({id, {}, 0, 0, true});
+        return;
+    }
+    // The root's reference belongs to this private part and goes at destruction.
+    if (id == root)
+        return;
+    NodePtr node = Node(id);
+    if (!node)
+        return;
+    const NodeIndex parentId = node->Parent();
+    if (CLvFileSystemNodeMgr::IsValidNode(parentId)) {
+        NodePtr parent = Node(parentId);
+        // Already taken out of its parent (and that reference given back): nothing to release.
+        if (!parent || !parent->HasChildId(id))
+            return;
+        const QString name = node->Name();
+        if (parent->RowOfName(name) >= 0 && node->InParentRows())
+            RemoveChildRow(parentId, name);
+        if (parent->HasChildId(id)) {
+            // Not announced (the folder is not visible): taken out quietly.
+            parent->RemoveRowName(name);
+            parent->RemoveChildId(id);
+            node->SetParent(0);
+            node.reset();
+            ReleaseRoot(id);
+        }
+        return;
+    }
+    node.reset();
+    ReleaseRoot(id);
+}
+
+void CLvFileSystemModelPrivate::ReleaseRoot(NodeIndex id)
+{
+    QQueue<NodeIndex> queue;
+    queue.enqueue(id);
+    while (!queue.isEmpty()) {
+        const NodeIndex current = queue.dequeue();
+        NodePtr node = Node(current);
+        if (!node)
+            continue;
+        const QList<NodeIndex> children = node->ChildIds();
+        for (NodeIndex childId : children) {
+            NodePtr child = Node(childId);
+            if (!child)
+                continue;
+            // Detached before the parent lets go, so a dying child never touches its parent.
+            child->SetParent(0);
+            queue.enqueue(childId);
+        }
+        // Clearing the table first keeps the destructor from releasing the children again.
+        node->ClearChildren();
+        for (NodeIndex twin : node->Twins()) {
+            NodePtr other = Node(twin);
+            if (other)
+                other->RemoveTwin(current);
+        }
+        node->ClearTwins();
+        node->Release();
+    }
+}
+
+// ---- paths
+
+QString CLvFileSystemModelPrivate::LongPathName(const QString& path)
+{
+    auto fromNative = [](QString p) { return p.replace(QLatin1Char('\\'), QLatin1Char('/')); };
+    if (path.isEmpty() || path == QLatin1String(".") || path == QLatin1String(".."))
+        return path;
+    if (path.size() == 2 && path.at(0).isLetter() && path.at(1) == QLatin1Char(':'))
+        return path.toUpper();
+    if (path.startsWith(QLatin1String("//")) || path.startsWith(QLatin1String("\\\\")))
+        return fromNative(path);
+    if (path.startsWith(QLatin1Char('/')))
+        return QString();
+    // There are no short names here: the long form is the path itself.
+    return fromNative(path);
+}
+
+QList<NodeIndex> CLvFileSystemModelPrivate::GetNodeByPath(const QString& path, bool fetch)
+{
+    if (path.isEmpty() || path == CFileSystemModel::tr("My Computer") || path.startsWith(QLatin1Char(':')))
+        return {root};
+    QString native = LongPathName(path);
+    native.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    if (native.isEmpty())
+        return {};
+
+    QList<NodeIndex> current{root};
+    QStringList elements;
+    if (native.startsWith(QLatin1String("\\\\"))) {
+        const QString rest = native.mid(2);
+        const int sep = rest.indexOf(QLatin1Char('\\'));
+        const QString hostName = rest.left(sep);
+        if (hostName.isEmpty() || sep < 0)
+            return {root};
+        const QString host = QStringLiteral("\\\\") + hostName;
+        NodePtr rootNode = Node(root);
+        if (!rootNode)
+            return {};
+        NodeIndex hostId = rootNode->ChildByName(host);
+        if (!hostId) {
+            if (!QFileInfo(host).isDir())
+                return {root};
+            hostId = AddChildNode(root, host, 0);
+            InsertRows(root, QStringList(host), false);
+        }
+        current = {hostId};
+        elements = rest.mid(sep + 1).split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+    } else {
+        elements = native.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+    }
+
+    for (const QString& element : elements) {
+        QList<NodeIndex> next;
+        for (NodeIndex id : current) {
+            NodePtr node = Node(id);
+            if (!node)
+                continue;
+            NodeIndex found = node->ChildByName(element);
+            NodeIndex owner = id;
+            if (!found && id == root) {
+                // Drives live under the computer node.
+                for (NodeIndex top : node->ChildIds()) {
+                    NodePtr t = Node(top);
+                    if (t && t->GetKind() == NodeKind::kComputer) {
+                        owner = top;
+                        found = t->ChildByName(element);
+                        break;
+                    }
+                }
+            }
+            if (!found && fetch) {
+                found = AddChildNode(owner, element, 0);
+                if (found)
+                    InsertRows(owner, QStringList(element), false);
+            }
+            if (!found)
+                continue;
+            if (!next.contains(found))
+                next.append(found);
+            NodePtr f = Node(found);
+            if (f)
+                for (NodeIndex twin : f->Twins())
+                    if (!next.contains(twin))
+                        next.append(twin);
+        }
+        current = next;
+        if (current.isEmpty())
+            break;
+    }
+    return current;
+}
+
+// ---- sorting
+
+void CLvFileSystemModelPrivate::ApplySort(NodeIndex id)
+{
+    NodePtr node = Node(id);
+    if (!node)
+        return;
+    for (NodeIndex childId : node->ChildIds()) {
+        NodePtr child = Node(childId);
+        if (child && !Accepts(child.get()))
+            child->SetInParentRows(false);
+    }
+    node->ClearRows();
+    node->InsertChildRows(node->SortedNames());
+    // The sorted range is what the rows now hold.
+    node->SetSortedCount(node->RowCount());
+}
+
+void CLvFileSystemModelPrivate::RunDeferred()
+{
+    while (!deferred.isEmpty() && !sorting) {
+        const PendingBatch batch = deferred.takeFirst();
+        if (batch.release)
+            ReleaseSubtree(batch.parent);
+        else
+            AddNode(batch.parent, batch.children, batch.iStream, batch.iEnd);
+    }
+}

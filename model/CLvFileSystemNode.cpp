@@ -1,0 +1,857 @@
+#include "CLvFileSystemNode.h"
+#include "CFileSystemModel.h"
+#include "CLvAutoPtrEx.h"
+#include "CLvFileSystemNodeMgr.h"
+#include "CTrace.h"
+#include "IFileSystemModel.h"
+#include <QObject>
+#include <algorithm>
+
+namespace {
+
+typedef CLvAutoPtrEx<CLvFileSystemNode> NodePtr;
+
+// Folders up to this many rows find a name by a plain scan; larger ones keep a name -> row table.
+constexpr int kRowCacheThreshold = 32;
+
+std::atomic<CLvFileSystemNode::SysIconProvider> g_iconProvider{nullptr};
+
+QString NativeSeparators(QString path)
+{
+    path.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    return path;
+}
+
+} // namespace
+
+CLvFileSystemNode::CLvFileSystemNode(const QString& name, NodeIndex parent, IFileSystemModel* model)
+    : m_name(name), m_model(model), m_parent(parent)
+{
+}
+
+// The copy takes the entry's description but not its place in a tree: children, rows, sorted
+// names and twins are ids that the source owns references on, and the copy builds its own.
+CLvFileSystemNode::CLvFileSystemNode(const CLvFileSystemNode& other)
+    : ILVObject(other)
+{
+    {
+        QReadLocker lock(&other.m_lock2);
+        m_properties = other.m_properties;
+        m_info = other.m_info;
+        m_selectItem = other.m_selectItem;
+    }
+    {
+        QMutexLocker lock(&other.m_pinMutex);
+        m_pinnedNames = other.m_pinnedNames;
+    }
+    m_userData = other.m_userData;
+    m_name = other.m_name;
+    m_displayName = other.m_displayName;
+    m_displaySuffixes = other.m_displaySuffixes;
+    m_typeText = other.m_typeText;
+    m_icon = other.m_icon;
+    m_pathText = other.m_pathText;
+    m_model.store(other.Model());
+    m_parent.store(other.Parent());
+    m_checkState.store(other.GetCheckStatus());
+    m_reversed = other.m_reversed;
+    m_lastSortColumn = other.m_lastSortColumn;
+    m_sortedCount = other.m_sortedCount;
+    m_mayHaveChildren = other.m_mayHaveChildren;
+    m_hasFolders = other.m_hasFolders;
+    m_sticky = other.m_sticky;
+    m_checkable = other.m_checkable;
+    m_pathStop = other.m_pathStop;
+    m_notLoaded = other.m_notLoaded;
+    m_inParentRows = other.m_inParentRows;
+    m_sorted = other.m_sorted;
+    m_initFinish = other.m_initFinish;
+}
+
+quint32 CLvFileSystemNode::AddRef()
+{
+    return ILVObject::AddRef();
+}
+
+quint32 CLvFileSystemNode::Release()
+{
+    const quint32 left = m_refs.fetch_sub(1, std::memory_order_acq_rel) - 1;
+    if (left == 0) {
+        // From here GetNode can no longer add a reference (the count is 0), so the node leaves
+        // the registry exactly when it dies.
+        CLvFileSystemNodeMgr::Unregister(m_id, this);
+        FinalRelease();
+        delete this;
+    }
+    return left;
+}
+
+CLvFileSystemNode::~CLvFileSystemNode()
+{
+    const QList<NodeIndex> twins = Twins();
+    for (NodeIndex twin : twins) {
+        NodePtr other(CLvFileSystemNodeMgr::GetNode(twin));
+        if (other)
+            other->RemoveTwin(m_id);
+    }
+    if (NodeIndex parentId = Parent()) {
+        NodePtr parent(CLvFileSystemNodeMgr::GetNode(parentId));
+        if (parent)
+            parent->RemoveChildId(m_id);
+    }
+    QList<NodeIndex> children;
+    {
+        QWriteLocker lock(&m_childLock);
+        children = m_children.values();
+        m_children.clear();
+        m_rowOrder.clear();
+    }
+    for (NodeIndex childId : children) {
+        NodePtr child(CLvFileSystemNodeMgr::GetNode(childId));
+        if (child) {
+            // Detached first, so the child does not come back to this dying node's tables.
+            child->SetParent(0);
+            child->Release();
+        }
+    }
+    SetParent(0);
+    delete m_rowCache;
+}
+
+void CLvFileSystemNode::SetInitFinish(bool finished)
+{
+    NR_TRACE(u"File = %s, Line = %u, SetInitFinish %u, id = %u", __FILE__, __LINE__, unsigned(finished), unsigned(m_id));
+    m_initFinish = finished;
+    m_notLoaded = !finished;
+}
+
+// ---- second lock
+
+QMap<int, QVariant> CLvFileSystemNode::Properties() const
+{
+    QReadLocker lock(&m_lock2);
+    return m_properties;
+}
+
+void CLvFileSystemNode::SetProperties(const QMap<int, QVariant>& p)
+{
+    QWriteLocker lock(&m_lock2);
+    m_properties = p;
+}
+
+QVariant CLvFileSystemNode::Property(int key) const
+{
+    QReadLocker lock(&m_lock2);
+    return m_properties.value(key);
+}
+
+void CLvFileSystemNode::SetProperty(int key, const QVariant& v)
+{
+    QWriteLocker lock(&m_lock2);
+    m_properties.insert(key, v);
+}
+
+int CLvFileSystemNode::GetKind() const
+{
+    QReadLocker lock(&m_lock2);
+    auto it = m_properties.constFind(NodeKind::kPropertyKind);
+    return it == m_properties.constEnd() ? NodeKind::kNone : it.value().toInt();
+}
+
+QList<NodeIndex> CLvFileSystemNode::Twins() const
+{
+    QReadLocker lock(&m_lock2);
+    return m_twins;
+}
+
+void CLvFileSystemNode::SetTwins(const QList<NodeIndex>& twins)
+{
+    QWriteLocker lock(&m_lock2);
+    m_twins = twins;
+}
+
+void CLvFileSystemNode::AddTwin(NodeIndex id)
+{
+    QWriteLocker lock(&m_lock2);
+    if (id != m_id && !m_twins.contains(id))
+        m_twins.append(id);
+}
+
+void CLvFileSystemNode::RemoveTwin(NodeIndex id)
+{
+    QWriteLocker lock(&m_lock2);
+    m_twins.removeAll(id);
+}
+
+void CLvFileSystemNode::ClearTwins()
+{
+    QWriteLocker lock(&m_lock2);
+    m_twins.clear();
+}
+
+CSelectItemPtr CLvFileSystemNode::SelectItem() const
+{
+    QReadLocker lock(&m_lock2);
+    return m_selectItem;
+}
+
+void CLvFileSystemNode::SetSelectItem(const CSelectItemPtr& item)
+{
+    QWriteLocker lock(&m_lock2);
+    m_selectItem = item;
+}
+
+CNodeInfoPtr CLvFileSystemNode::Info() const
+{
+    QReadLocker lock(&m_lock2);
+    return m_info;
+}
+
+bool CLvFileSystemNode::HasInfo() const
+{
+    QReadLocker lock(&m_lock2);
+    return !m_info.isNull();
+}
+
+void CLvFileSystemNode::SetInfo(const CNodeInfoPtr& record)
+{
+    CNodeInfoPtr copy;
+    if (record) {
+        copy = CNodeInfoPtr::create(*record);
+        copy->owner = m_id;
+        copy->FillModifiedText();
+    }
+    QWriteLocker lock(&m_lock2);
+    m_info = copy;
+}
+
+void CLvFileSystemNode::SetInfoOwner(NodeIndex owner)
+{
+    QWriteLocker lock(&m_lock2);
+    if (m_info && m_info->owner != owner) {
+        // The record may still be shared with the node this one was copied from.
+        m_info = CNodeInfoPtr::create(*m_info);
+        m_info->owner = owner;
+    }
+}
+
+// ---- children
+
+void CLvFileSystemNode::AddChild(const QString& name, NodeIndex id)
+{
+    QString key = name;
+    if (key.isEmpty()) {
+        NodePtr child(CLvFileSystemNodeMgr::GetNode(id));
+        if (!child)
+            return;
+        key = child->Name();
+    }
+    key = key.toUpper();
+    QWriteLocker lock(&m_childLock);
+    m_children.insert(key, id);
+}
+
+void CLvFileSystemNode::RemoveChild(const QString& name)
+{
+    QWriteLocker lock(&m_childLock);
+    m_children.remove(name.toUpper());
+}
+
+void CLvFileSystemNode::RemoveChildId(NodeIndex id)
+{
+    QWriteLocker lock(&m_childLock);
+    for (auto it = m_children.begin(); it != m_children.end();) {
+        if (it.value() == id)
+            it = m_children.erase(it);
+        else
+            ++it;
+    }
+}
+
+void CLvFileSystemNode::ClearChildren()
+{
+    QWriteLocker lock(&m_childLock);
+    m_children.clear();
+}
+
+void CLvFileSystemNode::RenameChild(const QString& oldName, const QString& newName, NodeIndex id)
+{
+    const QString newKey = newName.toUpper();
+    QWriteLocker lock(&m_childLock);
+    m_children.remove(oldName.toUpper());
+    m_children.insert(newKey, id);
+    for (int i = 0; i < m_rowOrder.size(); ++i) {
+        if (m_rowOrder.at(i).compare(oldName, Qt::CaseInsensitive) == 0) {
+            m_rowOrder[i] = newKey;
+            InvalidateRowCache();
+            break;
+        }
+    }
+}
+
+bool CLvFileSystemNode::HasChild(const QString& name) const
+{
+    QReadLocker lock(&m_childLock);
+    return m_children.contains(name.toUpper());
+}
+
+NodeIndex CLvFileSystemNode::ChildByName(const QString& name) const
+{
+    const QString key = name.toUpper();
+    QReadLocker lock(&m_childLock);
+    return m_children.value(key, 0);
+}
+
+bool CLvFileSystemNode::HasChildId(NodeIndex id) const
+{
+    QReadLocker lock(&m_childLock);
+    for (auto it = m_children.cbegin(); it != m_children.cend(); ++it)
+        if (it.value() == id)
+            return true;
+    return false;
+}
+
+QStringList CLvFileSystemNode::ChildNames() const
+{
+    QReadLocker lock(&m_childLock);
+    return m_children.keys();
+}
+
+QList<NodeIndex> CLvFileSystemNode::ChildIds() const
+{
+    QReadLocker lock(&m_childLock);
+    return m_children.values();
+}
+
+int CLvFileSystemNode::ChildCount() const
+{
+    QReadLocker lock(&m_childLock);
+    return m_children.size();
+}
+
+NodeIndex CLvFileSystemNode::ChildIdAt(int i) const
+{
+    QReadLocker lock(&m_childLock);
+    if (i < 0 || i >= m_children.size())
+        return 0;
+    auto it = m_children.cbegin();
+    std::advance(it, i);
+    return it.value();
+}
+
+int CLvFileSystemNode::RowCount() const
+{
+    QReadLocker lock(&m_childLock);
+    return m_rowOrder.size();
+}
+
+QString CLvFileSystemNode::NameAtRow(int r) const
+{
+    QReadLocker lock(&m_childLock);
+    return r >= 0 && r < m_rowOrder.size() ? m_rowOrder.at(r) : QString();
+}
+
+int CLvFileSystemNode::RowOfName(const QString& name) const
+{
+    const QString key = name.toUpper();
+    QReadLocker lock(&m_childLock);
+    return FindRowLocked(key);
+}
+
+int CLvFileSystemNode::FindRowLocked(const QString& upperName) const
+{
+    if (m_rowOrder.size() <= kRowCacheThreshold)
+        return m_rowOrder.indexOf(upperName);
+    QMutexLocker lock(&m_rowCacheMutex);
+    if (!m_rowCache) {
+        m_rowCache = new QHash<QString, int>;
+        m_rowCache->reserve(m_rowOrder.size());
+        for (int i = 0; i < m_rowOrder.size(); ++i)
+            if (!m_rowCache->contains(m_rowOrder.at(i)))
+                m_rowCache->insert(m_rowOrder.at(i), i);
+    }
+    return m_rowCache->value(upperName, -1);
+}
+
+void CLvFileSystemNode::InvalidateRowCache() const
+{
+    QMutexLocker lock(&m_rowCacheMutex);
+    delete m_rowCache;
+    m_rowCache = nullptr;
+}
+
+int CLvFileSystemNode::MapRow(int r) const
+{
+    if (m_reversed == 0)
+        return r;
+    const int rows = RowCount();
+    // The sorted range never reaches past the rows: a range left longer by removed rows would
+    // map view rows to rows that no longer exist.
+    const int sorted = (m_sortedCount < 0 || m_sortedCount > rows) ? rows : m_sortedCount;
+    return r < sorted ? sorted - r - 1 : r;
+}
+
+void CLvFileSystemNode::RemoveRow(int i)
+{
+    QWriteLocker lock(&m_childLock);
+    if (i >= 0 && i < m_rowOrder.size()) {
+        m_rowOrder.removeAt(i);
+        InvalidateRowCache();
+    }
+}
+
+bool CLvFileSystemNode::RemoveRowName(const QString& name)
+{
+    const QString key = name.toUpper();
+    QWriteLocker lock(&m_childLock);
+    const int row = FindRowLocked(key);
+    if (row < 0)
+        return false;
+    m_rowOrder.removeAt(row);
+    InvalidateRowCache();
+    return true;
+}
+
+void CLvFileSystemNode::ClearRows()
+{
+    QWriteLocker lock(&m_childLock);
+    m_rowOrder.clear();
+    InvalidateRowCache();
+}
+
+QStringList CLvFileSystemNode::RowNames() const
+{
+    QReadLocker lock(&m_childLock);
+    return m_rowOrder;
+}
+
+bool CLvFileSystemNode::IsPinnedUpper(const QString& upperName) const
+{
+    QMutexLocker lock(&m_pinMutex);
+    for (const QString& p : m_pinnedNames)
+        if (p.compare(upperName, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+bool CLvFileSystemNode::IsPinned(const QString& name) const
+{
+    return IsPinnedUpper(name);
+}
+
+void CLvFileSystemNode::Pin(const QString& name)
+{
+    QMutexLocker lock(&m_pinMutex);
+    for (const QString& p : m_pinnedNames)
+        if (p.compare(name, Qt::CaseInsensitive) == 0)
+            return;
+    m_pinnedNames.append(name);
+}
+
+int CLvFileSystemNode::InsertPosition(const QString& name) const
+{
+    const QString key = name.toUpper();
+    QReadLocker lock(&m_childLock);
+    return InsertPositionLocked(key);
+}
+
+int CLvFileSystemNode::InsertPositionLocked(const QString& key) const
+{
+    const int rows = m_rowOrder.size();
+    if (UserKey() == kNoPropagateUserData)
+        return rows;
+    const int kind = GetKind();
+    if (kind == NodeKind::kComputer) {
+        // Drives stay in alphabetical order.
+        for (int i = 0; i < rows; ++i)
+            if (QString::compare(m_rowOrder.at(i), key, Qt::CaseInsensitive) > 0)
+                return i;
+        return rows;
+    }
+    const bool pinned = IsPinnedUpper(key);
+    int leadingPinned = 0;
+    if (pinned || kind == NodeKind::kNetworkGroup) {
+        while (leadingPinned < rows && IsPinnedUpper(m_rowOrder.at(leadingPinned)))
+            ++leadingPinned;
+    }
+    if (kind == NodeKind::kNetworkGroup) {
+        if (pinned)
+            return FindRowLocked(key) >= 0 ? -1 : leadingPinned;
+        // Hosts by binary search in natural order after the pinned names; a known host is refused.
+        int lo = leadingPinned, hi = rows;
+        while (lo < hi) {
+            const int mid = lo + (hi - lo) / 2;
+            const int c = CFileSystemModel::naturalCompare(m_rowOrder.at(mid), key, Qt::CaseInsensitive);
+            if (c == 0)
+                return -1;
+            if (c < 0)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        return lo;
+    }
+    if (pinned && kind != NodeKind::kInsertionOrder && kind != NodeKind::kNasGroup) {
+        // Pinned names stay first, in the order they were pinned.
+        return FindRowLocked(key) >= 0 ? -1 : leadingPinned;
+    }
+    return rows;
+}
+
+void CLvFileSystemNode::InsertChildRowAt(int pos, const QString& name)
+{
+    const QString key = name.toUpper();
+    NodeIndex childId = 0;
+    {
+        QWriteLocker lock(&m_childLock);
+        if (pos < 0 || pos >= m_rowOrder.size()) {
+            m_rowOrder.append(key);
+            QMutexLocker cacheLock(&m_rowCacheMutex);
+            if (m_rowCache && !m_rowCache->contains(key))
+                m_rowCache->insert(key, m_rowOrder.size() - 1);
+        } else {
+            m_rowOrder.insert(pos, key);
+            InvalidateRowCache();
+        }
+        childId = m_children.value(key, 0);
+    }
+    NodePtr child(CLvFileSystemNodeMgr::GetNode(childId));
+    if (child)
+        child->SetInParentRows(true);
+}
+
+void CLvFileSystemNode::InsertChildRows(const QStringList& names)
+{
+    for (const QString& name : names) {
+        const int pos = InsertPosition(name);
+        if (pos >= 0)
+            InsertChildRowAt(pos, name);
+    }
+    if (NeedsNetworkResort())
+        SortNetworkRows();
+}
+
+bool CLvFileSystemNode::NeedsNetworkResort() const
+{
+    return m_displayName == QObject::tr("Network") && RowCount() > 1;
+}
+
+void CLvFileSystemNode::SortNetworkRows()
+{
+    QWriteLocker lock(&m_childLock);
+    int leadingPinned = 0;
+    while (leadingPinned < m_rowOrder.size() && IsPinnedUpper(m_rowOrder.at(leadingPinned)))
+        ++leadingPinned;
+    std::stable_sort(m_rowOrder.begin() + leadingPinned, m_rowOrder.end(), [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+    InvalidateRowCache();
+}
+
+void CLvFileSystemNode::AddSortedNames(const QStringList& names)
+{
+    QWriteLocker lock(&m_childLock);
+    m_sortedNames.reserve(m_sortedNames.size() + names.size());
+    for (const QString& n : names)
+        m_sortedNames.append(n.toUpper());
+}
+
+QStringList CLvFileSystemNode::SortedNames() const
+{
+    QReadLocker lock(&m_childLock);
+    return m_sortedNames;
+}
+
+void CLvFileSystemNode::ClearSortedNames()
+{
+    QWriteLocker lock(&m_childLock);
+    m_sortedNames.clear();
+}
+
+int CLvFileSystemNode::SortedNameCount() const
+{
+    QReadLocker lock(&m_childLock);
+    return m_sortedNames.size();
+}
+
+// ---- paths and texts
+
+QString CLvFileSystemNode::BuildPath(bool stop, bool stripComputer, bool display) const
+{
+    QStringList parts;
+    NodePtr holder; // keeps the current node alive while the walk is above this node
+    const CLvFileSystemNode* current = this;
+    NodePtr above(CLvFileSystemNodeMgr::GetNode(Parent()));
+    while (above) {
+        if (stop && current->PathStop())
+            break;
+        parts.prepend(display ? current->DisplayName() : current->Name());
+        NodePtr next(CLvFileSystemNodeMgr::GetNode(above->Parent()));
+        holder = std::move(above);
+        current = holder.get();
+        above = std::move(next);
+    }
+    QString path = NativeSeparators(parts.join(QLatin1Char('\\')));
+    if (stripComputer && path.startsWith(QLatin1String("\\\\Computer")))
+        path.remove(0, 11);
+    if (path.endsWith(QLatin1Char('\\')))
+        path.chop(1);
+    return path;
+}
+
+QString CLvFileSystemNode::GetPath(bool stop, bool stripComputer) const
+{
+    return BuildPath(stop, stripComputer, false);
+}
+
+QString CLvFileSystemNode::GetDisplayPath(bool stop, bool stripComputer) const
+{
+    return BuildPath(stop, stripComputer, true);
+}
+
+QString CLvFileSystemNode::GetShownName() const
+{
+    QString shown = m_displayName.isEmpty() ? m_name : m_displayName;
+    NodePtr parent(CLvFileSystemNodeMgr::GetNode(Parent()));
+    if (parent && !CLvFileSystemNodeMgr::IsValidNode(parent->Parent()))
+        shown = QObject::tr(shown.toUtf8().constData());
+    for (const QString& suffix : m_displaySuffixes)
+        shown += QObject::tr(suffix.toUtf8().constData());
+    return shown;
+}
+
+QString CLvFileSystemNode::GetTypeText() const
+{
+    const CNodeInfoPtr info = Info();
+    if (info && !info->typeText.isEmpty())
+        return QObject::tr(info->typeText.toUtf8().constData());
+    return QObject::tr(m_typeText.toUtf8().constData());
+}
+
+qint64 CLvFileSystemNode::GetSize() const
+{
+    const CNodeInfoPtr info = Info();
+    if (!info || info->Kind() == InfoKind::kDirectory)
+        return 0;
+    return info->size;
+}
+
+qint64 CLvFileSystemNode::GetSecondSize() const
+{
+    const CNodeInfoPtr info = Info();
+    if (!info || info->Kind() == InfoKind::kDirectory)
+        return 0;
+    return info->secondSize;
+}
+
+QDateTime CLvFileSystemNode::GetModified() const
+{
+    const CNodeInfoPtr info = Info();
+    return info ? info->modified : QDateTime();
+}
+
+QString CLvFileSystemNode::GetModifiedText() const
+{
+    const CNodeInfoPtr info = Info();
+    return info ? info->modifiedText : QString();
+}
+
+quint32 CLvFileSystemNode::GetPermissions() const
+{
+    const CNodeInfoPtr info = Info();
+    return info ? info->permissions : 0;
+}
+
+bool CLvFileSystemNode::IsDir() const
+{
+    const CNodeInfoPtr info = Info();
+    return info ? info->Kind() == InfoKind::kDirectory : ChildCount() >= 1;
+}
+
+bool CLvFileSystemNode::IsFile() const
+{
+    const CNodeInfoPtr info = Info();
+    return info ? info->Kind() == InfoKind::kFile : true;
+}
+
+bool CLvFileSystemNode::IsDrive() const
+{
+    const CNodeInfoPtr info = Info();
+    return info ? info->Kind() == InfoKind::kDrive : true;
+}
+
+bool CLvFileSystemNode::IsSystem() const
+{
+    const CNodeInfoPtr info = Info();
+    return info ? info->Kind() == InfoKind::kSystem : true;
+}
+
+bool CLvFileSystemNode::IsHidden() const
+{
+    const CNodeInfoPtr info = Info();
+    return info ? info->hidden : false;
+}
+
+// ---- check state
+
+void CLvFileSystemNode::SetCheckStatus(quint32 state, bool local)
+{
+    IFileSystemModel* model = Model();
+    if (!model)
+        return;
+    if (!local) {
+        model->SetNodeData(m_id, QVariant(int(state)), Qt::CheckStateRole);
+    } else {
+        SetCheckStatusValue(state);
+        model->NotifyCheckStatus(m_id, state == Qt::Checked);
+    }
+}
+
+bool CLvFileSystemNode::IsTopLevel() const
+{
+    NodePtr parent(CLvFileSystemNodeMgr::GetNode(Parent()));
+    return parent && !CLvFileSystemNodeMgr::IsValidNode(parent->Parent());
+}
+
+int CLvFileSystemNode::GetDepth() const
+{
+    int depth = 0;
+    NodeIndex up = Parent();
+    while (CLvFileSystemNodeMgr::IsValidNode(up)) {
+        ++depth;
+        NodePtr node(CLvFileSystemNodeMgr::GetNode(up));
+        if (!node)
+            break;
+        up = node->Parent();
+    }
+    return depth;
+}
+
+void CLvFileSystemNode::UpdateIcon()
+{
+    if (!CLvFileSystemNodeMgr::IsValidNode(Parent()))
+        return;
+    SysIconProvider provider = g_iconProvider.load();
+    if (provider)
+        m_icon = provider(GetKind() == NodeKind::kComputer ? 1 : 5);
+}
+
+void CLvFileSystemNode::SetSysIconProvider(SysIconProvider provider)
+{
+    g_iconProvider.store(provider);
+}
+
+void CLvFileSystemNode::Merge(NodeIndex otherId, bool force)
+{
+    if (otherId == m_id)
+        return;
+    NodePtr other(CLvFileSystemNodeMgr::GetNode(otherId));
+    if (!other)
+        return;
+    CLvFileSystemNode& o = *other;
+
+    const QMap<int, QVariant> myProps = Properties();
+    const QMap<int, QVariant> otherProps = o.Properties();
+    if (!myProps.isEmpty() && otherProps.isEmpty() && !force)
+        o.SetProperties(myProps);
+    else
+        SetProperties(otherProps);
+
+    if (!m_initFinish || force)
+        m_initFinish = o.m_initFinish;
+    else if (!o.m_initFinish)
+        o.m_initFinish = m_initFinish;
+
+    if (m_sortedCount != -1 || force)
+        m_sortedCount = o.m_sortedCount;
+    if (!Model())
+        SetModel(o.Model());
+    if (m_reversed == 0 || force) {
+        m_reversed = o.m_reversed;
+        m_lastSortColumn = o.m_lastSortColumn;
+    }
+
+    // true wins
+    if (!m_sticky || force)
+        m_sticky = o.m_sticky;
+    else if (!o.m_sticky)
+        o.m_sticky = m_sticky;
+    if (!m_pathStop || force)
+        m_pathStop = o.m_pathStop;
+    else if (!o.m_pathStop)
+        o.m_pathStop = m_pathStop;
+    // false wins
+    if (m_checkable || force)
+        m_checkable = o.m_checkable;
+    else
+        o.m_checkable = m_checkable;
+    if (m_mayHaveChildren)
+        m_mayHaveChildren = o.m_mayHaveChildren;
+
+    if (!m_userData.isValid() || force)
+        m_userData = o.m_userData;
+    else if (!o.m_userData.isValid())
+        o.m_userData = m_userData;
+
+    const CSelectItemPtr mySel = SelectItem();
+    const CSelectItemPtr otherSel = o.SelectItem();
+    if (otherSel || force)
+        SetSelectItem(otherSel);
+    else if (mySel)
+        o.SetSelectItem(mySel);
+
+    if (m_pathText.isEmpty())
+        m_pathText = o.m_pathText;
+    else if (o.m_pathText.isEmpty())
+        o.m_pathText = m_pathText;
+    if (m_typeText.isEmpty())
+        m_typeText = o.m_typeText;
+    else if (o.m_typeText.isEmpty())
+        o.m_typeText = m_typeText;
+    if (m_displaySuffixes.isEmpty() || force)
+        m_displaySuffixes = o.m_displaySuffixes;
+    else if (o.m_displaySuffixes.isEmpty())
+        o.m_displaySuffixes = m_displaySuffixes;
+
+    if (GetCheckStatus() == 0 || force)
+        SetCheckStatusValue(o.GetCheckStatus());
+    else
+        o.SetCheckStatusValue(GetCheckStatus());
+
+    if (!HasInfo()) {
+        const CNodeInfoPtr theirs = o.Info();
+        if (theirs)
+            SetInfo(theirs);
+    }
+}
+
+void CLvFileSystemNode::AttachSelectItem(const CSelectItemPtr& item)
+{
+    if (!item)
+        return;
+    const CSelectItemPtr old = SelectItem();
+    if (old && old != item) {
+        QHash<QString, CSelectItemPtr> excludes, includes;
+        {
+            QMutexLocker lock(&old->mutex);
+            excludes = old->excludes;
+            includes = old->includes;
+        }
+        QMutexLocker lock(&item->mutex);
+        for (auto it = excludes.cbegin(); it != excludes.cend(); ++it)
+            item->excludes.insert(it.key(), it.value());
+        for (auto it = includes.cbegin(); it != includes.cend(); ++it)
+            item->includes.insert(it.key(), it.value());
+    }
+    SetSelectItem(item);
+    quint32 state;
+    {
+        QMutexLocker lock(&item->mutex);
+        item->id = m_id;
+        if (item->include)
+            state = item->excludes.isEmpty() ? Qt::Checked : Qt::PartiallyChecked;
+        else
+            state = item->includes.isEmpty() ? Qt::Unchecked : Qt::PartiallyChecked;
+    }
+    SetCheckStatus(state, false);
+}

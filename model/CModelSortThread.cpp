@@ -1,0 +1,268 @@
+#include "CModelSortThread.h"
+#include "CLvAutoPtrEx.h"
+#include "CLvFileSystemModelPrivate.h"
+#include "CLvFileSystemNode.h"
+#include "CLvFileSystemNodeMgr.h"
+#include <QDateTime>
+#include <QLocale>
+#include <vector>
+
+namespace {
+
+typedef CLvAutoPtrEx<CLvFileSystemNode> NodePtr;
+
+// What the comparison of one column reads from a node, fetched once per node: the merge sort
+// compares each node many times and must not take the node's locks every time.
+struct SortKey
+{
+    NodeIndex id = 0;
+    int pos = 0;
+    QString name;
+    QString text;
+    QDateTime modified;
+    qint64 number = 0;
+    bool isDir = false;
+};
+
+SortKey MakeKey(int column, const CLvFileSystemNode* node, int pos)
+{
+    SortKey k;
+    k.id = node->Id();
+    k.pos = pos;
+    // The shown name sorts; a node without a display name shows (and sorts by) its name.
+    k.name = node->DisplayName();
+    if (k.name.isEmpty())
+        k.name = node->Name();
+    switch (column) {
+    case 0:
+        k.isDir = node->IsDir();
+        break;
+    case 1:
+    case 5:
+        k.isDir = node->IsDir();
+        k.number = node->GetSize();
+        break;
+    case 2:
+        k.text = node->GetTypeText();
+        break;
+    case 3:
+        k.modified = node->GetModified();
+        break;
+    case 4:
+        k.text = node->PathText();
+        break;
+    case 6:
+        k.isDir = node->IsDir();
+        k.number = node->GetSecondSize();
+        break;
+    default:
+        break;
+    }
+    return k;
+}
+
+bool NameBefore(const SortKey& l, const SortKey& r)
+{
+    return CModelSortThread::naturalCompare(l.name, r.name, Qt::CaseInsensitive) < 0;
+}
+
+bool KeyBefore(int column, const SortKey& l, const SortKey& r)
+{
+    switch (column) {
+    case 0:
+        if (l.isDir != r.isDir)
+            return l.isDir;
+        return NameBefore(l, r);
+    case 1:
+    case 5:
+    case 6:
+        if (l.isDir != r.isDir)
+            return l.isDir;
+        if (l.number != r.number)
+            return l.number < r.number;
+        return NameBefore(l, r);
+    case 2: {
+        const int c = QString::localeAwareCompare(l.text, r.text);
+        return c != 0 ? c < 0 : NameBefore(l, r);
+    }
+    case 3:
+        if (l.modified == r.modified)
+            return NameBefore(l, r);
+        return l.modified < r.modified;
+    case 4:
+        if (l.text == r.text)
+            return NameBefore(l, r);
+        return l.text < r.text;
+    default:
+        return false;
+    }
+}
+
+// Stable top-down merge sort: equal keys keep their enumeration order. Written out rather than
+// std::stable_sort so that a comparison that is not a strict weak order can never make it read
+// outside the range.
+void MergeSort(int column, std::vector<SortKey*>& items, std::vector<SortKey*>& buffer, size_t lo, size_t hi)
+{
+    if (hi - lo < 2)
+        return;
+    const size_t mid = lo + (hi - lo) / 2;
+    MergeSort(column, items, buffer, lo, mid);
+    MergeSort(column, items, buffer, mid, hi);
+    if (!KeyBefore(column, *items[mid], *items[mid - 1]))
+        return; // already in order
+    size_t i = lo, j = mid, out = lo;
+    while (i < mid && j < hi) {
+        if (KeyBefore(column, *items[j], *items[i]))
+            buffer[out++] = items[j++];
+        else
+            buffer[out++] = items[i++];
+    }
+    while (i < mid)
+        buffer[out++] = items[i++];
+    while (j < hi)
+        buffer[out++] = items[j++];
+    for (size_t k = lo; k < hi; ++k)
+        items[k] = buffer[k];
+}
+
+bool IsCLocale()
+{
+    return QLocale().language() == QLocale::C;
+}
+
+int CompareChars(QChar a, QChar b)
+{
+    if (a == b)
+        return 0;
+    // In the C locale a locale-aware comparison is a plain code-unit comparison.
+    if (IsCLocale())
+        return a.unicode() < b.unicode() ? -1 : 1;
+    return QString::localeAwareCompare(QString(a), QString(b));
+}
+
+} // namespace
+
+CModelSortThread::CModelSortThread(CLvFileSystemModelPrivate* d_, const QList<NodeIndex>& targets_, int column_)
+    : d(d_), targets(targets_), column(column_)
+{
+}
+
+qint64 CModelSortThread::run()
+{
+    NodeIndex first = 0;
+    for (NodeIndex t : targets) {
+        NodePtr node(CLvFileSystemNodeMgr::GetNode(t));
+        if (!node)
+            continue;
+        if (!first) {
+            first = t;
+            SortChildren(column, t);
+            continue;
+        }
+        NodePtr firstNode(CLvFileSystemNodeMgr::GetNode(first));
+        node->ClearSortedNames();
+        if (firstNode)
+            node->AddSortedNames(firstNode->SortedNames());
+    }
+    return 0;
+}
+
+void CModelSortThread::SortChildren(int col, NodeIndex id)
+{
+    NodePtr node(CLvFileSystemNodeMgr::GetNode(id));
+    if (!node)
+        return;
+    const QList<NodeIndex> children = node->ChildIds();
+    if (children.isEmpty())
+        return;
+    std::vector<SortKey> keys;
+    std::vector<QString> names;
+    keys.reserve(children.size());
+    names.reserve(children.size());
+    int pos = 0;
+    for (NodeIndex childId : children) {
+        NodePtr child(CLvFileSystemNodeMgr::GetNode(childId));
+        if (!child)
+            continue;
+        if (!d || d->Accepts(child.get())) {
+            keys.push_back(MakeKey(col, child.get(), pos));
+            names.push_back(child->Name().toUpper());
+        }
+        ++pos;
+    }
+    std::vector<SortKey*> order(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i)
+        order[i] = &keys[i];
+    std::vector<SortKey*> buffer(keys.size());
+    MergeSort(col, order, buffer, 0, order.size());
+
+    QStringList sorted;
+    sorted.reserve(int(order.size()));
+    for (const SortKey* k : order)
+        sorted.append(names[size_t(k - keys.data())]);
+    node->ClearSortedNames();
+    node->AddSortedNames(sorted);
+}
+
+bool CModelSortThread::compareNodes(int column, NodeIndex left, NodeIndex right)
+{
+    NodePtr l(CLvFileSystemNodeMgr::GetNode(left));
+    NodePtr r(CLvFileSystemNodeMgr::GetNode(right));
+    if (!l || !r)
+        return false;
+    return KeyBefore(column, MakeKey(column, l.get(), 0), MakeKey(column, r.get(), 1));
+}
+
+int CModelSortThread::naturalCompare(const QString& s1, const QString& s2, Qt::CaseSensitivity cs)
+{
+    const int n1 = s1.size(), n2 = s2.size();
+    // A position equal to the length reads a null character.
+    auto at = [](const QString& s, int i) { return i < s.size() ? s.at(i) : QChar(); };
+    for (int l1 = 0, l2 = 0; l1 <= n1 && l2 <= n2; ++l1, ++l2) {
+        QChar c1 = at(s1, l1);
+        while (c1.isSpace())
+            c1 = at(s1, ++l1);
+        QChar c2 = at(s2, l2);
+        while (c2.isSpace())
+            c2 = at(s2, ++l2);
+
+        if (c1.isDigit() && c2.isDigit()) {
+            while (c1.digitValue() == 0)
+                c1 = at(s1, ++l1);
+            while (c2.digitValue() == 0)
+                c2 = at(s2, ++l2);
+            // Walk both digit runs in parallel: the shorter run is the smaller number; for runs
+            // of equal length the first differing digit decides.
+            int decided = 0;
+            int a = l1, b = l2;
+            for (QChar d1 = c1, d2 = c2; a <= n1 && b <= n2; d1 = at(s1, ++a), d2 = at(s2, ++b)) {
+                const bool digit1 = !d1.isNull() && d1.isDigit();
+                const bool digit2 = !d2.isNull() && d2.isDigit();
+                if (!digit1 && !digit2)
+                    break;
+                if (!digit1)
+                    return -1;
+                if (!digit2)
+                    return 1;
+                if (decided == 0 && d1 != d2)
+                    decided = d1 < d2 ? -1 : 1;
+            }
+            if (decided != 0)
+                return decided;
+        }
+
+        if (cs == Qt::CaseInsensitive) {
+            if (!c1.isLower())
+                c1 = c1.toLower();
+            if (!c2.isLower())
+                c2 = c2.toLower();
+        }
+        const int r = CompareChars(c1, c2);
+        if (r < 0)
+            return -1;
+        if (r > 0)
+            return 1;
+    }
+    // Equal as numbers and letters (02 against 2): the plain comparison decides.
+    return QString::compare(s1, s2, cs);
+}
