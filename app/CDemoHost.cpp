@@ -1,0 +1,160 @@
+#include "CDemoHost.h"
+
+#include "CDemoWindow.h"
+#include "CHostContext.h"
+#include "CLibLoader.h"
+#include "IBackupRecoverUI.h"
+#include "PropValue.h"
+
+#include <QApplication>
+#include <QTimer>
+
+namespace {
+
+bool isBackupPage(uint64_t id)
+{
+    return id == 8 || id == 9 || id == 12 || id == 13;
+}
+
+bool isEditPage(uint64_t id)
+{
+    return id == 9 || id == 13;
+}
+
+QString hex(uint32_t code)
+{
+    return QStringLiteral("0x%1").arg(code, 8, 16, QLatin1Char('0')).toUpper().replace(QLatin1String("0X"), QLatin1String("0x"));
+}
+
+} // namespace
+
+CDemoHost::CDemoHost(const CDemoOptions& options, QTextStream& out, QTextStream& err)
+    : m_options(options), m_out(out), m_err(err), m_data(std::make_shared<CHostTaskData>())
+{
+}
+
+CDemoHost::~CDemoHost()
+{
+    Finish();
+}
+
+bool CDemoHost::Start()
+{
+    if (!m_options.taskFile.isEmpty()) {
+        QString error;
+        if (!m_task.Load(m_options.taskFile, &error)) {
+            m_err << "demohost: " << error << Qt::endl;
+            return false;
+        }
+        m_task.ServeTo(*m_data);
+    }
+    m_data->imagePath = m_options.imagePath;
+
+    auto create = reinterpret_cast<NRModuleCreateFn>(CLibLoader::Resolve(QStringLiteral("UIFileModule"), "CreateObject"));
+    if (!create) {
+        m_err << "demohost: libUIFileModule.so or its CreateObject is missing" << Qt::endl;
+        return false;
+    }
+    m_module = create();
+    if (!m_module) {
+        m_err << "demohost: the module's CreateObject gave no object" << Qt::endl;
+        return false;
+    }
+    // The entry answers the root object by its first base; the page interface extends it.
+    m_ui = static_cast<IBackupRecoverUI*>(m_module);
+
+    m_window = new CDemoWindow;
+    m_window->setWindowTitle(QStringLiteral("Demo host - page %1").arg(m_options.pageId));
+    connect(m_window, SIGNAL(DoOk()), this, SLOT(OnOk()));
+    connect(m_window, SIGNAL(DoCancel()), this, SLOT(OnCancel()));
+
+    m_ui->SetParentWidget(m_window->PageArea());
+    IUIWidget* widget = m_ui->CreatePage(m_options.pageId, 0);
+    m_window->ShowPage(widget ? widget->GetWidget() : nullptr);
+
+    const QByteArray guid = m_task.guid;
+    const uint8_t* guidPtr = (isEditPage(m_options.pageId) && guid.size() == 16)
+                                 ? reinterpret_cast<const uint8_t*>(guid.constData())
+                                 : nullptr;
+    const uint32_t r = m_ui->InitPage(m_options.pageId, MakeContext(), guidPtr);
+    m_out << "InitPage " << hex(r) << Qt::endl;
+
+    if (m_options.autoCommit)
+        QTimer::singleShot(0, this, SLOT(OnAutoCommit()));
+    else
+        m_window->show();
+    return true;
+}
+
+QSharedPointer<IUICommon> CDemoHost::MakeContext()
+{
+    const uint64_t id = m_options.pageId;
+    if (isBackupPage(id))
+        return QSharedPointer<IUICommon>(new CBackupHostContext(m_data));
+    if (id == 40)
+        return QSharedPointer<IUICommon>(new CDiskRestoreHostContext(m_data));
+    if (id == 37 || id == 39 || id == 41)
+        return QSharedPointer<IUICommon>(new CFileRestoreHostContext(m_data));
+    return QSharedPointer<IUICommon>(new CBareHostContext(m_data));
+}
+
+uint32_t CDemoHost::Commit()
+{
+    PropValue doc;
+    const uint32_t r = m_ui->CommitSelection(m_options.pageId, 0, &doc);
+    m_out << "CommitSelection " << hex(r) << Qt::endl;
+    if (const PropValue* content = doc.find(u"Content")) {
+        if (const std::u16string* text = content->string())
+            m_out << "Content " << QString::fromStdU16String(*text) << Qt::endl;
+    }
+    m_out << "Host received " << m_data->filters.size() << " filter block(s), "
+          << m_data->credentials.size() << " credential hand-over(s), " << m_data->networkLocations.size()
+          << " network location hand-over(s)" << Qt::endl;
+    if ((r & 0xFFFu) == 0 && isBackupPage(m_options.pageId) && !m_options.taskFile.isEmpty()) {
+        m_task.TakeFrom(*m_data);
+        QString error;
+        if (!m_task.Save(m_options.taskFile, &error)) {
+            m_err << "demohost: " << error << Qt::endl;
+            m_exitCode = 1;
+        }
+    }
+    return r;
+}
+
+void CDemoHost::OnOk()
+{
+    if (!m_ui)
+        return;
+    // A failed commit leaves the page open: the user may correct the selection and confirm again.
+    if ((Commit() & 0xFFFu) == 0)
+        Finish();
+}
+
+void CDemoHost::OnCancel()
+{
+    Finish();
+}
+
+void CDemoHost::OnAutoCommit()
+{
+    if (!m_ui)
+        return;
+    Commit();
+    Finish();
+}
+
+void CDemoHost::Finish()
+{
+    if (m_module) {
+        // Pages go before the window that parents them.
+        m_ui->Release();
+        delete m_module;
+        m_module = nullptr;
+        m_ui = nullptr;
+    }
+    if (m_window) {
+        m_window->hide();
+        m_window->deleteLater();
+    }
+    QCoreApplication::exit(m_exitCode);
+}

@@ -1,0 +1,36 @@
+#include "CDemoHost.h"
+#include "CDemoOptions.h"
+
+#include <QApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+
+    // Options first: --help and option errors need no display.
+    CDemoOptions options;
+    QString error;
+    if (!options.Parse(arguments, &error)) {
+        err << "demohost: " << error << Qt::endl << "Try demohost --help." << Qt::endl;
+        return 2;
+    }
+    if (options.help) {
+        out << CDemoOptions::HelpText();
+        out.flush();
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    CDemoHost host(options, out, err);
+    if (!host.Start())
+        return 3;
+    const int code = app.exec();
+    return code;
+}

@@ -1,2 +1,0 @@
-// Placeholder until this target has its first source file; delete when adding one.
-int main() { return 0; }

@@ -1,0 +1,82 @@
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <QtTest>
+
+// The demo host as a user runs it, from bin/ of the build.
+class TestDemoHost : public QObject
+{
+    Q_OBJECT
+private slots:
+    void helpNeedsNoDisplay();
+    void badOptionsAreRefused();
+    void missingModuleIsReported();
+    void unknownPageCommitsAndQuits();
+
+private:
+    int run(const QStringList& args, QString* out, QString* err, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
+};
+
+int TestDemoHost::run(const QStringList& args, QString* out, QString* err, const QProcessEnvironment& env)
+{
+    const QString bin = QCoreApplication::applicationDirPath();
+    QProcess p;
+    p.setWorkingDirectory(bin);
+    p.setProcessEnvironment(env);
+    p.start(QDir(bin).filePath(QStringLiteral("demohost")), args);
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        return -1;
+    }
+    *out = QString::fromUtf8(p.readAllStandardOutput());
+    *err = QString::fromUtf8(p.readAllStandardError());
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+void TestDemoHost::helpNeedsNoDisplay()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    QString out, err;
+    QCOMPARE(run({QStringLiteral("--help")}, &out, &err, env), 0);
+    QVERIFY(out.startsWith(QLatin1String("Usage: demohost")));
+    for (const char* option : {"--page", "--image", "--task", "--auto-commit", "--help"})
+        QVERIFY2(out.contains(QLatin1String(option)), option);
+}
+
+void TestDemoHost::badOptionsAreRefused()
+{
+    QString out, err;
+    QCOMPARE(run({QStringLiteral("--page"), QStringLiteral("eight")}, &out, &err), 2);
+    QVERIFY(err.contains(QLatin1String("--page")));
+    QCOMPARE(run({QStringLiteral("--no-such-option")}, &out, &err), 2);
+    QCOMPARE(run({QStringLiteral("stray")}, &out, &err), 2);
+    QVERIFY(out.isEmpty());
+}
+
+void TestDemoHost::missingModuleIsReported()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("NR_HIDDEN_LIBRARIES"), QStringLiteral("UIFileModule"));
+    QString out, err;
+    QCOMPARE(run({QStringLiteral("--page"), QStringLiteral("8"), QStringLiteral("--auto-commit")}, &out, &err, env), 3);
+    QVERIFY(err.contains(QLatin1String("libUIFileModule.so")));
+    QVERIFY(!out.contains(QLatin1String("InitPage")));
+}
+
+void TestDemoHost::unknownPageCommitsAndQuits()
+{
+    // No page 1 exists: the module answers its "no manager" codes and the host still closes cleanly.
+    QString out, err;
+    QCOMPARE(run({QStringLiteral("--page"), QStringLiteral("1"), QStringLiteral("--auto-commit")}, &out, &err), 0);
+    const QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY2(lines.size() >= 2, qPrintable(out + err));
+    QCOMPARE(lines[0], QStringLiteral("InitPage 0x02D0400A"));
+    QCOMPARE(lines[1], QStringLiteral("CommitSelection 0x06804001"));
+}
+
+QTEST_GUILESS_MAIN(TestDemoHost)
+#include "tst_demohost.moc"
