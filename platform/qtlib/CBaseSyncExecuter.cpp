@@ -4,6 +4,7 @@
 #include "CKWUISyncWaiter.h"
 #include "CTrace.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
@@ -99,14 +100,14 @@ qint64 CBaseSyncExecuter::execute()
         d->sync->Reset();
 
     // The worker publishes the result before it raises `done`; the GUI side reads the result only
-    // after it has seen `done` (release/acquire), and joins the worker before returning.
+    // after it has seen `done` (release/acquire), and joins the worker before returning. The worker
+    // hands nothing else across: it only wakes this thread's event dispatcher, which is thread-safe
+    // and allocates nothing.
     std::atomic<qint64> result{0};
     std::atomic<bool> done{false};
     QCoreApplication* app = QCoreApplication::instance();
+    QAbstractEventDispatcher* dispatcher = app ? QAbstractEventDispatcher::instance() : nullptr;
     const bool onGuiThread = qobject_cast<QApplication*>(app) && QThread::currentThread() == app->thread();
-
-    QEventLoop loop;
-    QObject notifier; // lives on this thread; the worker's "finished" call is queued to it
     CKWSyncObj* const sync = d->sync;
 
     std::thread worker([&] {
@@ -120,17 +121,17 @@ qint64 CBaseSyncExecuter::execute()
         done.store(true, std::memory_order_release);
         if (sync)
             sync->Set();
-        if (app)
-            QMetaObject::invokeMethod(&notifier, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        if (dispatcher)
+            dispatcher->wakeUp();
     });
 
-    if (app) {
+    if (dispatcher) {
         QPointer<CKWUISyncWaiter> waiter;
         QTimer delay;
         if (onGuiThread) {
             app->installEventFilter(d);
             delay.setSingleShot(true);
-            QObject::connect(&delay, &QTimer::timeout, &notifier, [&] {
+            QObject::connect(&delay, &QTimer::timeout, [&] {
                 if (done.load(std::memory_order_acquire))
                     return;
                 waiter = new CKWUISyncWaiter(d->parent ? d->parent->window() : nullptr);
@@ -142,12 +143,13 @@ qint64 CBaseSyncExecuter::execute()
             if (ms >= 0)
                 delay.start(ms);
         }
-        while (!done.load(std::memory_order_acquire)) {
-            // exec() refuses to run (non-zero) while the application is shutting down; then the
-            // worker is simply joined below without an event loop.
-            if (loop.exec() != 0)
-                break;
-        }
+        // Events are processed at the caller's loop level, not in a new one: an object the caller
+        // scheduled for deletion (deleteLater) before calling us is not deleted underneath it.
+        // A nested execute() in an event handler keeps this loop waiting until it returns, and the
+        // wake-up of a job that ended meanwhile is not lost: `done` is checked after every pass.
+        QEventLoop loop;
+        while (!done.load(std::memory_order_acquire))
+            loop.processEvents(QEventLoop::WaitForMoreEvents);
         delay.stop();
         if (onGuiThread)
             app->removeEventFilter(d);

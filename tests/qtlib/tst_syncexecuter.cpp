@@ -37,6 +37,21 @@ struct Check
     unsigned int Run() const { return code; }
 };
 
+class EventProbe : public QObject
+{
+public:
+    explicit EventProbe(CKWSyncObj* seen) : m_seen(seen) {}
+    bool event(QEvent* e) override
+    {
+        if (e->type() == QEvent::User)
+            m_seen->Set();
+        return QObject::event(e);
+    }
+
+private:
+    CKWSyncObj* m_seen;
+};
+
 QList<CKWUISyncWaiter*> visibleWaiters()
 {
     QList<CKWUISyncWaiter*> found;
@@ -88,16 +103,12 @@ private slots:
 
     void guiEventsAreDeliveredWhileTheJobRuns()
     {
-        // The job can only finish once the GUI thread has handled a timer and a queued call.
-        CKWSyncObj timerSeen;
-        CKWSyncObj queuedSeen;
-        QTimer::singleShot(0, this, [&] { timerSeen.Set(); });
-        LambdaExecuter exec([&] {
-            if (!timerSeen.Wait(kSafetyMs))
-                return qint64(0);
-            QMetaObject::invokeMethod(this, [&] { queuedSeen.Set(); }, Qt::QueuedConnection);
-            return qint64(queuedSeen.Wait(kSafetyMs) ? 1 : 0);
-        });
+        // The job can only finish once the GUI thread has handled a timer and an event posted
+        // from that timer's slot.
+        CKWSyncObj posted;
+        EventProbe probe(&posted);
+        QTimer::singleShot(0, this, [&] { QCoreApplication::postEvent(&probe, new QEvent(QEvent::User)); });
+        LambdaExecuter exec([&] { return qint64(posted.Wait(kSafetyMs) ? 1 : 0); });
         QCOMPARE(exec.execute(), Q_INT64_C(1));
     }
 
