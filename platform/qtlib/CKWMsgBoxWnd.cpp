@@ -69,7 +69,7 @@ CKWMsgBoxWnd::CKWMsgBoxWnd(int kind, const QString& text, const QString& caption
     AppendContent(row);
 
     Init();
-    AppendBtn(buttons ? buttons : int(BtnOk));
+    AppendBtn(ShownButtons(buttons));
 }
 
 void CKWMsgBoxWnd::SetDetail(const QString& detail)
@@ -100,15 +100,30 @@ QString CKWMsgBoxWnd::DefaultCaption(int kind)
     }
 }
 
-int CKWMsgBoxWnd::CloseBtnId() const
+int CKWMsgBoxWnd::CloseBtnId() const { return CloseIdFor(Buttons()); }
+
+int CKWMsgBoxWnd::ShownButtons(int buttons)
 {
-    // Closing a box answers with its declining button; a box with one button answers with it.
-    const int buttons = Buttons();
+    const int known = buttons & (BtnOk | BtnYes | BtnNo | BtnCancel);
+    return known ? known : int(BtnOk);
+}
+
+int CKWMsgBoxWnd::CloseIdFor(int requested)
+{
+    const int buttons = ShownButtons(requested);
     if (buttons & BtnCancel)
         return BtnCancel;
     if (buttons & BtnNo)
         return BtnNo;
-    return (buttons & BtnOk) ? int(BtnOk) : int(BtnYes);
+    if (buttons & BtnOk)
+        return BtnOk;
+    return BtnYes;
+}
+
+int CKWMsgBoxWnd::AnswerFor(int buttons, int id)
+{
+    const bool known = id == BtnOk || id == BtnYes || id == BtnNo || id == BtnCancel;
+    return known && (ShownButtons(buttons) & id) ? id : CloseIdFor(buttons);
 }
 
 void CKWMsgBoxWnd::FillRecord(CMsgBox::Record& record) const

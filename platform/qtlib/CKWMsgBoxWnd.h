@@ -15,6 +15,14 @@ public:
     // `linkText` is what the link shows; empty shows the address itself.
     void SetCodeAndLink(const QString& codeText, const QString& link, const QString& linkText);
 
+    // The buttons a box shows for a requested set: the known ones (4, 16, 32, 256), else OK alone.
+    static int ShownButtons(int buttons);
+    // What closing a box with these buttons answers: its declining button, else its only one.
+    static int CloseIdFor(int buttons);
+    // The answer a box with these buttons gives for `id`: id itself when it is one of its buttons,
+    // else what closing the box answers.
+    static int AnswerFor(int buttons, int id);
+
     // Title shown when the caller gives none.
     static QString DefaultCaption(int kind);
 

@@ -21,7 +21,6 @@ CKWUISyncWaiter::CKWUISyncWaiter(QWidget* parent)
     , m_timer(new QTimer(this))
 {
     setObjectName(QStringLiteral("CKWUISyncWaiter"));
-    setAttribute(Qt::WA_TranslucentBackground);
     setWindowModality(Qt::ApplicationModal);
     setMinimumSize(220, 64);
 
@@ -81,9 +80,9 @@ void CKWUISyncWaiter::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(0, 0, 0, 40), 1));
-    p.setBrush(QColor(255, 255, 255, 245));
-    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
+    p.fillRect(rect(), Qt::white);
+    p.setPen(QColor(0xb4, 0xb7, 0xc3));
+    p.drawRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
 
     const QRectF ring(20, (height() - kSpinnerSize) / 2.0, kSpinnerSize, kSpinnerSize);
     p.setBrush(Qt::NoBrush);

@@ -11,7 +11,6 @@
 namespace {
 
 constexpr int kTitleHeight = 36;
-constexpr int kRadius = 6;
 
 // Title bar glyphs are drawn, so the frame needs no image files.
 QIcon titleGlyph(int kind)
@@ -46,7 +45,6 @@ CKWWinFrm::CKWWinFrm(QWidget* parent)
     , m_title(new QLabel(m_titleBar))
     , m_contentLayout(new QVBoxLayout)
 {
-    setAttribute(Qt::WA_TranslucentBackground);
     m_frameLayout->setContentsMargins(1, 1, 1, 1);
     m_frameLayout->setSpacing(0);
 
@@ -130,11 +128,12 @@ QVBoxLayout* CKWWinFrm::ContentLayout() const { return m_contentLayout; }
 
 void CKWWinFrm::paintEvent(QPaintEvent*)
 {
+    // Square corners: rounded ones need a translucent window, which shows black corners on
+    // displays without a compositor.
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(0, 0, 0, 50), 1));
-    p.setBrush(Qt::white);
-    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), kRadius, kRadius);
+    p.fillRect(rect(), Qt::white);
+    p.setPen(QColor(0xb4, 0xb7, 0xc3));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
     p.setPen(QColor(0xe7, 0xe9, 0xf2));
     const qreal y = m_titleBar->geometry().bottom() + 0.5;
     p.drawLine(QPointF(1, y), QPointF(width() - 1, y));

@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <thread>
+
 namespace {
 
 // A dialog whose OK is refused (with a warning box, as validation does) a set number of times.
@@ -107,6 +109,22 @@ private slots:
         QFETCH(int, expected);
         CMsgBox::SetAutoAnswer([](const CMsgBox::Record&) { return 0; });
         QCOMPARE(CMsgBox::message(0, QStringLiteral("?"), QString(), buttons), expected);
+    }
+
+    void messageBoxAwayFromTheGuiThread()
+    {
+        // Cannot be shown there: answers as if closed, instead of building widgets off-thread.
+        int answer = -1;
+        std::thread first([&] { answer = CMsgBox::message(3, QStringLiteral("x"), QString(), CMsgBox::OkCancel); });
+        first.join();
+        QCOMPARE(answer, int(CMsgBox::Cancel));
+
+        // The hook answers there, and a request without known buttons gets an OK box.
+        CMsgBox::SetAutoAnswer(answers({0}));
+        std::thread second([&] { answer = CMsgBox::message(0, QStringLiteral("x"), QString(), 8); });
+        second.join();
+        QCOMPARE(answer, int(CMsgBox::Ok));
+        QCOMPARE(CMsgBox::Recorded().size(), 1);
     }
 
     void shownMessageBoxReturnsTheClickedButton()

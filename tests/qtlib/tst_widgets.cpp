@@ -2,11 +2,14 @@
 #include "CKWLineEdit.h"
 #include "CKWTextEdit.h"
 #include "CSearchRecoveryLineEdit.h"
+#include "CTreeListStyle.h"
 
 #include <QAction>
 #include <QBoxLayout>
 #include <QLabel>
+#include <QPainter>
 #include <QSignalSpy>
+#include <QStyleOptionSlider>
 #include <QtTest>
 
 class TestWidgets : public QObject
@@ -123,6 +126,51 @@ private slots:
         QCOMPARE(framed.pixelColor(39, 0), QColor(255, 0, 0));
         QVERIFY(plain.pixelColor(0, 10) != QColor(255, 0, 0));
         QCOMPARE(box.BoxLayout()->contentsMargins(), QMargins(1, 1, 1, 1));
+    }
+
+    void treeListStyleScrollBarHasNoArrowButtons()
+    {
+        CTreeListStyle style;
+        QStyleOptionSlider opt;
+        opt.rect = QRect(0, 0, 10, 200);
+        opt.orientation = Qt::Vertical;
+        opt.minimum = 0;
+        opt.maximum = 100;
+        opt.pageStep = 100; // half of the content is visible: the handle is half the bar
+        opt.sliderPosition = 0;
+        QCOMPARE(style.subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider), QRect(0, 0, 10, 100));
+        QVERIFY(style.subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarAddLine).isEmpty());
+        QVERIFY(style.subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSubLine).isEmpty());
+        QCOMPARE(style.hitTestComplexControl(QStyle::CC_ScrollBar, &opt, QPoint(5, 150)), QStyle::SC_ScrollBarAddPage);
+
+        opt.sliderPosition = 100; // at the end the handle touches the bottom
+        QCOMPARE(style.subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider), QRect(0, 100, 10, 100));
+
+        // A huge range still leaves a handle that can be grabbed.
+        opt.maximum = 1000000000;
+        opt.pageStep = 10;
+        QCOMPARE(style.subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider).height(),
+                 style.pixelMetric(QStyle::PM_ScrollBarSliderMin));
+    }
+
+    void treeListStyleCheckIndicatorsDiffer()
+    {
+        CTreeListStyle style;
+        QList<QImage> drawn;
+        for (QStyle::State state : {QStyle::State_Off, QStyle::State_NoChange, QStyle::State_On}) {
+            QImage img(16, 16, QImage::Format_ARGB32);
+            img.fill(Qt::white);
+            QPainter p(&img);
+            QStyleOptionViewItem opt;
+            opt.rect = img.rect();
+            opt.state = state | QStyle::State_Enabled;
+            style.drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &opt, &p);
+            p.end();
+            drawn << img;
+        }
+        QVERIFY(drawn[0] != drawn[1]);
+        QVERIFY(drawn[1] != drawn[2]);
+        QVERIFY(drawn[0] != drawn[2]);
     }
 };
 
