@@ -18,6 +18,7 @@ class CShellPipeServer::Private
 public:
     QString name;
     int timeoutMs = kDefaultTimeoutMs;
+    int connectTimeoutMs = kDefaultTimeoutMs;
     QScopedPointer<QLocalServer> server;
     QPointer<QLocalSocket> client;
 
@@ -60,10 +61,11 @@ QString CShellPipeServer::DefaultName()
     return dir.isEmpty() ? base : QDir(dir).filePath(base);
 }
 
-CShellPipeServer::CShellPipeServer(const QString& name, int timeoutMs) : d(new Private)
+CShellPipeServer::CShellPipeServer(const QString& name, int timeoutMs, int connectTimeoutMs) : d(new Private)
 {
     d->name = name;
     d->timeoutMs = timeoutMs > 0 ? timeoutMs : kDefaultTimeoutMs;
+    d->connectTimeoutMs = connectTimeoutMs > 0 ? connectTimeoutMs : d->timeoutMs;
 }
 
 CShellPipeServer::~CShellPipeServer()
@@ -87,7 +89,7 @@ uint32_t CShellPipeServer::Start()
             return kErrListen;
         }
     }
-    const QDeadlineTimer deadline(d->timeoutMs);
+    const QDeadlineTimer deadline(d->connectTimeoutMs);
     while (!deadline.hasExpired()) {
         bool timedOut = false;
         if (!d->server->waitForNewConnection(static_cast<int>(qMax<qint64>(1, deadline.remainingTime())), &timedOut)) {

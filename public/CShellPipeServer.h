@@ -44,7 +44,9 @@ public:
     // "ShellRightMenu_PIPE_0607" in the user's private runtime folder; the client uses the same.
     static QString DefaultName();
 
-    explicit CShellPipeServer(const QString& name = DefaultName(), int timeoutMs = kDefaultTimeoutMs);
+    // `connectTimeoutMs` bounds the wait for the client (the same as `timeoutMs` when not given).
+    explicit CShellPipeServer(const QString& name = DefaultName(), int timeoutMs = kDefaultTimeoutMs,
+                              int connectTimeoutMs = -1);
     ~CShellPipeServer();
     CShellPipeServer(const CShellPipeServer&) = delete;
     CShellPipeServer& operator=(const CShellPipeServer&) = delete;
