@@ -1,0 +1,134 @@
+// Index build and search of a 1,000,000-entry tar image, against `bsdtar -tf` listing the same
+// image in the same run.
+//
+//   bench_image_index [image.tar]     (default /tmp/nr-bench-1m.tar, written when missing)
+//
+// The image holds 1,000 folders of 999 empty files each, as GNU tar would store a backup of a
+// user profile; one file in ten is a .docx.
+#include "CImageIndex.h"
+#include "CImageSearch.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <archive.h>
+#include <archive_entry.h>
+
+#include <cstdio>
+
+namespace {
+
+const char* const kExt[] = {".docx", ".txt", ".jpg", ".pdf", ".xlsx", ".log", ".png", ".cpp", ".h", ".ini"};
+
+bool writeImage(const QString& path)
+{
+    struct archive* a = archive_write_new();
+    archive_write_set_format_gnutar(a);
+    if (archive_write_open_filename(a, QFile::encodeName(path).constData()) != ARCHIVE_OK) {
+        archive_write_free(a);
+        return false;
+    }
+    struct archive_entry* e = archive_entry_new();
+    for (int d = 0; d < 1000; ++d) {
+        const QByteArray dir = "C:/Users/user" + QByteArray::number(d % 10) + "/Documents/folder" + QByteArray::number(d);
+        archive_entry_clear(e);
+        archive_entry_copy_pathname(e, (dir + '/').constData());
+        archive_entry_set_filetype(e, AE_IFDIR);
+        archive_entry_set_perm(e, 0755);
+        archive_entry_set_mtime(e, 1700000000, 0);
+        archive_write_header(a, e);
+        for (int f = 0; f < 999; ++f) {
+            const QByteArray name = dir + "/Report " + QByteArray::number(f) + kExt[f % 10];
+            archive_entry_clear(e);
+            archive_entry_copy_pathname(e, name.constData());
+            archive_entry_set_filetype(e, AE_IFREG);
+            archive_entry_set_perm(e, 0644);
+            archive_entry_set_size(e, 0);
+            archive_entry_set_mtime(e, 1700000000 + f, 0);
+            archive_write_header(a, e);
+        }
+    }
+    archive_entry_free(e);
+    const bool ok = archive_write_close(a) == ARCHIVE_OK;
+    archive_write_free(a);
+    return ok;
+}
+
+// Best wall time of `runs` runs, in milliseconds.
+template <typename F>
+double best(int runs, F f)
+{
+    double bestMs = 1e300;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        bestMs = std::min(bestMs, t.nsecsElapsed() / 1e6);
+    }
+    return bestMs;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString image = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/nr-bench-1m.tar");
+    if (!QFile::exists(image)) {
+        std::printf("writing %s ...\n", qPrintable(image));
+        if (!writeImage(image)) {
+            std::printf("cannot write the image\n");
+            return 1;
+        }
+    }
+
+    const QString bsdtar = QStandardPaths::findExecutable(QStringLiteral("bsdtar"));
+    double listMs = -1;
+    if (bsdtar.isEmpty()) {
+        std::printf("bsdtar not found (package libarchive-tools): no baseline\n");
+    } else {
+        listMs = best(3, [&] {
+            QProcess p;
+            p.setStandardOutputFile(QProcess::nullDevice());
+            p.start(bsdtar, {QStringLiteral("-tf"), image});
+            p.waitForFinished(-1);
+        });
+    }
+
+    CImageIndex index;
+    uint32_t result = 0;
+    const double buildMs = best(3, [&] { result = index.Build(image); });
+    if (result != 0) {
+        std::printf("index build failed: 0x%08X %s\n", result, qPrintable(index.ErrorText()));
+        return 1;
+    }
+
+    size_t hits = 0;
+    const CImageSearch search(QStringLiteral("*.docx"));
+    const double searchMs = best(5, [&] {
+        hits = 0;
+        search.Run(index, CImageIndex::kRoot, true, [&](QVector<uint32_t>&& batch) { hits += size_t(batch.size()); });
+    });
+    size_t scopedHits = 0;
+    const uint32_t scope = index.Find(QStringLiteral("C:\\Users\\user3"));
+    const double scopedMs = best(5, [&] {
+        scopedHits = 0;
+        search.Run(index, scope, true, [&](QVector<uint32_t>&& batch) { scopedHits += size_t(batch.size()); });
+    });
+
+    std::printf("image: %s, %u entries, index memory %.1f MB\n", qPrintable(image), index.Count() - 1,
+                index.MemoryBytes() / 1048576.0);
+    if (listMs > 0)
+        std::printf("bsdtar -tf listing:          %8.1f ms\n", listMs);
+    std::printf("index build:                 %8.1f ms", buildMs);
+    if (listMs > 0)
+        std::printf("   ratio %.2fx listing (target <= 1.5x)", buildMs / listMs);
+    std::printf("\nsearch *.docx, whole image:  %8.1f ms   %zu hits", searchMs, hits);
+    if (listMs > 0)
+        std::printf("   ratio %.3fx listing (target <= 0.1x)", searchMs / listMs);
+    std::printf("\nsearch *.docx, one user:     %8.1f ms   %zu hits\n", scopedMs, scopedHits);
+    return 0;
+}
