@@ -19,20 +19,18 @@ public:
     struct Call
     {
         QString op;
-        int room;        // the array's room, or -1
+        int room; // the array's room, or -1
         uint32_t timeout;
-        QString text;    // the first string argument
+        QString text; // the string arguments
         QString text2;
     };
-    // Answers a record query: room of the array -> (result, count written back). The fake
-    // names the records it fills "R<index>".
-    using RecordAnswer = std::function<uint32_t(int room, int* count)>;
-    // Answers a JSON request: its text -> result; *reply may be set to a new buffer.
-    using JSONAnswer = std::function<uint32_t(const QString& request, IJSONBuf** reply)>;
-
+    // Record queries: room -> result, with the count to write back. Records filled are "R<i>".
+    std::function<uint32_t(int room, int* count)> records = [](int, int* count) { *count = 0; return 0u; };
+    // JSON requests: request text -> result; may set *reply.
+    std::function<uint32_t(const QString& request, IJSONBuf** reply)> json = [](const QString&, IJSONBuf**) {
+        return 0u;
+    };
     QList<Call> calls;
-    RecordAnswer records = [](int, int* count) { *count = 0; return 0u; };
-    JSONAnswer json = [](const QString&, IJSONBuf**) { return 0u; };
     uint32_t stringResult = 0;
     QString user, password, mapped;
     uint32_t initMode = 99;
@@ -43,16 +41,8 @@ public:
 
     FakeFolderTree() { std::memset(guid, 0xEE, sizeof guid); }
 
-    uint32_t Init(uint32_t mode, uint32_t, uint32_t) override
-    {
-        initMode = mode;
-        return 0;
-    }
-    uint32_t SetGuid(const unsigned char* g) override
-    {
-        std::memcpy(guid, g, 16);
-        return 0;
-    }
+    uint32_t Init(uint32_t mode, uint32_t, uint32_t) override { return initMode = mode, 0; }
+    uint32_t SetGuid(const unsigned char* g) override { return std::memcpy(guid, g, 16), 0; }
     uint32_t GetPCDriverLetter(NRDriveRecord* r, int* n, uint32_t t) override { return fill("drives", r, n, t); }
     uint32_t GetGroupInfo(NRNameRecord* r, int* n, uint32_t t) override { return fill("groups", r, n, t); }
     uint32_t GetGroupPCInfo(const char16_t* g, NRNameRecord* r, int* n, uint32_t t) override
@@ -95,10 +85,8 @@ public:
     }
     uint32_t JSONRequest(IJSONBuf* request, IJSONBuf** reply, uint32_t t) override
     {
-        const QString text = QString::fromUtf16(static_cast<const char16_t*>(request->GetData()));
-        log("json", -1, t, nullptr);
-        calls.last().text = text;
-        return json(text, reply);
+        log("json", -1, t, static_cast<const char16_t*>(request->GetData()));
+        return json(calls.last().text, reply);
     }
     void Release() override
     {
@@ -106,14 +94,13 @@ public:
         ++releases;
     }
 
-    // A reply buffer holding `bytes` as they are.
+    // Reply buffers: bytes as they are, or a text in UTF-16 with its terminator.
     static IJSONBuf* RawReply(const QByteArray& bytes)
     {
         IJSONBuf* b = CreateJSONBuf(0);
         b->SetData(bytes.constData(), bytes.size());
         return b;
     }
-    // A reply buffer holding `text` as UTF-16 with its terminator.
     static IJSONBuf* TextReply(const QString& text)
     {
         IJSONBuf* b = CreateJSONBuf(0);
@@ -124,14 +111,13 @@ public:
 private:
     void log(const char* op, int room, uint32_t t, const char16_t* a, const char16_t* b = nullptr)
     {
-        calls.append({QString::fromLatin1(op), room, t, a ? QString::fromUtf16(a) : QString(),
-                      b ? QString::fromUtf16(b) : QString()});
+        calls.append({QString::fromLatin1(op), room, t, QString::fromUtf16(a), QString::fromUtf16(b)});
         if (sleepMs)
             QThread::msleep(static_cast<unsigned long>(sleepMs));
     }
+    // Fills the whole room when the text is longer, terminator or not, as a careless service would.
     static void put(const QString& s, char16_t* out, uint32_t chars)
     {
-        // Copies without regard to the room's terminator, as a careless service would.
         const uint32_t n = std::min<uint32_t>(static_cast<uint32_t>(s.size()), chars);
         std::memcpy(out, s.utf16(), n * 2);
         if (n < chars)
@@ -151,7 +137,7 @@ private:
     }
 };
 
-// A UI logic that hands out one service, or fails.
+// A UI logic that hands out one service (or null), with a chosen result.
 class FakeUILogic : public IUILogic
 {
 public:

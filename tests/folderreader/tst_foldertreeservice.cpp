@@ -220,10 +220,8 @@ private slots:
         IFolderTree* tree = static_cast<IFolderTree*>(out);
         const QStringList requests = {
             QStringLiteral("{\"EventMgrEventID\":1,\"EventMgrGetDataType\":2,\"EventMgrPCStartIndex\":-1}"),
-            QStringLiteral("{\"EventMgrEventID\":\"1\",\"EventMgrGetDataType\":2,\"EventMgrPCStartIndex\":0}"),
             QStringLiteral("{\"EventMgrEventID\":1,\"EventMgrGetDataType\":3,\"EventMgrPCStartIndex\":0}"),
             QStringLiteral("{\"EventMgrEventID\":1"),
-            QStringLiteral("[]"),
             QString(),
         };
         for (const QString& r : requests) {

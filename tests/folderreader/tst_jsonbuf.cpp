@@ -38,6 +38,12 @@ private slots:
         QVERIFY(!empty->GetData());
         Buf some(16);
         QCOMPARE(bytesOf(some.b), QByteArray(16, '\0'));
+        QCOMPARE(some->Allocate(0), 0);
+        QCOMPARE(some->Allocate(-3), 0);
+        QCOMPARE(some->GetSize(), 16);
+        some->SetData("abcd", 4);
+        QCOMPARE(some->Allocate(2), 2);
+        QCOMPARE(bytesOf(some.b), QByteArray(2, '\0'));
     }
 
     void setDataAndString()
@@ -78,17 +84,6 @@ private slots:
         QCOMPARE(bytesOf(b.b), QByteArray("abcd"));
         QCOMPARE(b->Resize(6), 6);
         QCOMPARE(bytesOf(b.b), QByteArray(6, '\0'));
-    }
-
-    void allocate()
-    {
-        Buf b(0);
-        b->SetData("abcd", 4);
-        QCOMPARE(b->Allocate(0), 0);
-        QCOMPARE(b->Allocate(-3), 0);
-        QCOMPARE(bytesOf(b.b), QByteArray("abcd"));
-        QCOMPARE(b->Allocate(2), 2);
-        QCOMPARE(bytesOf(b.b), QByteArray(2, '\0'));
     }
 
     void overwriteNeedsTheSameSize()
