@@ -143,7 +143,8 @@ bool CFileSystemModel::hasChildren(const QModelIndex& parent) const
     NodePtr node = Node(NodeOf(parent));
     if (!node)
         return false;
-    return !node->IsFile() && node->MayHaveChildren();
+    // A node with rows has children, whatever its record says (the computer has none).
+    return node->RowCount() > 0 || (!node->IsFile() && node->MayHaveChildren());
 }
 
 QString CFileSystemModel::SizeText(qint64 bytes)
@@ -925,6 +926,11 @@ void CFileSystemModel::SortNode(NodeIndex id, int column, Qt::SortOrder order)
     changePersistentIndexList(before, after);
     emit layoutChanged(QList<QPersistentModelIndex>(), QAbstractItemModel::NoLayoutChangeHint);
     d->RunDeferred();
+}
+
+void CFileSystemModel::SetRefreshClock(std::function<qint64()> clock)
+{
+    d->elapsedMs = clock ? std::move(clock) : std::function<qint64()>([this] { return d->sinceUpdate.elapsed(); });
 }
 
 bool CFileSystemModel::compareNodes(int column, NodeIndex left, NodeIndex right)

@@ -8,6 +8,7 @@
 #include <QMap>
 #include <QPair>
 #include <QSharedPointer>
+#include <functional>
 #include <set>
 
 class CLvFileSystemModelPrivate;
@@ -102,6 +103,8 @@ public:
     static int naturalCompare(const QString& s1, const QString& s2, Qt::CaseSensitivity cs);
     // True when left sorts before right by column.
     static bool compareNodes(int column, NodeIndex left, NodeIndex right);
+    // Test hook: the clock (milliseconds since the last refresh) of the refresh throttle.
+    void SetRefreshClock(std::function<qint64()> clock);
     // Size text of a byte count in the system locale ("1 KB", "1.0 MB").
     static QString SizeText(qint64 bytes);
 

@@ -412,16 +412,14 @@ void CLvFileSystemModelPrivate::InsertRows(NodeIndex parent, const QStringList& 
     };
 
     for (const QString& name : names) {
-        if (node->IsPinned(name))
+        const bool pinned = node->IsPinned(name);
+        if (pinned)
             needed = true;
-        if (!ordered) {
-            const int pos = node->InsertPosition(name);
-            if (pos < 0)
-                continue;
-            if (pos == node->RowCount()) {
-                run.append(name);
-                continue;
-            }
+        // Outside the computer and the network group, the position rule appends every name
+        // that is not pinned.
+        if (!ordered && !pinned) {
+            run.append(name);
+            continue;
         }
         flush();
         const int pos = node->InsertPosition(name);

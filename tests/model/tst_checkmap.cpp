@@ -1,0 +1,275 @@
+#include "CLvAutoPtrEx.h"
+#include "CLvFileSystemNode.h"
+#include "CLvFileSystemNodeMgr.h"
+#include "ModelTestTree.h"
+#include <QtTest>
+
+using namespace ModelTestTree;
+typedef CLvAutoPtrEx<CLvFileSystemNode> NodePtr;
+
+namespace {
+
+TreeSpec Dir(const QString& name, const QList<TreeSpec>& children = {})
+{
+    return {name, true, 0, children};
+}
+TreeSpec File(const QString& name, qint64 size = 1)
+{
+    return {name, false, size, {}};
+}
+
+} // namespace
+
+// The selection map of the model: states derived from explicit path decisions.
+class TestCheckMap : public QObject
+{
+    Q_OBJECT
+
+    CFileSystemModel* model = nullptr;
+    NodeIndex computer = 0;
+
+    NodeIndex N(const QString& path)
+    {
+        QStringList parts = path.split(QLatin1Char('\\'));
+        return Descend(computer, parts);
+    }
+    int State(const QString& path) { return int(model->CheckState(N(path))); }
+    bool Click(const QString& path, int value)
+    {
+        return model->setData(model->IndexOf(N(path)), value, Qt::CheckStateRole);
+    }
+    QStringList Entries()
+    {
+        QStringList out;
+        for (auto it = model->CheckMap().cbegin(); it != model->CheckMap().cend(); ++it)
+            out << QStringLiteral("%1=%2").arg(it.key()).arg(it.value().first ? 1 : 0);
+        return out;
+    }
+
+    NodeIndex LoadLaterFolder()
+    {
+        LoadChildren(*model, N("C:"), {Dir("Later")}, 0, false);
+        return N("C:\\Later");
+    }
+
+private slots:
+    void init()
+    {
+        model = new CFileSystemModel;
+        model->SetCheckEnabled(true);
+        computer = AddComputer(*model);
+        LoadChildren(*model, computer, {Dir("C:"), Dir("D:")});
+        LoadTree(*model, N("C:"), {Dir("A0", {Dir("A B", {File("f1"), File("f2")}), File("g")}),
+                                   Dir("A", {Dir("B", {Dir("X", {File("x1")}), File("W")}), File("Y")}),
+                                   File("Z"), Dir("Empty")});
+        LoadTree(*model, N("D:"), {Dir("P", {File("p1"), File("p2")}), File("Q")});
+    }
+    void cleanup()
+    {
+        delete model;
+        model = nullptr;
+        WaitForReleases();
+    }
+
+    void randomizedClicksAgreeWithCheckedLeaves()
+    {
+        for (quint32 seed = 1; seed <= 200; ++seed) {
+            const QString failure = RandomModelCheck::RunSequence(seed, 30);
+            QVERIFY2(failure.isEmpty(), qPrintable(failure));
+        }
+    }
+
+    void excludingAndReincludingAChild()
+    {
+        QVERIFY(Click("D:\\P", 2));
+        QVERIFY(Click("D:\\P\\p1", 0));
+        QCOMPARE(Entries(), QStringList({"D:\\P=1", "D:\\P\\P1=0"}));
+        QCOMPARE(State("D:\\P"), 1);
+        QCOMPARE(State("D:\\P\\p1"), 0);
+        QCOMPARE(State("D:\\P\\p2"), 2);
+        QCOMPARE(State("D:"), 1);
+        QCOMPARE(model->CheckState(computer), 1u);
+
+        QVERIFY(Click("D:\\P\\p1", 2));
+        QCOMPARE(Entries(), QStringList({"D:\\P=1"}));
+        QCOMPARE(State("D:\\P"), 2);
+        QVERIFY(Click("D:\\Q", 2));
+        QCOMPARE(Entries(), QStringList({"D:=1"})); // every child of D: is checked now
+
+        // Unchecking both children of a folder without any decision leaves an unchecked entry.
+        QVERIFY(Click("C:\\A0\\A B\\f1", 0));
+        QVERIFY(Click("C:\\A0\\A B\\f2", 0));
+        QCOMPARE(State("C:\\A0\\A B"), 0);
+        QCOMPARE(model->CheckMap().value("C:").first, false);
+        QCOMPARE(model->CheckMap().size(), 2);
+    }
+
+    void stateIsPassedUpPastAnUnchangedParent()
+    {
+        // "A B" keeps its checked entry while its last exclusion goes; its parent, which has no
+        // entry, must still notice that all its children are checked now.
+        QVERIFY(Click("C:\\A0\\A B", 2));
+        QVERIFY(Click("C:\\A0\\A B\\f1", 0));
+        QVERIFY(Click("C:\\A0\\g", 2));
+        QCOMPARE(State("C:\\A0"), 1);
+        QVERIFY(Click("C:\\A0\\A B\\f1", 2));
+        QCOMPARE(State("C:\\A0\\A B"), 2);
+        QCOMPARE(State("C:\\A0"), 2);
+        QCOMPARE(Entries(), QStringList({"C:\\A0=1"}));
+    }
+
+    void exclusionBelongsToItsNearestInclude()
+    {
+        QVERIFY(Click("C:", 2));
+        QVERIFY(Click("C:\\A", 0));
+        QVERIFY(Click("C:\\A\\B", 2));
+        QVERIFY(Click("C:\\A\\B\\X", 0));
+        QCOMPARE(Entries(), QStringList({"C:=1", "C:\\A=0", "C:\\A\\B=1", "C:\\A\\B\\X=0"}));
+        auto selection = CSelectItemPtr::create();
+        model->CreateCheckStatus(selection);
+        QCOMPARE(selection->includes.size(), 2);
+        const CSelectItemPtr drive = selection->includes.value("C:");
+        const CSelectItemPtr inner = selection->includes.value("C:\\A\\B");
+        QVERIFY(drive && inner);
+        QCOMPARE(drive->excludes.keys(), QStringList({"C:\\A"}));
+        QCOMPARE(inner->excludes.keys(), QStringList({"C:\\A\\B\\X"}));
+        QVERIFY(inner->isDir);
+        QCOMPARE(inner->id, N("C:\\A\\B"));
+        QVERIFY(!inner->excludes.value("C:\\A\\B\\X")->include);
+    }
+
+    void computerAndEmptyFolders()
+    {
+        QVERIFY(model->setData(model->IndexOf(computer), 2, Qt::CheckStateRole));
+        QCOMPARE(Entries(), QStringList({"C:=1", "D:=1"}));
+        QCOMPARE(State("C:\\Empty"), 2);
+        QVERIFY(model->setData(model->IndexOf(computer), 0, Qt::CheckStateRole));
+        QVERIFY(model->CheckMap().isEmpty());
+        QCOMPARE(model->CheckState(computer), 0u);
+        QVERIFY(!model->HasCheckedEntry());
+    }
+
+    void lazyLoadedChildrenFollowTheMap()
+    {
+        const NodeIndex later = LoadLaterFolder();
+        QVERIFY(Click("C:\\Later", 2));
+        LoadChildren(*model, later, {File("n1"), File("n2")});
+        QCOMPARE(State("C:\\Later\\n1"), 2);
+        QVERIFY(Click("C:\\Later\\n1", 0));
+        // A reload keeps the exclusion.
+        model->RemoveAllChildren(later);
+        QCOMPARE(N("C:\\Later\\n1"), 0u);
+        LoadChildren(*model, later, {File("n1"), File("n2"), File("n3")});
+        QCOMPARE(State("C:\\Later\\n1"), 0);
+        QCOMPARE(State("C:\\Later\\n3"), 2);
+        QCOMPARE(State("C:\\Later"), 1);
+    }
+
+    void setDataRules()
+    {
+        QStringList events;
+        connect(model, &CFileSystemModel::DoNodeCanBeCheck, this, [&](NodeIndex, QVariant, bool*) { events << "can"; });
+        connect(model, &CFileSystemModel::DoGetNodePath, this, [&](NodeIndex, QByteArray&) {
+            if (events.isEmpty() || events.last() != "path")
+                events << "path";
+        }, Qt::DirectConnection);
+        connect(model, &CFileSystemModel::DoCheckStatusChange, this, [&](NodeIndex, bool any) { events << (any ? "change1" : "change0"); });
+        connect(model, &QAbstractItemModel::dataChanged, this, [&] { events << "data"; });
+        QVERIFY(Click("C:\\Z", 2));
+        QCOMPARE(events, QStringList({"can", "path", "change1", "data"}));
+
+        // Other roles are refused; check values outside 0..2 change nothing.
+        QVERIFY(!model->setData(model->IndexOf(N("C:\\Z")), 0, Qt::DisplayRole));
+        const QStringList before = Entries();
+        for (const QVariant& bad : {QVariant(3), QVariant(-1), QVariant("x"), QVariant()})
+            QVERIFY(!model->setData(model->IndexOf(N("C:\\A\\Y")), bad, Qt::CheckStateRole));
+        QCOMPARE(Entries(), before);
+
+        // Another column answers true without a change; so does a disabled check box.
+        QVERIFY(model->setData(model->IndexOf(N("C:\\A\\Y"), 1), 2, Qt::CheckStateRole));
+        model->SetCheckEnabled(false);
+        QVERIFY(Click("C:\\A\\Y", 2));
+        QCOMPARE(Entries(), before);
+        model->SetCheckEnabled(true);
+
+        // A receiver may veto; a node that is not checkable ignores clicks.
+        auto veto = connect(model, &CFileSystemModel::DoNodeCanBeCheck, this, [](NodeIndex, QVariant, bool* ok) { *ok = false; });
+        QVERIFY(Click("C:\\A\\Y", 2));
+        QCOMPARE(Entries(), before);
+        disconnect(veto);
+        NodePtr(CLvFileSystemNodeMgr::GetNode(N("C:\\A\\Y")))->SetCheckable(false);
+        QVERIFY(Click("C:\\A\\Y", 2));
+        QCOMPARE(Entries(), before);
+    }
+
+    void staleIdsAnswerNeutrally()
+    {
+        const NodeIndex gone = N("D:\\P\\p1");
+        QVERIFY(Click("D:\\P", 2));
+        model->RemoveChildRow(N("D:\\P"), "p1");
+        QVERIFY(!CLvFileSystemNodeMgr::IsValidNode(gone));
+        QCOMPARE(model->CheckState(gone), 0u);
+        QCOMPARE(model->ComputeState(gone), 0u);
+        model->SetCheckState(gone, 0);
+        QVERIFY(model->GetNodePath(gone).isEmpty());
+        QVERIFY(!model->IndexOf(gone).isValid());
+        // Not turned into the root's invalid index: nothing else gets unchecked.
+        QVERIFY(!model->SetNodeData(gone, 0, Qt::CheckStateRole));
+        QCOMPARE(Entries(), QStringList({"D:\\P=1"}));
+        // The map keeps decisions for paths whose nodes went away.
+        QCOMPARE(State("D:\\P\\p2"), 2);
+    }
+
+    void groupsAndServers()
+    {
+        CFileSystemModel m;
+        m.SetCheckEnabled(true);
+        const NodeIndex root = m.GetRootIndex();
+        CLvFileSystemNode* group = CLvFileSystemNodeMgr::CreateNode("Network", 0, nullptr);
+        group->SetKind(NodeKind::kNetworkGroup);
+        group->SetPathStop(true);
+        CLvFileSystemNode* nas = CLvFileSystemNodeMgr::CreateNode("NAS", 0, nullptr);
+        nas->SetKind(NodeKind::kNasGroup);
+        nas->SetPathStop(true);
+        m.AddNode(root, {group->Id(), nas->Id()}, -1, 0);
+        const NodeIndex net = Child(root, "Network");
+        const NodeIndex nasGroup = Child(root, "NAS");
+        LoadChildren(m, net, {Dir("\\\\srv")});
+        const NodeIndex srv = Child(net, "\\\\srv");
+        QCOMPARE(QString::fromUtf8(m.GetNodePath(srv)), QString("\\\\srv"));
+        LoadChildren(m, srv, {Dir("share1"), Dir("share2")});
+        LoadChildren(m, Child(srv, "share1"), {Dir("docs"), File("a")});
+        QCOMPARE(m.CheckState(net), 0u);
+
+        // A checked server hands out its shares; an exclusion inside a share stays with it.
+        QVERIFY(m.setData(m.IndexOf(srv), 2, Qt::CheckStateRole));
+        QVERIFY(m.setData(m.IndexOf(Descend(srv, {"share1", "docs"})), 0, Qt::CheckStateRole));
+        QCOMPARE(m.CheckState(net), 1u);
+        QCOMPARE(m.CheckState(srv), 1u);
+        auto selection = CSelectItemPtr::create();
+        m.CreateCheckStatus(selection);
+        QCOMPARE(QSet<QString>(selection->includes.keyBegin(), selection->includes.keyEnd()),
+                 QSet<QString>({"\\\\SRV\\SHARE1", "\\\\SRV\\SHARE2"}));
+        QCOMPARE(selection->includes.value("\\\\SRV\\SHARE1")->excludes.keys(), QStringList({"\\\\SRV\\SHARE1\\DOCS"}));
+
+        // NAS entries are named through their device.
+        LoadChildren(m, nasGroup, {Dir("\\\\box")});
+        const NodeIndex box = Child(nasGroup, "\\\\box");
+        NodePtr device(CLvFileSystemNodeMgr::GetNode(box));
+        device->SetKind(NodeKind::kNasDevice);
+        device->SetDisplayName("MyBox");
+        device->SetPathText("\\\\box\\");
+        LoadChildren(m, box, {Dir("vol")});
+        const NodeIndex vol = Child(box, "vol");
+        NodePtr(CLvFileSystemNodeMgr::GetNode(vol))->SetKind(NodeKind::kNasShare);
+        QCOMPARE(QString::fromUtf8(m.GetNodePath(vol)), QString("NAS:\\\\MyBox\\vol"));
+        QCOMPARE(m.CheckState(nasGroup), 0u);
+        QVERIFY(m.setData(m.IndexOf(vol), 2, Qt::CheckStateRole));
+        QCOMPARE(m.CheckState(nasGroup), 1u);
+        device->SetDisplayName(QString());
+        QVERIFY(m.GetNodePath(vol).isEmpty());
+    }
+};
+
+QTEST_MAIN(TestCheckMap)
+#include "tst_checkmap.moc"

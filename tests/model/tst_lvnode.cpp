@@ -1,0 +1,245 @@
+#include "CLvAutoPtrEx.h"
+#include "CLvFileSystemNode.h"
+#include "CLvFileSystemNodeMgr.h"
+#include <QtTest>
+#include <atomic>
+#include <thread>
+#include <vector>
+
+typedef CLvAutoPtrEx<CLvFileSystemNode> NodePtr;
+
+namespace {
+
+// A parent owns one reference on each child.
+NodeIndex AddChild(CLvFileSystemNode* parent, const QString& name)
+{
+    CLvFileSystemNode* child = CLvFileSystemNodeMgr::CreateNode(name, parent->Id(), nullptr);
+    parent->AddChild(name, child->Id());
+    parent->InsertChildRowAt(-1, name);
+    return child->Id();
+}
+
+void AddChildNamed(CLvFileSystemNode* parent, const QString& name)
+{
+    CLvFileSystemNode* child = CLvFileSystemNodeMgr::CreateNode(name, parent->Id(), nullptr);
+    parent->AddChild(name, child->Id());
+    parent->InsertChildRows({name});
+}
+
+} // namespace
+
+class TestLvNode : public QObject
+{
+    Q_OBJECT
+private slots:
+    void registryIdsAndLifetime()
+    {
+        const int base = CLvFileSystemNodeMgr::NodeCount();
+        CLvFileSystemNode* a = CLvFileSystemNodeMgr::CreateNode("a", 0, nullptr);
+        CLvFileSystemNode* b = CLvFileSystemNodeMgr::CreateNode("b", 0, nullptr);
+        const NodeIndex ia = a->Id(), ib = b->Id();
+        QVERIFY(ia != 0 && ib != 0 && ia != ib);
+        QCOMPARE(a->RefCount(), 1u);
+        {
+            NodePtr held(CLvFileSystemNodeMgr::GetNode(ia));
+            QCOMPARE(held.get(), a);
+            QCOMPARE(a->RefCount(), 2u);
+        }
+        QCOMPARE(a->RefCount(), 1u);
+        QVERIFY(!CLvFileSystemNodeMgr::GetNode(0));
+        QVERIFY(!CLvFileSystemNodeMgr::IsValidNode(0));
+        a->Release();
+        QVERIFY(!CLvFileSystemNodeMgr::IsValidNode(ia));
+        QVERIFY(!CLvFileSystemNodeMgr::GetNode(ia));
+        b->Release();
+        QCOMPARE(CLvFileSystemNodeMgr::NodeCount(), base);
+    }
+
+    void concurrentLookupsNeverReviveADyingNode()
+    {
+        // Workers create, look up and release nodes while others look up the same ids: every
+        // lookup either gets a live node or null, and every node goes away in the end.
+        const int base = CLvFileSystemNodeMgr::NodeCount();
+        std::atomic<NodeIndex> shared{0};
+        std::atomic<bool> stop{false};
+        std::atomic<int> wrong{0};
+        std::vector<std::thread> readers;
+        for (int r = 0; r < 3; ++r) {
+            readers.emplace_back([&] {
+                while (!stop.load()) {
+                    NodePtr n(CLvFileSystemNodeMgr::GetNode(shared.load()));
+                    if (n && n->Name() != QLatin1String("n"))
+                        ++wrong;
+                }
+            });
+        }
+        for (int i = 0; i < 20000; ++i) {
+            CLvFileSystemNode* n = CLvFileSystemNodeMgr::CreateNode("n", 0, nullptr);
+            shared.store(n->Id());
+            n->Release();
+        }
+        stop.store(true);
+        for (auto& t : readers)
+            t.join();
+        QCOMPARE(wrong.load(), 0);
+        QCOMPARE(CLvFileSystemNodeMgr::NodeCount(), base);
+    }
+
+    void pathsAndChildLookups()
+    {
+        CLvFileSystemNode* root = CLvFileSystemNodeMgr::CreateNode(QString(), 0, nullptr);
+        root->SetPathStop(true);
+        NodePtr computer(CLvFileSystemNodeMgr::GetNode(AddChild(root, "\\\\Computer")));
+        NodePtr drive(CLvFileSystemNodeMgr::GetNode(AddChild(computer.get(), "C:")));
+        NodePtr dir(CLvFileSystemNodeMgr::GetNode(AddChild(drive.get(), "Users")));
+        NodePtr file(CLvFileSystemNodeMgr::GetNode(AddChild(dir.get(), "Read Me.txt")));
+        dir->SetDisplayName("Benutzer");
+        drive->SetDisplayName("Local Disk (C:)");
+
+        QCOMPARE(root->GetPath(true, true), QString());
+        QCOMPARE(computer->GetPath(true, true), QString());
+        QCOMPARE(drive->GetPath(true, true), QString("C:"));
+        QCOMPARE(drive->GetPath(true, false), QString("\\\\Computer\\C:"));
+        QCOMPARE(file->GetPath(true, true), QString("C:\\Users\\Read Me.txt"));
+        QCOMPARE(dir->GetDisplayPath(false, false), QString("\\Local Disk (C:)\\Benutzer"));
+        // A pathStop node ends the walk when asked to.
+        dir->SetPathStop(true);
+        QCOMPARE(file->GetPath(true, true), QString("Read Me.txt"));
+        QCOMPARE(file->GetPath(false, true), QString("C:\\Users\\Read Me.txt"));
+        QCOMPARE(file->GetDepth(), 4);
+        QVERIFY(computer->IsTopLevel());
+        QVERIFY(!drive->IsTopLevel());
+
+        QCOMPARE(dir->ChildByName("read me.TXT"), file->Id());
+        QVERIFY(dir->HasChild("READ ME.TXT"));
+        QCOMPARE(dir->RowOfName("read me.txt"), 0);
+        QCOMPARE(dir->ChildByName("other"), 0u);
+        QCOMPARE(dir->ChildIdAt(5), 0u);
+        dir->RenameChild("read me.txt", "New.txt", file->Id());
+        QCOMPARE(dir->ChildByName("new.txt"), file->Id());
+        QCOMPARE(dir->NameAtRow(0), QString("NEW.TXT"));
+        QVERIFY(!dir->HasChild("read me.txt"));
+
+        // Releasing the last reference takes the node out of the registry and its parent.
+        const NodeIndex fileId = file->Id();
+        file.reset();
+        NodePtr(CLvFileSystemNodeMgr::GetNode(fileId))->Release(); // the parent's reference
+        QVERIFY(!CLvFileSystemNodeMgr::IsValidNode(fileId));
+        QVERIFY(!dir->HasChildId(fileId));
+
+        const NodeIndex dirId = dir->Id();
+        dir.reset();
+        drive.reset();
+        computer.reset();
+        root->Release(); // the whole tree goes with the root
+        QVERIFY(!CLvFileSystemNodeMgr::IsValidNode(dirId));
+    }
+
+    void recordsAndRows()
+    {
+        CLvFileSystemNode* n = CLvFileSystemNodeMgr::CreateNode("x", 0, nullptr);
+        // Without a record: a file, and a folder only once it has children.
+        QVERIFY(n->IsFile());
+        QVERIFY(!n->IsDir());
+        QCOMPARE(n->GetSize(), 0);
+        QCOMPARE(n->GetKind(), NodeKind::kNone);
+        const NodeIndex c = AddChild(n, "c");
+        QVERIFY(n->IsDir());
+
+        auto info = CNodeInfoPtr::create();
+        info->size = 5;
+        info->modified = QDateTime(QDate(2020, 1, 2), QTime(3, 4), Qt::UTC);
+        n->SetInfo(info);
+        QCOMPARE(n->Info()->owner, n->Id());
+        QVERIFY(!n->GetModifiedText().isEmpty());
+        QCOMPARE(info->owner, 0u); // the caller's record is copied, not changed
+        // The default kind reads as a system entry.
+        QVERIFY(n->IsSystem());
+        QCOMPARE(n->GetSize(), 5);
+        info->kind = InfoKind::kDirectory;
+        n->SetInfo(info);
+        QCOMPARE(n->GetSize(), 0);
+
+        for (const char* name : {"b", "a", "d"})
+            AddChild(n, name);
+        QCOMPARE(n->RowCount(), 4);
+        n->SetReversed(1);
+        n->SetSortedCount(3);
+        QCOMPARE(QList<int>({n->MapRow(0), n->MapRow(1), n->MapRow(2), n->MapRow(3)}), QList<int>({2, 1, 0, 3}));
+        n->SetSortedCount(-1);
+        QCOMPARE(n->MapRow(0), 3);
+        // A sorted range longer than the rows (rows were removed) never maps past them.
+        n->SetSortedCount(10);
+        QCOMPARE(n->MapRow(0), 3);
+        n->SetReversed(0);
+        QCOMPARE(n->MapRow(2), 2);
+
+        // Pinned names stay first, in the order they were pinned.
+        n->Pin("p2");
+        n->Pin("P1");
+        n->Pin("p2");
+        AddChildNamed(n, "p2");
+        AddChildNamed(n, "p1");
+        QCOMPARE(n->RowNames().mid(0, 2), QStringList({"P2", "P1"}));
+        QCOMPARE(n->InsertPosition("p1"), -1);
+        Q_UNUSED(c);
+        n->Release();
+    }
+
+    void copyAndMerge()
+    {
+        CLvFileSystemNode* lib = CLvFileSystemNodeMgr::CreateNode("Docs", 0, nullptr);
+        lib->SetKind(NodeKind::kInsertionOrder);
+        lib->SetPathText("C:\\Docs");
+        lib->SetCheckable(false);
+        lib->SetUserData(quint64(77));
+        auto info = CNodeInfoPtr::create();
+        info->kind = InfoKind::kDirectory;
+        lib->SetInfo(info);
+        AddChild(lib, "inside");
+
+        CLvFileSystemNode* copy = CLvFileSystemNodeMgr::CopyNode(lib->Id());
+        QVERIFY(copy && copy->Id() != lib->Id());
+        QCOMPARE(copy->GetKind(), NodeKind::kInsertionOrder);
+        QCOMPARE(copy->PathText(), QString("C:\\Docs"));
+        QVERIFY(!copy->Checkable());
+        QCOMPARE(copy->UserKey(), 77u);
+        QVERIFY(copy->IsDir());
+        // The copy does not share the source's children (it holds no references on them).
+        QCOMPARE(copy->ChildCount(), 0);
+
+        // Merge: true wins for pathStop, false wins for checkable and mayHaveChildren.
+        CLvFileSystemNode* other = CLvFileSystemNodeMgr::CreateNode("Docs", 0, nullptr);
+        other->SetPathStop(true);
+        other->SetMayHaveChildren(false);
+        other->SetTypeText("Folder");
+        copy->Merge(other->Id(), false);
+        QVERIFY(copy->PathStop());
+        QVERIFY(!copy->MayHaveChildren());
+        QVERIFY(!other->Checkable());
+        QCOMPARE(copy->TypeText(), QString("Folder"));
+        QCOMPARE(other->PathText(), QString("C:\\Docs"));
+        // A record is only taken, as the taker's own copy.
+        QVERIFY(!other->HasInfo());
+        other->Merge(copy->Id(), false);
+        QVERIFY(other->HasInfo());
+        QCOMPARE(other->Info()->owner, other->Id());
+
+        // A selection record pushes its state only through a model; it is kept and owned.
+        auto item = CSelectItemPtr::create(true, true, QByteArray("C:\\DOCS"), 0);
+        copy->AttachSelectItem(item);
+        QCOMPARE(item->id, copy->Id());
+        auto next = CSelectItemPtr::create(true, true, QByteArray("C:\\DOCS"), 0);
+        item->AddExclude(CSelectItemPtr::create(false, false, QByteArray("C:\\DOCS\\A"), 0));
+        copy->AttachSelectItem(next);
+        QCOMPARE(next->excludes.size(), 1);
+        QCOMPARE(copy->SelectItem(), next);
+
+        copy->Release();
+        other->Release();
+        lib->Release();
+    }
+};
+
+QTEST_MAIN(TestLvNode)
+#include "tst_lvnode.moc"

@@ -1,0 +1,274 @@
+#include "CLvAutoPtrEx.h"
+#include "CLvFileSystemModelPrivate.h"
+#include "CLvFileSystemNode.h"
+#include "CLvFileSystemNodeMgr.h"
+#include "CReleaseRoot.h"
+#include "ModelTestTree.h"
+#include <QAbstractItemModelTester>
+#include <QSortFilterProxyModel>
+#include <QThread>
+#include <QtTest>
+#include <atomic>
+
+using namespace ModelTestTree;
+typedef CLvAutoPtrEx<CLvFileSystemNode> NodePtr;
+
+namespace {
+
+QList<TreeSpec> Files(const QString& prefix, int count)
+{
+    QList<TreeSpec> out;
+    for (int i = 0; i < count; ++i)
+        out.append({prefix + QString::number(i), false, i, {}});
+    return out;
+}
+
+} // namespace
+
+// Batches from the library, row announcements, refreshes, path look-ups, removal and release.
+class TestModelLoading : public QObject
+{
+    Q_OBJECT
+    int baseNodes = 0;
+
+private slots:
+    void init() { baseNodes = CLvFileSystemNodeMgr::NodeCount(); }
+    void cleanup()
+    {
+        WaitForReleases();
+        // Every node of every model and batch is gone again.
+        QCOMPARE(CLvFileSystemNodeMgr::NodeCount(), baseNodes);
+    }
+
+    void batchesUnderTheModelTester()
+    {
+        auto* m = new CFileSystemModel;
+        QSortFilterProxyModel proxy;
+        proxy.setSourceModel(m);
+        QAbstractItemModelTester tester(m, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester proxyTester(&proxy, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy inits(m, &CFileSystemModel::DoModelInitFinish);
+        const NodeIndex computer = AddComputer(*m);
+        QCOMPARE(inits.count(), 1);
+
+        QSignalSpy inserted(m, &QAbstractItemModel::rowsInserted);
+        LoadChildren(*m, computer, {{"D:", true, 0, {}}, {"C:", true, 0, {}}, {"E:", true, 0, {}}});
+        // Drives are placed in order, each with its own announcement.
+        QCOMPARE(inserted.count(), 3);
+        QStringList drives;
+        for (int r = 0; r < 3; ++r)
+            drives << m->index(r, 0, m->IndexOf(computer)).data().toString();
+        QCOMPARE(drives, QStringList({"C:", "D:", "E:"}));
+
+        const NodeIndex c = Child(computer, "C:");
+        inserted.clear();
+        QSignalSpy refresh(m, &CFileSystemModel::DoUpdateView);
+        LoadChildren(*m, c, Files("f", 50), 10);
+        // Each batch's appended names come as one announcement; small folders refresh every batch.
+        QCOMPARE(inserted.count(), 5);
+        QCOMPARE(inserted.at(0).at(1).toInt(), 0);
+        QCOMPARE(inserted.at(0).at(2).toInt(), 9);
+        QCOMPARE(refresh.count(), 5);
+        QCOMPARE(proxy.rowCount(proxy.mapFromSource(m->IndexOf(c))), 50);
+
+        // Removal and re-loading with the testers watching.
+        m->RemoveChildRow(c, "F3");
+        QCOMPARE(m->rowCount(m->IndexOf(c)), 49);
+        m->RemoveAllChildren(c);
+        QCOMPARE(m->rowCount(m->IndexOf(c)), 0);
+        LoadChildren(*m, c, Files("g", 20), 7);
+        m->SetRootIndex(m->IndexOf(c));
+        m->sort(1, Qt::DescendingOrder);
+        QCOMPARE(m->index(0, 0, m->IndexOf(c)).data().toString(), QString("g19"));
+        // New rows of a descending folder show at the top.
+        LoadChildren(*m, c, {{"late", false, 1, {}}});
+        QCOMPARE(m->index(0, 0, m->IndexOf(c)).data().toString(), QString("late"));
+        m->ReleaseRoot(Child(c, "g5"));
+        QCOMPARE(m->rowCount(m->IndexOf(c)), 20);
+        QVERIFY(!Child(c, "g5"));
+        delete m;
+    }
+
+    void largeBatchIsOneAnnouncementAndThrottled()
+    {
+        CFileSystemModel m;
+        qint64 clock = 0;
+        m.SetRefreshClock([&] { return clock; });
+        LoadChildren(m, m.GetRootIndex(), {{"big", true, 0, {}}});
+        const NodeIndex big = Child(m.GetRootIndex(), "big");
+        NodePtr(CLvFileSystemNodeMgr::GetNode(big))->Pin("pinned");
+        QSignalSpy inserted(&m, &QAbstractItemModel::rowsInserted);
+        QSignalSpy refresh(&m, &CFileSystemModel::DoUpdateView);
+        QList<TreeSpec> batch = Files("n", 999);
+        batch.insert(500, {"pinned", false, 0, {}});
+        LoadChildren(m, big, batch, 0, false);
+        // Appended names before and after the pinned one: two runs and the pinned row.
+        QCOMPARE(inserted.count(), 3);
+        QCOMPARE(m.index(0, 0, m.IndexOf(big)).data().toString(), QString("pinned"));
+        QCOMPARE(refresh.count(), 1); // a pinned name asks for a refresh
+
+        // 1000 to 6000 rows: no refresh before more than 10000 pending rows or 2 seconds.
+        refresh.clear();
+        for (int i = 1; i < 5; ++i)
+            LoadChildren(m, big, Files(QString("b%1_").arg(i), 1000), 0, false);
+        QCOMPARE(refresh.count(), 0);
+        clock = 2001;
+        LoadChildren(m, big, Files("late", 1000), 0, false);
+        QCOMPARE(refresh.count(), 1);
+        clock = 0;
+        LoadChildren(m, big, {}, 0, true);
+        QCOMPARE(refresh.count(), 2); // the final batch always refreshes
+        QCOMPARE(m.rowCount(m.IndexOf(big)), 6000);
+    }
+
+    void twinsEmptyFoldersAndBadBatches()
+    {
+        CFileSystemModel m;
+        const NodeIndex root = m.GetRootIndex();
+        LoadChildren(m, root, {{"one", true, 0, {}}, {"two", true, 0, {}}, {"empty", true, 0, {}}});
+        const NodeIndex one = Child(root, "one"), two = Child(root, "two"), empty = Child(root, "empty");
+        NodePtr(CLvFileSystemNodeMgr::GetNode(one))->AddTwin(two);
+        LoadChildren(m, one, Files("t", 3));
+        QCOMPARE(m.rowCount(m.IndexOf(two)), 3);
+        QVERIFY(NodePtr(CLvFileSystemNodeMgr::GetNode(two))->Twins().contains(one));
+
+        // A finished folder without children loses its expand marker.
+        QVERIFY(m.hasChildren(m.IndexOf(empty)));
+        m.AddNode(empty, {}, -1, 0);
+        QVERIFY(!m.hasChildren(m.IndexOf(empty)));
+        QVERIFY(m.data(m.IndexOf(empty), CFileSystemModel::InitFinishRole).toBool());
+
+        // Vanished parents, stale children, empty names and separator-only names.
+        m.AddNode(0xFFFFFFF0u, {MakeLibNode("orphan", false)}, -1, 0);
+        QVERIFY(!Child(root, "orphan"));
+        m.AddNode(one, {0xFFFFFFF1u, MakeLibNode("", false), MakeLibNode("\\\\", false), MakeLibNode("/", true),
+                        MakeLibNode("ok", false)}, -1, 0);
+        QCOMPARE(m.rowCount(m.IndexOf(one)), 4);
+    }
+
+    void pathLookups()
+    {
+        CFileSystemModel m;
+        const NodeIndex root = m.GetRootIndex();
+        const NodeIndex computer = AddComputer(m);
+        LoadChildren(m, computer, {{"C:", true, 0, {}}});
+        LoadChildren(m, Child(computer, "C:"), {{"Users", true, 0, {}}});
+        const NodeIndex users = Descend(computer, {"C:", "Users"});
+        QCOMPARE(m.GetNodeByPath("", false), QList<NodeIndex>({root}));
+        QCOMPARE(m.GetNodeByPath(":any", false), QList<NodeIndex>({root}));
+        QCOMPARE(m.GetNodeByPath("c:\\USERS\\", false), QList<NodeIndex>({users}));
+        QCOMPARE(m.GetNodeByPath("C:/Users", false), QList<NodeIndex>({users}));
+        QVERIFY(m.GetNodeByPath("C:\\Users\\x\\y", false).isEmpty());
+        QCOMPARE(m.GetNodeByPath("\\\\srv", false), QList<NodeIndex>({root}));
+        QCOMPARE(m.GetNodeByPath("\\\\\\", false), QList<NodeIndex>({root}));
+        const QList<NodeIndex> made = m.GetNodeByPath("C:\\Users\\x\\y", true);
+        QCOMPARE(made, QList<NodeIndex>({Descend(users, {"x", "y"})}));
+        QString out;
+        QVERIFY(m.FindNode("c:\\users\\X", false, false, &out));
+        QCOMPARE(out, QString("C:\\Users\\x"));
+        QVERIFY(!m.FindNode("", false, false, &out));
+        QVERIFY(!m.FindNode("Q:\\nothing", false, false, &out));
+
+        QCOMPARE(CLvFileSystemModelPrivate::LongPathName("."), QString("."));
+        QCOMPARE(CLvFileSystemModelPrivate::LongPathName("c:"), QString("C:"));
+        QCOMPARE(CLvFileSystemModelPrivate::LongPathName("\\\\srv\\s"), QString("//srv/s"));
+        QCOMPARE(CLvFileSystemModelPrivate::LongPathName("/etc"), QString());
+        QCOMPARE(CLvFileSystemModelPrivate::LongPathName("C:\\a\\b"), QString("C:/a/b"));
+    }
+
+    void columnsRolesAndFlags()
+    {
+        CFileSystemModel m;
+        const NodeIndex root = m.GetRootIndex();
+        LoadChildren(m, root, {{"top", true, 0, {}}});
+        const NodeIndex top = Child(root, "top");
+        LoadChildren(m, top, {{"dir", true, 0, {}}, {"k", false, 1536, {}}, {"m", false, 1048576, {}},
+                              {"g", false, qint64(3) << 30, {}}});
+        const QModelIndex p = m.IndexOf(top);
+        auto cell = [&](const QString& name, int column) {
+            return m.IndexOf(Child(top, name), column).data().toString();
+        };
+        QCOMPARE(cell("dir", 1), QString());
+        QCOMPARE(cell("k", 1), QString("1 KB"));
+        QCOMPARE(cell("m", 1), QString("1.0 MB"));
+        QCOMPARE(cell("g", 5), QString("3.00 GB"));
+        QCOMPARE(CFileSystemModel::SizeText(12), QString("12 bytes"));
+        QCOMPARE(CFileSystemModel::SizeText(qint64(1) << 40), QString("1.000 TB"));
+        QCOMPARE(m.columnCount(), 8);
+        QCOMPARE(m.columnCount(m.index(0, 1, p)), 0);
+        QCOMPARE(m.rowCount(m.index(0, 1, p)), 0);
+        QCOMPARE(m.headerData(3, Qt::Horizontal).toString(), QString("Date Modified"));
+        QCOMPARE(m.headerData(7, Qt::Horizontal).toString(), QString());
+        QCOMPARE(m.data(m.IndexOf(Child(top, "k")), Qt::TextAlignmentRole).toInt(), int(Qt::AlignVCenter));
+        QCOMPARE(m.data(m.IndexOf(Child(top, "k"), 1), Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
+        QCOMPARE(m.data(m.IndexOf(Child(top, "k")), CFileSystemModel::FilePathRole).toString(), QString("top\\k"));
+
+        const QModelIndex k = m.IndexOf(Child(top, "k"));
+        QVERIFY(!(m.flags(k) & Qt::ItemIsUserCheckable));
+        QVERIFY(!m.data(k, Qt::CheckStateRole).isValid());
+        m.SetCheckEnabled(true);
+        QVERIFY(m.flags(k) & Qt::ItemIsUserCheckable);
+        QVERIFY(!(m.flags(m.IndexOf(Child(top, "k"), 1)) & Qt::ItemIsUserCheckable));
+        QCOMPARE(m.data(k, Qt::CheckStateRole).toInt(), 0);
+        m.SetDisableNode(top, true);
+        QVERIFY(!(m.flags(k) & Qt::ItemIsEnabled));
+        m.SetDisableNode(0, false);
+        QVERIFY(m.flags(k) & Qt::ItemIsEnabled);
+        m.setNameFilters({"*.txt"});
+        QVERIFY(!(m.flags(k) & Qt::ItemIsEnabled)); // shown disabled, not hidden
+        QVERIFY(m.flags(m.IndexOf(Child(top, "dir"))) & Qt::ItemIsEnabled);
+        QCOMPARE(m.mimeTypes(), QStringList("text/uri-list"));
+    }
+
+    void deepReleaseOnAWorker()
+    {
+        // A chain of 10000 folders, released on a thread with a small stack while this thread
+        // keeps resolving the ids: no recursion, no crash, nothing left.
+        CLvFileSystemNode* top = CLvFileSystemNodeMgr::CreateNode("d0", 0, nullptr);
+        QList<NodeIndex> ids{top->Id()};
+        CLvFileSystemNode* current = top;
+        for (int i = 1; i < 10000; ++i) {
+            CLvFileSystemNode* child = CLvFileSystemNodeMgr::CreateNode(QString("d%1").arg(i), current->Id(), nullptr);
+            current->AddChild(child->Name(), child->Id());
+            current = child;
+            ids.append(child->Id());
+        }
+        const NodeIndex topId = top->Id();
+        std::atomic<bool> done{false};
+        QThread* worker = QThread::create([&] {
+            CLvFileSystemModelPrivate::ReleaseRoot(topId);
+            done.store(true);
+        });
+        worker->setStackSize(256 * 1024);
+        worker->start();
+        int seen = 0;
+        while (!done.load()) {
+            for (int i = 0; i < ids.size(); i += 97) {
+                NodePtr n(CLvFileSystemNodeMgr::GetNode(ids.at(i)));
+                if (n && n->Name() == QString("d%1").arg(i) && n->ChildCount() <= 1)
+                    ++seen;
+                (void)n.get();
+            }
+        }
+        worker->wait();
+        delete worker;
+        for (NodeIndex id : ids)
+            QVERIFY(!CLvFileSystemNodeMgr::IsValidNode(id));
+        Q_UNUSED(seen);
+    }
+
+    void modelDeathReleasesTheTreeOnThePool()
+    {
+        auto* m = new CFileSystemModel;
+        NodeIndex parent = m->GetRootIndex();
+        for (int i = 0; i < 2000; ++i) {
+            LoadChildren(*m, parent, {{QString("level%1").arg(i), true, 0, {}}, {"leaf", false, 0, {}}});
+            parent = Child(parent, QString("level%1").arg(i));
+        }
+        QVERIFY(CLvFileSystemNodeMgr::NodeCount() >= baseNodes + 4000);
+        delete m;
+    }
+};
+
+QTEST_MAIN(TestModelLoading)
+#include "tst_modelloading.moc"

@@ -1,0 +1,158 @@
+#include "CLvAutoPtrEx.h"
+#include "CLvFileSystemNode.h"
+#include "CLvFileSystemNodeMgr.h"
+#include "CBaseSyncExecuter.h"
+#include "ModelTestTree.h"
+#include <QAbstractItemModelTester>
+#include <QtTest>
+
+using namespace ModelTestTree;
+typedef CLvAutoPtrEx<CLvFileSystemNode> NodePtr;
+
+// Sorting: natural name order, the column rules, descending rows and skipped repeats.
+class TestModelSort : public QObject
+{
+    Q_OBJECT
+
+    QStringList Shown(const CFileSystemModel& m, const QModelIndex& parent)
+    {
+        QStringList out;
+        for (int r = 0; r < m.rowCount(parent); ++r)
+            out << m.index(r, 0, parent).data().toString();
+        return out;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        // The orders asserted here are those of the C locale.
+        QLocale::setDefault(QLocale::c());
+        CBaseSyncExecuter::SetWaiterDelay(60000);
+    }
+    void cleanup() { WaitForReleases(); }
+
+    void naturalCompare_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("2 before 10") << "file2" << "file10" << -1;
+        QTest::newRow("digits before letters") << "a1" << "ab" << -1;
+        QTest::newRow("longer number") << "x100" << "x99" << 1;
+        QTest::newRow("same number") << "v7b" << "v7a" << 1;
+        QTest::newRow("leading zero falls back") << "a02" << "a2" << -1;
+        QTest::newRow("case-insensitive equal") << "Readme" << "README" << 0;
+        QTest::newRow("spaces skipped") << "a b" << "ab" << -1;
+        QTest::newRow("prefix") << "abc" << "abcd" << -1;
+        QTest::newRow("empty") << "" << "a" << -1;
+        QTest::newRow("zeros only") << "0" << "1" << -1;
+    }
+    void naturalCompare()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        QFETCH(int, expected);
+        QCOMPARE(qBound(-1, CFileSystemModel::naturalCompare(a, b, Qt::CaseInsensitive), 1), expected);
+        QCOMPARE(qBound(-1, CFileSystemModel::naturalCompare(b, a, Qt::CaseInsensitive), 1), -expected);
+    }
+
+    void sortByNameSizeAndOrder()
+    {
+        CFileSystemModel m;
+        QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const NodeIndex root = m.GetRootIndex();
+        LoadChildren(m, root, {{"top", true, 0, {}}});
+        const NodeIndex top = Child(root, "top");
+        LoadChildren(m, top, {{"file10", false, 30, {}}, {"B", true, 0, {}}, {"file2", false, 30, {}},
+                              {"FILE2", false, 1, {}}, {"a", false, 5, {}}, {"c", true, 0, {}}}, 2);
+        // Case-insensitive names: "FILE2" is the same entry as "file2", shown once.
+        const QModelIndex parent = m.IndexOf(top);
+        QVERIFY(parent.isValid());
+        QCOMPARE(Shown(m, parent), QStringList({"file10", "B", "FILE2", "a", "c"}));
+        QPersistentModelIndex keep = m.index(0, 0, parent); // file10
+
+        m.SetRootIndex(parent);
+        m.sort(0, Qt::AscendingOrder);
+        QCOMPARE(Shown(m, parent), QStringList({"B", "c", "a", "FILE2", "file10"}));
+        QCOMPARE(keep.data().toString(), QString("file10")); // persistent indexes follow their rows
+
+        m.sort(0, Qt::DescendingOrder);
+        QCOMPARE(Shown(m, parent), QStringList({"file10", "FILE2", "a", "c", "B"}));
+        QCOMPARE(keep.row(), 0);
+
+        m.sort(1, Qt::AscendingOrder);
+        QCOMPARE(Shown(m, parent), QStringList({"B", "c", "FILE2", "a", "file10"}));
+
+        // Rows that arrive after a sort are appended, and the next sort is not skipped.
+        LoadChildren(m, top, {{"0first", false, 0, {}}});
+        QCOMPARE(Shown(m, parent).last(), QString("0first"));
+        m.sort(1, Qt::AscendingOrder);
+        QCOMPARE(Shown(m, parent).at(2), QString("0first"));
+    }
+
+    void repeatedSortIsSkippedUntilFiltersChange()
+    {
+        CFileSystemModel m;
+        const NodeIndex root = m.GetRootIndex();
+        LoadChildren(m, root, {{"top", true, 0, {}}});
+        const NodeIndex top = Child(root, "top");
+        LoadChildren(m, top, {{"b", false, 1, {}}, {"a", false, 2, {}}, {".hidden", false, 3, {}}});
+        NodePtr(CLvFileSystemNodeMgr::GetNode(Child(top, ".hidden")))->Info()->hidden = true;
+        const QModelIndex parent = m.IndexOf(top);
+        int layouts = 0;
+        connect(&m, &QAbstractItemModel::layoutChanged, this, [&] { ++layouts; });
+        m.SortNode(top, 0, Qt::AscendingOrder);
+        QCOMPARE(layouts, 1);
+        // Entries that fail the filters leave the rows at a sort.
+        QCOMPARE(Shown(m, parent), QStringList({"a", "b"}));
+        m.SortNode(top, 0, Qt::AscendingOrder);
+        QCOMPARE(layouts, 1);
+        m.setFilter(m.filter() | QDir::Hidden);
+        m.SortNode(top, 0, Qt::AscendingOrder);
+        QCOMPARE(layouts, 2);
+        QCOMPARE(Shown(m, parent), QStringList({".hidden", "a", "b"}));
+        m.setNameFilterDisables(false);
+        m.setNameFilters({"a*"});
+        m.SortNode(top, 0, Qt::AscendingOrder);
+        QCOMPARE(Shown(m, parent), QStringList({"a"}));
+    }
+
+    void needSortAtTheEndOfLoading()
+    {
+        CFileSystemModel m;
+        connect(&m, &CFileSystemModel::DoNeedSort, this, [](NodeIndex, bool* need) { *need = true; });
+        const NodeIndex root = m.GetRootIndex();
+        LoadChildren(m, root, {{"top", true, 0, {}}});
+        const NodeIndex top = Child(root, "top");
+        LoadChildren(m, top, {{"z10", false, 0, {}}, {"z9", false, 0, {}}, {"dir", true, 0, {}}}, 1);
+        QCOMPARE(Shown(m, m.IndexOf(top)), QStringList({"dir", "z9", "z10"}));
+        NodePtr node(CLvFileSystemNodeMgr::GetNode(top));
+        QVERIFY(node->Sorted());
+    }
+
+    void compareColumns()
+    {
+        auto make = [](const QString& name, bool dir, qint64 size) {
+            NodeIndex id = MakeLibNode(name, dir, size);
+            return id;
+        };
+        const NodeIndex d = make("zdir", true, 0), f1 = make("a", false, 10), f2 = make("b", false, 10),
+                        f3 = make("c", false, 1);
+        QVERIFY(CFileSystemModel::compareNodes(0, d, f1));
+        QVERIFY(!CFileSystemModel::compareNodes(0, f1, d));
+        QVERIFY(CFileSystemModel::compareNodes(1, d, f3));
+        QVERIFY(CFileSystemModel::compareNodes(1, f3, f1));
+        QVERIFY(CFileSystemModel::compareNodes(1, f1, f2)); // equal sizes by name
+        QVERIFY(!CFileSystemModel::compareNodes(7, f1, f2));
+        QVERIFY(!CFileSystemModel::compareNodes(0, f1, 0));
+        NodePtr n1(CLvFileSystemNodeMgr::GetNode(f1)), n2(CLvFileSystemNodeMgr::GetNode(f2));
+        n1->SetPathText("Z");
+        n2->SetPathText("Y");
+        QVERIFY(CFileSystemModel::compareNodes(4, f2, f1));
+        for (NodeIndex id : {d, f1, f2, f3})
+            NodePtr(CLvFileSystemNodeMgr::GetNode(id))->Release();
+    }
+};
+
+QTEST_MAIN(TestModelSort)
+#include "tst_modelsort.moc"
