@@ -11,6 +11,8 @@
 
 class CGetDataCommon;
 class IBrower;
+// The host's search object handed to the library's search engine (the image accessor).
+class IUIFileSearch;
 class QAbstractItemModel;
 class QWidget;
 typedef quint32 NodeIndex;
@@ -24,6 +26,9 @@ struct NRDriveInfo
     QString linuxPath;   // directory behind the letter
     QString networkPath; // for type 5: the location's own path ("\\server\share")
 };
+
+// Kinds of search (CUISearchFileData): 1 a file-level image, 2 a disk image.
+enum FileSearchType { kSearchFileImage = 1, kSearchDiskImage = 2 };
 
 // What the file-browser library hands a page: a browser over one data source. Slot order is part
 // of the contract (slot numbers in the comments; the virtual destructor is slot 0).

@@ -1,0 +1,641 @@
+#include "CGetDataCommon.h"
+
+#include "CFileBrower.h"
+#include "CFileSystemModel.h"
+#include "CKWBrowserIconProc.h"
+#include "CLocalEnumerator.h"
+#include "CLvAutoPtrEx.h"
+#include "CLvFileSystemNode.h"
+#include "CLvFileSystemNodeMgr.h"
+#include "CStorageMap.h"
+#include "CTrace.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMultiHash>
+#include <QRunnable>
+#include <QThread>
+#include <QThreadPool>
+
+namespace {
+
+typedef CLvAutoPtrEx<CLvFileSystemNode> NodePtr;
+
+NodePtr Node(NodeIndex id) { return NodePtr(CLvFileSystemNodeMgr::GetNode(id)); }
+
+// Owners that keep data sources alive (AddInstance).
+QMutex g_instanceMutex;
+QMultiHash<void*, QSharedPointer<CGetDataCommon>>& instances()
+{
+    static QMultiHash<void*, QSharedPointer<CGetDataCommon>> map;
+    return map;
+}
+
+class CLoadJob : public QRunnable
+{
+public:
+    explicit CLoadJob(std::function<void()> fn) : m_fn(std::move(fn)) {}
+    void run() override { m_fn(); }
+
+private:
+    std::function<void()> m_fn;
+};
+
+QString typeTextOf(const CEntryRecord& r)
+{
+    switch (r.kind) {
+    case CEntryRecord::kDir:
+        return QStringLiteral("File folder");
+    case CEntryRecord::kDrive:
+        return QStringLiteral("Local Disk");
+    case CEntryRecord::kSystem:
+        return QStringLiteral("System file");
+    default:
+        break;
+    }
+    const int dot = r.name.lastIndexOf(QLatin1Char('.'));
+    if (dot > 0 && dot < r.name.size() - 1)
+        return r.name.mid(dot + 1).toUpper() + QStringLiteral(" File");
+    return QStringLiteral("File");
+}
+
+} // namespace
+
+const QString& CGetDataCommon::ComputerName()
+{
+    static const QString name = QStringLiteral("\\\\Computer");
+    return name;
+}
+
+const QString& CGetDataCommon::NetworkName()
+{
+    static const QString name = QStringLiteral("Network");
+    return name;
+}
+
+const QString& CGetDataCommon::NasName()
+{
+    static const QString name = QStringLiteral("NAS");
+    return name;
+}
+
+CGetDataCommon::CGetDataCommon(uint32_t options, QObject* parent) : QObject(parent), m_options(options)
+{
+    RegisterNodeMetaTypes();
+    m_pool = new QThreadPool(this);
+    // Each folder is one job; a few run side by side so a slow share does not hold up the rest.
+    m_pool->setMaxThreadCount(qBound(2, QThread::idealThreadCount(), 4));
+    // The system icons are made here, on the GUI thread; workers only copy them.
+    CKWBrowserIconProc::Instance();
+}
+
+CGetDataCommon::~CGetDataCommon()
+{
+    m_cancel = true;
+    m_pool->waitForDone();
+    QMutexLocker lock(&m_queueMutex);
+    for (const Delivery& d : qAsConst(m_queue))
+        ReleaseNodes(d.children);
+    m_queue.clear();
+}
+
+NodeIndex CGetDataCommon::GetRootIndex() const
+{
+    return m_model ? m_model->GetRootIndex() : 0;
+}
+
+void CGetDataCommon::SetFileBrower(IFileBrower* browser)
+{
+    m_browser = browser;
+    auto* fb = dynamic_cast<CFileBrower*>(browser);
+    CFileSystemModel* model = fb ? fb->Model() : nullptr;
+    if (model != m_model.data())
+        m_started = false;
+    m_model = model;
+}
+
+void CGetDataCommon::Start()
+{
+    if (!m_model || m_started)
+        return;
+    m_started = true;
+    SendRoots();
+}
+
+void CGetDataCommon::AddInstance(void* owner, QSharedPointer<CGetDataCommon> data)
+{
+    if (!owner || !data)
+        return;
+    QMutexLocker lock(&g_instanceMutex);
+    instances().insert(owner, data);
+}
+
+void CGetDataCommon::RemoveInstances(void* owner)
+{
+    QList<QSharedPointer<CGetDataCommon>> dropped;
+    {
+        QMutexLocker lock(&g_instanceMutex);
+        dropped = instances().values(owner);
+        instances().remove(owner);
+    }
+    // The last references may go here, outside the lock: destruction waits for workers.
+    dropped.clear();
+}
+
+int CGetDataCommon::InstanceCount(void* owner)
+{
+    QMutexLocker lock(&g_instanceMutex);
+    return instances().count(owner);
+}
+
+// ---- nodes
+
+NodeIndex CGetDataCommon::MakeNode(const CEntryRecord& r, int kind)
+{
+    CLvFileSystemNode* n = CLvFileSystemNodeMgr::CreateNode(r.name, 0, nullptr);
+    auto info = CNodeInfoPtr::create();
+    info->kind = r.kind;
+    info->size = r.IsDir() ? 0 : r.size;
+    info->modified = r.Modified();
+    info->permissions = r.permissions;
+    info->hidden = r.hidden;
+    info->typeText = typeTextOf(r);
+    const CKWBrowserIconProc& icons = CKWBrowserIconProc::Instance();
+    info->icon = r.kind == CEntryRecord::kDrive ? icons.DriveIcon()
+               : r.IsDir()                      ? icons.FolderIcon()
+                                                : icons.FileIcon();
+    n->SetInfo(info);
+    if (kind != NodeKind::kNone)
+        n->SetKind(kind);
+    // A link back into its own ancestors is shown but never entered.
+    n->SetMayHaveChildren(r.IsDir() && !r.loop);
+    if (r.loop)
+        n->SetProperty(NodeKind::kPropertyKind + 100, true);
+    const NodeIndex id = n->Id();
+    // The reference goes with the batch; the model gives it back once it has copied the node.
+    return id;
+}
+
+NodeIndex CGetDataCommon::MakeGroupNode(const QString& name, const QString& display, int kind, bool pathStop,
+                                        const QString& pathText)
+{
+    CLvFileSystemNode* n = CLvFileSystemNodeMgr::CreateNode(name, 0, nullptr);
+    n->SetDisplayName(display);
+    n->SetKind(kind);
+    n->SetPathStop(pathStop);
+    n->SetPathText(pathText);
+    const CKWBrowserIconProc& icons = CKWBrowserIconProc::Instance();
+    n->SetIcon(kind == NodeKind::kComputer ? icons.SysIcon(1) : icons.NetworkIcon());
+    if (kind == kKindHost || kind == kKindShare || kind == NodeKind::kNasDevice || kind == NodeKind::kNasShare) {
+        // Hosts and shares are folders to the views (and not drives to the pages' walks).
+        auto info = CNodeInfoPtr::create();
+        info->kind = InfoKind::kDirectory;
+        info->typeText = kind == kKindHost || kind == NodeKind::kNasDevice ? QStringLiteral("Computer")
+                                                                         : QStringLiteral("Network share");
+        info->icon = n->Icon();
+        n->SetInfo(info);
+    }
+    return n->Id();
+}
+
+void CGetDataCommon::ReleaseNodes(const QList<NodeIndex>& ids)
+{
+    for (NodeIndex id : ids) {
+        CLvFileSystemNode* n = CLvFileSystemNodeMgr::GetNode(id);
+        if (!n)
+            continue;
+        n->Release(); // ours from GetNode
+        n->Release(); // the batch's
+    }
+}
+
+// ---- delivery
+
+void CGetDataCommon::Push(Delivery&& d)
+{
+    bool post = false;
+    {
+        QMutexLocker lock(&m_queueMutex);
+        m_queue.append(std::move(d));
+        if (!m_drainPosted) {
+            m_drainPosted = true;
+            post = true;
+        }
+    }
+    if (post)
+        QMetaObject::invokeMethod(this, "Drain", Qt::QueuedConnection);
+}
+
+void CGetDataCommon::Drain()
+{
+    QList<Delivery> items;
+    {
+        QMutexLocker lock(&m_queueMutex);
+        items.swap(m_queue);
+        m_drainPosted = false;
+    }
+    for (int i = 0; i < items.size(); ++i) {
+        Delivery& d = items[i];
+        if (d.done) {
+            Finished(d.parent, d.err);
+            continue;
+        }
+        if (!m_model) {
+            ReleaseNodes(d.children);
+            continue;
+        }
+        // The model gives back the batch's references.
+        m_model->AddNode(d.parent, d.children, d.iStream, d.iEnd);
+    }
+}
+
+void CGetDataCommon::SendRecords(NodeIndex parent, const CEntryBatch& batch, bool last, int* streamNo, int childKind)
+{
+    Delivery d;
+    d.parent = parent;
+    d.children.reserve(batch.size());
+    for (const CEntryRecord& r : batch)
+        d.children.append(MakeNode(r, childKind));
+    d.iStream = last ? -1 : (*streamNo)++;
+    d.iEnd = 0;
+    Push(std::move(d));
+}
+
+void CGetDataCommon::RunLoad(NodeIndex node, std::function<uint32_t(const std::atomic_bool&)> job)
+{
+    if (m_loading.contains(node))
+        return;
+    m_loading.insert(node);
+    ++m_running;
+    m_pool->start(new CLoadJob([this, node, job]() {
+        // The job itself watches the flag, so a cancelled job still ends its folder properly.
+        const uint32_t err = job(m_cancel);
+        Delivery d;
+        d.parent = node;
+        d.done = true;
+        d.err = qint32(err);
+        Push(std::move(d));
+        --m_running;
+    }));
+}
+
+void CGetDataCommon::Finished(NodeIndex node, qint32 err)
+{
+    m_loading.remove(node);
+    if (NRResult::Failed(uint32_t(err)))
+        NR_TRACE(u"File = %s, Line = %u, loading node %u failed: 0x%08X", __FILE__, __LINE__, unsigned(node), unsigned(err));
+    const NodeIndex root = GetRootIndex();
+    if (node == root && m_model) {
+        // The groups are cheap to list: they load as soon as they exist.
+        NodePtr r = Node(root);
+        if (r) {
+            for (NodeIndex child : r->ChildIds()) {
+                NodePtr c = Node(child);
+                const int kind = c ? c->GetKind() : NodeKind::kNone;
+                if (kind == NodeKind::kComputer || kind == NodeKind::kNetworkGroup || kind == NodeKind::kNasGroup)
+                    Expand(child);
+            }
+        }
+    }
+    emit DoLoadFinished(node, err);
+    if (node == m_walkNode)
+        ContinuePath(node, err);
+}
+
+void CGetDataCommon::WaitIdle()
+{
+    for (;;) {
+        m_pool->waitForDone();
+        QCoreApplication::sendPostedEvents(this);
+        Drain();
+        QMutexLocker lock(&m_queueMutex);
+        if (m_running.load() == 0 && m_queue.isEmpty() && m_pool->activeThreadCount() == 0)
+            return;
+    }
+}
+
+// ---- what each node lists
+
+void CGetDataCommon::SendRoots()
+{
+    QList<NodeIndex> tops;
+    tops.append(MakeGroupNode(ComputerName(), QStringLiteral("My Computer"), NodeKind::kComputer, false, QString()));
+    if (m_options & CFileBrower::kOptNetworkGroups) {
+        tops.append(MakeGroupNode(NetworkName(), NetworkName(), NodeKind::kNetworkGroup, true, QString()));
+        tops.append(MakeGroupNode(NasName(), NasName(), NodeKind::kNasGroup, true, QString()));
+    }
+    Delivery d;
+    d.parent = GetRootIndex();
+    d.children = tops;
+    d.iStream = -1;
+    Push(std::move(d));
+    Delivery end;
+    end.parent = GetRootIndex();
+    end.done = true;
+    Push(std::move(end));
+}
+
+void CGetDataCommon::Expand(NodeIndex node)
+{
+    NodePtr n = Node(node);
+    if (!n || !m_model) {
+        emit DoLoadFinished(node, qint32(n ? kErrNoModel : kErrNodeGone));
+        return;
+    }
+    if (n->Property(NodeKind::kPropertyKind + 100).toBool()) {
+        // A folder link into its own ancestors: shown, finished empty, never entered.
+        Delivery d;
+        d.parent = node;
+        d.iStream = -1;
+        Push(std::move(d));
+        Delivery end;
+        end.parent = node;
+        end.done = true;
+        end.err = qint32(kErrLinkLoop);
+        Push(std::move(end));
+        return;
+    }
+    const int kind = n->GetKind();
+    const QString name = n->Name();
+    const QString display = n->DisplayName();
+    const QString windowsPath = WindowsPathOf(node);
+    n.reset();
+
+    if (kind == NodeKind::kComputer) {
+        RunLoad(node, [this, node](const std::atomic_bool&) {
+            const auto map = CStorageMap::Current();
+            CEntryBatch drives;
+            for (const CStorageMap::Drive& d : map->Drives()) {
+                CEntryRecord r;
+                r.name = QString(d.letter) + QLatin1Char(':');
+                r.kind = CEntryRecord::kDrive;
+                r.permissions = 0x7777;
+                drives.append(r);
+            }
+            QList<NodeIndex> ids;
+            for (int i = 0; i < drives.size(); ++i) {
+                const CStorageMap::Drive d = map->Drives().at(i);
+                const NodeIndex id = MakeNode(drives.at(i), kKindDrive);
+                NodePtr dn = Node(id);
+                qint64 total = 0, free = 0;
+                if (dn && !d.dir.isEmpty() && CStorageMap::SpaceOf(d.dir, &total, &free)) {
+                    CNodeInfoPtr info = CNodeInfoPtr::create(*dn->Info());
+                    info->size = total;
+                    info->secondSize = free;
+                    dn->SetInfo(info);
+                }
+                if (dn) {
+                    dn->SetPathText(d.type == CStorageMap::kDriveMappedShare ? d.share : drives.at(i).name + QLatin1Char('\\'));
+                    dn->SetProperty(NodeKind::kPropertyKind + 101, int(d.type));
+                }
+                ids.append(id);
+            }
+            Delivery del;
+            del.parent = node;
+            del.children = ids;
+            del.iStream = -1;
+            Push(std::move(del));
+            return 0u;
+        });
+        return;
+    }
+    if (kind == NodeKind::kNetworkGroup) {
+        RunLoad(node, [this, node](const std::atomic_bool&) {
+            const auto map = CStorageMap::Current();
+            Delivery del;
+            del.parent = node;
+            for (const QString& host : map->Hosts())
+                del.children.append(MakeGroupNode(host, QString(), kKindHost, false, QStringLiteral("\\\\") + host));
+            del.iStream = -1;
+            Push(std::move(del));
+            return 0u;
+        });
+        return;
+    }
+    if (kind == kKindHost) {
+        RunLoad(node, [this, node, name](const std::atomic_bool&) {
+            const auto map = CStorageMap::Current();
+            Delivery del;
+            del.parent = node;
+            for (const CStorageMap::Share& s : map->SharesOfHost(name)) {
+                const QStringList parts = CStorageMap::Components(s.unc);
+                // A mount of a sub-folder of a share is listed under the share's own name.
+                if (parts.size() >= 2)
+                    del.children.append(MakeGroupNode(parts.at(1), QString(), kKindShare, false, s.unc));
+            }
+            del.iStream = -1;
+            Push(std::move(del));
+            return 0u;
+        });
+        return;
+    }
+    if (kind == NodeKind::kNasGroup) {
+        RunLoad(node, [this, node](const std::atomic_bool&) {
+            const auto map = CStorageMap::Current();
+            Delivery del;
+            del.parent = node;
+            for (const CStorageMap::NasDevice& dev : map->NasDevices())
+                del.children.append(MakeGroupNode(dev.name, dev.name, NodeKind::kNasDevice, false, dev.uncRoot));
+            del.iStream = -1;
+            Push(std::move(del));
+            return 0u;
+        });
+        return;
+    }
+    if (kind == NodeKind::kNasDevice) {
+        RunLoad(node, [this, node, display, name](const std::atomic_bool&) {
+            const auto map = CStorageMap::Current();
+            Delivery del;
+            del.parent = node;
+            const QString device = display.isEmpty() ? name : display;
+            QString root;
+            for (const CStorageMap::NasDevice& dev : map->NasDevices())
+                if (dev.name.compare(device, Qt::CaseInsensitive) == 0)
+                    root = dev.uncRoot;
+            const int depth = CStorageMap::Components(root).size();
+            for (const CStorageMap::Share& s : map->SharesOfNas(device)) {
+                const QStringList parts = CStorageMap::Components(s.unc);
+                if (parts.size() > depth)
+                    del.children.append(MakeGroupNode(parts.at(depth), QString(), NodeKind::kNasShare, false, s.unc));
+            }
+            del.iStream = -1;
+            Push(std::move(del));
+            return 0u;
+        });
+        return;
+    }
+    if (windowsPath.isEmpty()) {
+        emit DoLoadFinished(node, qint32(kErrNotAFolder));
+        return;
+    }
+    RunLoad(node, [this, node, windowsPath](const std::atomic_bool& cancel) {
+        return LoadFolder(node, windowsPath, cancel);
+    });
+}
+
+uint32_t CGetDataCommon::LoadFolder(NodeIndex node, const QString& windowsPath, const std::atomic_bool& cancel)
+{
+    const auto map = CStorageMap::Current();
+    QByteArray local;
+    uint32_t err = map->ToLocal(windowsPath, &local);
+    const int childKind = windowsPath.startsWith(QLatin1String("NAS:"), Qt::CaseInsensitive) ? NodeKind::kNasFolder
+                                                                                           : NodeKind::kNone;
+    bool finished = false;
+    int streamNo = 0;
+    if (NRResult::Succeeded(err)) {
+        CLocalEnumerator enumerator(1000);
+        err = enumerator.List(
+            local,
+            [&](CEntryBatch&& batch, bool last) {
+                SendRecords(node, batch, last, &streamNo, childKind);
+                finished = finished || last;
+            },
+            &cancel);
+    }
+    if (!finished) {
+        // An unreadable or vanished folder still ends its loading, with no (more) children.
+        Delivery d;
+        d.parent = node;
+        d.iStream = -1;
+        Push(std::move(d));
+    }
+    return err;
+}
+
+uint32_t CGetDataCommon::CheckNetworkPath(const QString& path, bool mapped)
+{
+    if (path.isEmpty())
+        return kErrNoNetworkPath;
+    return CStorageMap::Current()->CheckNetworkPath(path, mapped, 5000);
+}
+
+// ---- paths
+
+QString CGetDataCommon::WindowsPathOf(NodeIndex node) const
+{
+    QStringList names;
+    NodeIndex id = node;
+    NodeIndex top = 0;
+    while (id) {
+        NodePtr n = Node(id);
+        if (!n)
+            return QString();
+        const NodeIndex parent = n->Parent();
+        if (!CLvFileSystemNodeMgr::IsValidNode(parent))
+            return QString(); // the root itself
+        NodePtr p = Node(parent);
+        if (p && !CLvFileSystemNodeMgr::IsValidNode(p->Parent())) {
+            top = id;
+            break;
+        }
+        names.prepend(n->Name());
+        id = parent;
+    }
+    NodePtr t = Node(top);
+    if (!t)
+        return QString();
+    switch (t->GetKind()) {
+    case NodeKind::kComputer:
+        return names.join(QLatin1Char('\\'));
+    case NodeKind::kNetworkGroup:
+        return names.isEmpty() ? QString() : QStringLiteral("\\\\") + names.join(QLatin1Char('\\'));
+    case NodeKind::kNasGroup:
+        return names.isEmpty() ? QString() : QStringLiteral("NAS:\\") + names.join(QLatin1Char('\\'));
+    default:
+        break;
+    }
+    names.prepend(t->Name());
+    return names.join(QLatin1Char('\\'));
+}
+
+QByteArray CGetDataCommon::SelectionPathOf(NodeIndex node) const
+{
+    const int type = RootTypeOf(node);
+    if (type == kRootNetwork) {
+        const QString p = WindowsPathOf(node);
+        return p.toUtf8();
+    }
+    if (type == kRootNas) {
+        // The model turns the device's UNC root into the NAS form itself.
+        const QString p = WindowsPathOf(node);
+        const QString unc = CStorageMap::Current()->NasToUnc(p);
+        return unc.toUtf8();
+    }
+    return QByteArray();
+}
+
+int CGetDataCommon::RootTypeOf(NodeIndex node) const
+{
+    NodeIndex id = node;
+    int driveType = 0;
+    while (id) {
+        NodePtr n = Node(id);
+        if (!n)
+            return kRootLocal;
+        if (n->GetKind() == kKindDrive)
+            driveType = n->Property(NodeKind::kPropertyKind + 101).toInt();
+        switch (n->GetKind()) {
+        case NodeKind::kNetworkGroup:
+            return kRootNetwork;
+        case NodeKind::kNasGroup:
+            return kRootNas;
+        case NodeKind::kComputer:
+            return driveType == int(CStorageMap::kDriveMappedShare) ? kRootMappedDrive : kRootLocal;
+        default:
+            break;
+        }
+        id = n->Parent();
+    }
+    return kRootLocal;
+}
+
+// ---- path walk
+
+bool CGetDataCommon::ExpandPath(NodeIndex root, const QStringList& components)
+{
+    if (!m_model || !CLvFileSystemNodeMgr::IsValidNode(root) || components.isEmpty())
+        return false;
+    m_walkNode = root;
+    m_walkRest = components;
+    NodePtr n = Node(root);
+    if (n && n->InitFinish()) {
+        // Already loaded: walk on as if it had just finished.
+        n.reset();
+        QMetaObject::invokeMethod(
+            this, [this, root]() { if (m_walkNode == root) { emit DoLoadFinished(root, 0); ContinuePath(root, 0); } },
+            Qt::QueuedConnection);
+        return true;
+    }
+    n.reset();
+    Expand(root);
+    return true;
+}
+
+void CGetDataCommon::ContinuePath(NodeIndex node, qint32 err)
+{
+    if (NRResult::Failed(uint32_t(err)) || m_walkRest.isEmpty()) {
+        m_walkNode = 0;
+        m_walkRest.clear();
+        return;
+    }
+    NodePtr n = Node(node);
+    const NodeIndex child = n ? n->ChildByName(m_walkRest.first()) : 0;
+    n.reset();
+    m_walkRest.removeFirst();
+    NodePtr c = Node(child);
+    if (!c || m_walkRest.isEmpty() || !(c->IsDir() || c->IsDrive())) {
+        m_walkNode = 0;
+        m_walkRest.clear();
+        return;
+    }
+    m_walkNode = child;
+    if (c->InitFinish()) {
+        c.reset();
+        QMetaObject::invokeMethod(
+            this, [this, child]() { if (m_walkNode == child) { emit DoLoadFinished(child, 0); ContinuePath(child, 0); } },
+            Qt::QueuedConnection);
+        return;
+    }
+    c.reset();
+    Expand(child);
+}

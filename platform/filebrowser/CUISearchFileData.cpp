@@ -1,0 +1,115 @@
+#include "CUISearchFileData.h"
+
+#include "CGetImgFileData.h"
+#include "CImageIndex.h"
+#include "CImageSearch.h"
+#include "CKWSyncObj.h"
+#include "CLvAutoPtrEx.h"
+#include "CLvFileSystemNode.h"
+#include "CLvFileSystemNodeMgr.h"
+#include "CTrace.h"
+
+#include <QThreadPool>
+
+CUISearchFileData::CUISearchFileData(int searchType, CKWSyncObj* sync, IUIFileSearch* hostSearch,
+                                     const QString& imagePath, const QString& folder, const QString& filter,
+                                     const QString& text)
+    : CGetDataCommon(0),
+      m_searchType(searchType),
+      m_sync(sync),
+      m_hostSearch(hostSearch),
+      m_imagePath(imagePath),
+      m_folder(folder),
+      m_filter(filter),
+      m_text(text)
+{
+    connect(this, &CGetDataCommon::DoLoadFinished, this, &CUISearchFileData::OnRootLoaded);
+}
+
+CUISearchFileData::~CUISearchFileData()
+{
+    m_cancel = true;
+    m_pool->waitForDone();
+}
+
+void CUISearchFileData::SetExit()
+{
+    m_cancel = true;
+}
+
+void CUISearchFileData::WaitFinish()
+{
+    m_pool->waitForDone();
+}
+
+void CUISearchFileData::Expand(NodeIndex node)
+{
+    emit DoLoadFinished(node, qint32(kErrNotAFolder));
+}
+
+void CUISearchFileData::SendRoots()
+{
+    const NodeIndex root = GetRootIndex();
+    RunLoad(root, [this, root](const std::atomic_bool& cancel) -> uint32_t {
+        uint32_t err = 0;
+        const QSharedPointer<const CImageIndex> index = CGetImgFileData::SharedIndex(m_imagePath, cancel, &err);
+        int streamNo = 0;
+        if (index) {
+            uint32_t scope = CImageIndex::kRoot;
+            if (!m_folder.isEmpty()) {
+                scope = index->Find(m_folder);
+                if (scope == CImageIndex::kNone)
+                    err = kErrFolderNotInImage;
+            }
+            if (NRResult::Succeeded(err)) {
+                const CImageSearch search(m_filter);
+                err = search.Run(
+                    *index, scope, true,
+                    [&](QVector<uint32_t>&& hits) {
+                        Delivery d;
+                        d.parent = root;
+                        d.children.reserve(hits.size());
+                        for (uint32_t i : qAsConst(hits)) {
+                            const CEntryRecord r = index->Record(i);
+                            // A flat list names rows by their full path (two hits may share a
+                            // name); the row shows the entry's own name.
+                            const QString path = index->Path(i);
+                            CEntryRecord named = r;
+                            named.name = path;
+                            const NodeIndex id = MakeNode(named, NodeKind::kNone);
+                            CLvAutoPtrEx<CLvFileSystemNode> n(CLvFileSystemNodeMgr::GetNode(id));
+                            if (n) {
+                                n->SetDisplayName(r.name);
+                                n->SetPathText(path);
+                                n->SetMayHaveChildren(false);
+                            }
+                            d.children.append(id);
+                        }
+                        m_hits += hits.size();
+                        d.iStream = streamNo++;
+                        Push(std::move(d));
+                    },
+                    &cancel);
+            }
+        }
+        Delivery last;
+        last.parent = root;
+        last.iStream = -1;
+        Push(std::move(last));
+        m_finished = true;
+        if (m_sync)
+            m_sync->Set();
+        return err;
+    });
+}
+
+void CUISearchFileData::OnRootLoaded(NodeIndex node, qint32 err)
+{
+    if (m_reported || node != GetRootIndex())
+        return;
+    m_reported = true;
+    const bool ok = NRResult::Succeeded(uint32_t(err));
+    NR_TRACE(u"File = %s, Line = %u, search %S finished: %d hits, 0x%08X", __FILE__, __LINE__, m_filter.utf16(),
+             HitCount(), unsigned(err));
+    emit DoSearchFinished(ok, m_imagePath, m_folder, m_filter);
+}

@@ -1,0 +1,231 @@
+// A browser over a real image made with GNU tar: the tree, loading below the top level, the
+// wildcard search into the flat result browser, a damaged image, and stopping a search.
+#include "FbTestUtil.h"
+
+#include "CFilterBlock.h"
+#include "CGetImgFileData.h"
+#include "CImageIndex.h"
+#include "CUISearchFileData.h"
+
+#include <QProcess>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <cstring>
+
+using namespace fbtest;
+
+namespace {
+
+// A ustar image of `count` empty files, written directly: quick to make in any size.
+void writeBigTar(const QString& path, int count)
+{
+    QFile f(path);
+    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    for (int i = 0; i < count; ++i) {
+        char h[512];
+        std::memset(h, 0, sizeof h);
+        const QByteArray name = QStringLiteral("C:/big/d%1/f%2.%3")
+                                    .arg(i / 1000)
+                                    .arg(i)
+                                    .arg(i % 10 == 0 ? "docx" : "txt")
+                                    .toLatin1();
+        std::memcpy(h, name.constData(), size_t(name.size()));
+        std::memcpy(h + 100, "0000644", 7);
+        std::memcpy(h + 108, "0000000", 7);
+        std::memcpy(h + 116, "0000000", 7);
+        std::memcpy(h + 124, "00000000000", 11);
+        std::memcpy(h + 136, "14712345670", 11);
+        h[156] = '0';
+        std::memcpy(h + 257, "ustar", 6);
+        std::memcpy(h + 263, "00", 2);
+        std::memset(h + 148, ' ', 8);
+        unsigned sum = 0;
+        for (unsigned char c : h)
+            sum += c;
+        std::snprintf(h + 148, 8, "%06o", sum);
+        f.write(h, 512);
+    }
+    f.write(QByteArray(1024, '\0'));
+}
+
+} // namespace
+
+class TestImageSource : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_tmp;
+    QString m_image;
+
+    IFileBrower* imageBrowser(const QString& image)
+    {
+        const QByteArray path = image.toUtf8();
+        _CFileBrowserPara para;
+        para.options = CFileBrower::kOptCheckBoxes | CFileBrower::kOptFiles | CFileBrower::kOptImage;
+        para.imagePath = path.constData(); // the source copies it
+        IFileBrower* b = IFileBrower::CreateInstance(&para, nullptr, nullptr);
+        Settle(b);
+        return b;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        const QString src = m_tmp.path() + "/src";
+        QDir().mkpath(src + "/C:/Users/ann/Docs");
+        QDir().mkpath(src + "/D:/data");
+        WriteFile(src + "/C:/Users/ann/Docs/plan.docx", QByteArray(2048, 'p'));
+        WriteFile(src + "/C:/Users/ann/notes.txt", "n");
+        WriteFile(src + "/D:/data/Report.DOCX", "r");
+        m_image = m_tmp.path() + "/backup.tar";
+        QProcess tar;
+        tar.setWorkingDirectory(src);
+        tar.start("tar", {"--force-local", "-cf", m_image, "C:", "D:"});
+        QVERIFY(tar.waitForFinished(30000));
+        QCOMPARE(tar.exitCode(), 0);
+    }
+
+    void imageTreeLoads()
+    {
+        QScopedPointer<IFileBrower> b(imageBrowser(m_image));
+        auto* fb = static_cast<CFileBrower*>(b.data());
+        QSignalSpy rootHide(fb, &CFileBrower::DoSetRootIsHide);
+        const NodeIndex c = Walk(fb, {"C:"});
+        QVERIFY(c);
+        QVERIFY(Walk(fb, {"D:"}));
+        NodePtr cn = Node(c);
+        QVERIFY(cn->IsDrive());
+        Load(fb, c);
+        const NodeIndex users = Child(c, "Users");
+        Load(fb, users);
+        const NodeIndex ann = Child(users, "ann");
+        Load(fb, ann);
+        const NodeIndex docs = Child(ann, "Docs");
+        Load(fb, docs);
+        NodePtr plan = Node(Child(docs, "plan.docx"));
+        QVERIFY(plan);
+        QCOMPARE(plan->GetSize(), qint64(2048));
+        QCOMPARE(b->GetRootType(docs), int(CGetDataCommon::kRootImage));
+        QCOMPARE(QString::fromUtf8(b->GetNodePathUtf8(docs, 0)), QStringLiteral("C:\\Users\\ann\\Docs"));
+        QCOMPARE(b->FindNodeByUtf8Path("C:\\Users\\ann\\Docs\\plan.docx"), plan->Id());
+
+        // The selection of an image exports like any other.
+        QVERIFY(b->SetNodeCheckState(docs, Qt::Checked));
+        void* block = nullptr;
+        uint32_t size = 0;
+        QVERIFY(b->GetFilter(&block, &size, nullptr));
+        CFilterBlock parsed;
+        QCOMPARE(parsed.Parse(block, size), 0u);
+        QCOMPARE(parsed.IncludedPaths(), QStringList{"C:\\Users\\ann\\Docs"});
+        b->FreeFilter(block);
+    }
+
+    void damagedImageGivesCodeAndEmptyTree_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QFile f(m_image);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray whole = f.readAll();
+        QTest::newRow("truncated") << whole.left(700);
+        QTest::newRow("garbage") << QByteArray(4096, '\x5A');
+        QTest::newRow("empty file") << QByteArray();
+    }
+
+    void damagedImageGivesCodeAndEmptyTree()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString bad = m_tmp.path() + "/bad.tar";
+        WriteFile(bad, bytes);
+        const QByteArray path = bad.toUtf8();
+        _CFileBrowserPara para;
+        para.options = CFileBrower::kOptImage;
+        para.imagePath = path.constData();
+        auto* source = new CGetImgFileData(&para);
+        QSignalSpy done(source, &CGetDataCommon::DoLoadFinished);
+        QScopedPointer<IFileBrower> b(IFileBrower::CreateInstance(&para, source, nullptr));
+        Settle(b.data());
+        QCOMPARE(done.count(), 1);
+        QVERIFY(NRResult::Failed(uint32_t(done.at(0).at(1).toInt())));
+        NodePtr root = Node(b->GetRootIndex());
+        QCOMPARE(root->RowCount(), 0);
+        QVERIFY(root->InitFinish());
+        // Searching it ends too, unsuccessfully.
+        QScopedPointer<IFileBrower> results(IFileBrower::CreateInstanceByType(IFileBrower::kTypeSearchResult, nullptr, nullptr));
+        QSharedPointer<CUISearchFileData> search(new CUISearchFileData(kSearchFileImage, nullptr, nullptr, bad, QString(), "*"));
+        QSignalSpy finished(search.data(), &CUISearchFileData::DoSearchFinished);
+        results->SetDataSource(search);
+        Settle(results.data());
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+    }
+
+    void searchFillsTheFlatBrowser()
+    {
+        QScopedPointer<IFileBrower> b(imageBrowser(m_image));
+        QScopedPointer<IFileBrower> results(IFileBrower::CreateInstanceByType(IFileBrower::kTypeSearchResult, nullptr, nullptr));
+        QVERIFY(results->GetSearchModel());
+        QVERIFY(!b->GetSearchModel());
+
+        QSharedPointer<CUISearchFileData> all(new CUISearchFileData(kSearchFileImage, nullptr, nullptr, m_image, QString(), "*.docx"));
+        QSignalSpy finished(all.data(), &CUISearchFileData::DoSearchFinished);
+        all->SetFileBrower(results.data());
+        CGetDataCommon::AddInstance(results.data(), all);
+        results->SetLoadingState(CFileBrower::kStateLoading);
+        results->SetDataSource(all);
+        Settle(results.data());
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.at(0).at(0).toBool(), true);
+        QCOMPARE(finished.at(0).at(3).toString(), QStringLiteral("*.docx"));
+        QCOMPARE(results->GetLoadingState(), int(CFileBrower::kStateIdle));
+        NodePtr root = Node(results->GetRootIndex());
+        QCOMPARE(root->RowCount(), 2); // case-insensitive: Report.DOCX too
+        const NodeIndex hit = root->ChildByName("C:\\Users\\ann\\Docs\\plan.docx");
+        NodePtr h = Node(hit);
+        QVERIFY(h);
+        QCOMPARE(h->GetShownName(), QStringLiteral("plan.docx"));
+        QCOMPARE(h->PathText(), QStringLiteral("C:\\Users\\ann\\Docs\\plan.docx"));
+
+        // Checked results are what the page commits.
+        QList<NodeIndex> items;
+        QVERIFY(!results->GetCheckedItems(&items, 1, 0));
+        QVERIFY(results->SetNodeCheckState(hit, Qt::Checked));
+        QVERIFY(results->GetCheckedItems(&items, 1, 0));
+        QCOMPARE(items, QList<NodeIndex>{hit});
+
+        // In a folder and below it: a new search replaces the results.
+        QSharedPointer<CUISearchFileData> inD(new CUISearchFileData(kSearchFileImage, nullptr, nullptr, m_image, "D:\\", "report*"));
+        results->SetLoadingState(CFileBrower::kStateLoading);
+        results->SetDataSource(inD);
+        Settle(results.data());
+        QCOMPARE(root->RowCount(), 1);
+        QVERIFY(root->ChildByName("D:\\data\\Report.DOCX"));
+        QCOMPARE(inD->HitCount(), 1);
+        QCOMPARE(CGetDataCommon::InstanceCount(results.data()), 1);
+    }
+
+    void searchStopsWhenAsked()
+    {
+        const QString big = m_tmp.path() + "/big.tar";
+        writeBigTar(big, 40000);
+        QScopedPointer<IFileBrower> results(IFileBrower::CreateInstanceByType(IFileBrower::kTypeSearchResult, nullptr, nullptr));
+        QSharedPointer<CUISearchFileData> search(new CUISearchFileData(kSearchFileImage, nullptr, nullptr, big, QString(), "*.docx"));
+        QSignalSpy finished(search.data(), &CUISearchFileData::DoSearchFinished);
+        results->SetDataSource(search);
+        search->SetExit();
+        search->WaitFinish();
+        // Stopped: no worker runs any more, and the end is still reported.
+        QVERIFY(search->IsFinished());
+        Settle(results.data());
+        QCOMPARE(finished.count(), 1);
+
+        // The same image searched to the end finds every tenth file.
+        QSharedPointer<CUISearchFileData> whole(new CUISearchFileData(kSearchFileImage, nullptr, nullptr, big, QString(), "*.DOCX"));
+        results->SetDataSource(whole);
+        Settle(results.data());
+        QCOMPARE(whole->HitCount(), 4000);
+    }
+};
+
+QTEST_MAIN(TestImageSource)
+#include "tst_imagesource.moc"
