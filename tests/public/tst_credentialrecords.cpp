@@ -135,18 +135,6 @@ private slots:
         QCOMPARE(tree.askedShare.first(), QStringLiteral("\\\\srv\\pub\\b"));
     }
 
-    void recordsFollowReverseEntryOrder()
-    {
-        FakeTree tree;
-        tree.credentials[QStringLiteral("\\\\one\\x\\")] = {QStringLiteral("u1"), QString()};
-        tree.credentials[QStringLiteral("\\\\two\\y\\")] = {QStringLiteral("u2"), QString()};
-        const QList<CCredentialRecord> records = decodeAll(build(blockOf({"\\\\one\\x", "\\\\two\\y"}), QByteArray(), &tree));
-        QCOMPARE(records.size(), 2);
-        QCOMPARE(records[0].user, QStringLiteral("u2"));
-        QCOMPARE(records[1].user, QStringLiteral("u1"));
-        QCOMPARE(records[0].share, QStringLiteral("\\\\two\\y")); // the share, not the key
-    }
-
     void storedRecordIsCarriedOver()
     {
         FakeTree tree; // knows nothing any more

@@ -1,6 +1,5 @@
 #include "CKWIniParser.h"
 #include "CUIPublic.h"
-#include "IUIManager.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -22,18 +21,6 @@ QByteArray readFile(const QString& path)
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
-
-class FakeManager : public IUIManager
-{
-public:
-    IMsgHub* GetHub() override { return reinterpret_cast<IMsgHub*>(&hubTag); }
-    IUIService* GetService() override { return reinterpret_cast<IUIService*>(&serviceTag); }
-    NRGlobalUIData* GetGlobalUIData() override { return nullptr; }
-    IObjectCreator* GetObjectCreator() override { return nullptr; }
-    IUILogic* GetUILogic() override { return nullptr; }
-    int hubTag = 0;
-    int serviceTag = 0;
-};
 
 } // namespace
 
@@ -140,13 +127,10 @@ private slots:
         QVERIFY(readFile(file).contains("1;-2;30;"));
     }
 
-    void sharedObjectServesTheThreeFiles()
+    void additionsFileIsReopenedWhenItVanishes()
     {
         CUIPublic* pub = CUIPublic::Instance();
-        QCOMPARE(CUIPublic::Instance(), pub);
         pub->SetConfigPathsForTest(path("ui.ini"), path("add.ini"), path("default.ini"));
-        QCOMPARE(pub->GetUIConfig()->FilePath(), path("ui.ini"));
-        QCOMPARE(pub->GetDefaultIni()->FilePath(), path("default.ini"));
 
         // The additions file is re-opened when it has vanished: nothing stale is served.
         CKWIniParser* add = pub->GetUIConfigAdd();
@@ -170,18 +154,6 @@ private slots:
         QCOMPARE(pub->BrowserEnvAnswer(), 6u);
         QVERIFY(pub->GetUIConfig()->SetBool(QStringLiteral("IsWinPE"), true, QStringLiteral("Public")));
         QCOMPARE(pub->BrowserEnvAnswer(), 1u);
-    }
-
-    void managerGivesHubAndService()
-    {
-        CUIPublic* pub = CUIPublic::Instance();
-        QVERIFY(!pub->GetHub() && !pub->GetService());
-        FakeManager manager;
-        pub->SetUIManager(&manager);
-        QCOMPARE(pub->GetHub(), manager.GetHub());
-        QCOMPARE(pub->GetService(), manager.GetService());
-        pub->SetUIManager(nullptr);
-        QVERIFY(!pub->GetService());
     }
 
     void shellProcessIsKilledOnlyWhenSafe()

@@ -104,21 +104,6 @@ class TestShellPipe : public QObject
     }
 
 private slots:
-    void countMessageCodec()
-    {
-        uint32_t n = 0;
-        const QByteArray m = CShellPipeMessage::MakeCount(3);
-        QCOMPARE(m.size(), 12);
-        QVERIFY(CShellPipeMessage::ParseCount(m.constData(), 12, &n));
-        QCOMPARE(n, 3u);
-        QVERIFY(!CShellPipeMessage::ParseCount(countMessage(0).constData(), 12, &n));
-        QVERIFY(!CShellPipeMessage::ParseCount(countMessage(1, 16).constData(), 16, &n));
-        QByteArray wrongMagic = m;
-        wrongMagic[0] = 'X';
-        QVERIFY(!CShellPipeMessage::ParseCount(wrongMagic.constData(), 12, &n));
-        QVERIFY(!CShellPipeMessage::ParseCount(m.constData(), 11, &n));
-    }
-
     void pathMessageCodec()
     {
         const QString path = QStringLiteral("C:\\Users\\J\u00f6rg\\\U0001F4C1 Photos");
