@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QSet>
 #include <QThread>
 #include <QTimer>
 
@@ -48,8 +49,10 @@ bool isUserInput(QEvent::Type type)
 } // namespace
 
 // Also the input filter while a job runs: until the waiter shows, the GUI still paints and
-// delivers timers and queued signals, but the user's clicks and keys are dropped as a modal
-// dialog would drop them, so nothing can start a second go-to underneath the running one.
+// delivers timers and queued signals, but the user's clicks and keys to the windows that were
+// open when the wait began are dropped, as a modal dialog would drop them, so nothing can start
+// a second go-to underneath the running one. Windows opened during the wait (a prompt that the
+// job asks the GUI thread to show, say) take input as usual.
 class CBaseSyncExecuter::Private : public QObject
 {
 public:
@@ -58,10 +61,12 @@ public:
     CKWSyncObj* sync = nullptr;
     bool running = false;
     bool waiterShown = false;
+    QSet<const QWidget*> blockedWindows; // compared only, never dereferenced
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (isUserInput(event->type()) && watched->isWidgetType())
+        if (isUserInput(event->type()) && watched->isWidgetType()
+            && blockedWindows.contains(static_cast<QWidget*>(watched)->window()))
             return true;
         return QObject::eventFilter(watched, event);
     }
@@ -129,6 +134,9 @@ qint64 CBaseSyncExecuter::execute()
         QPointer<CKWUISyncWaiter> waiter;
         QTimer delay;
         if (onGuiThread) {
+            d->blockedWindows.clear();
+            for (QWidget* w : QApplication::topLevelWidgets())
+                d->blockedWindows.insert(w);
             app->installEventFilter(d);
             delay.setSingleShot(true);
             QObject::connect(&delay, &QTimer::timeout, [&] {
@@ -151,8 +159,10 @@ qint64 CBaseSyncExecuter::execute()
         while (!done.load(std::memory_order_acquire))
             loop.processEvents(QEventLoop::WaitForMoreEvents);
         delay.stop();
-        if (onGuiThread)
+        if (onGuiThread) {
             app->removeEventFilter(d);
+            d->blockedWindows.clear();
+        }
         if (waiter) {
             waiter->Finish();
             delete waiter.data();
