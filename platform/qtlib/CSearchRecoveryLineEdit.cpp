@@ -42,8 +42,9 @@ CSearchRecoveryLineEdit::CSearchRecoveryLineEdit(QWidget* parent)
 {
     setStyleSheet(QStringLiteral("CSearchRecoveryLineEdit{border:1px solid #7d7f91; border-radius:4px;"
                                  " padding:0 4px; background:#ffffff;}"));
-    addAction(m_clearAction, QLineEdit::TrailingPosition);
+    // Trailing actions line up from the right edge inwards: the magnifier ends the box.
     addAction(m_searchAction, QLineEdit::TrailingPosition);
+    addAction(m_clearAction, QLineEdit::TrailingPosition);
     m_clearAction->setVisible(false);
     connect(m_searchAction, &QAction::triggered, this, &CSearchRecoveryLineEdit::OnSearch);
     connect(m_clearAction, &QAction::triggered, this, &CSearchRecoveryLineEdit::OnClear);

@@ -1,4 +1,6 @@
 #include "CKWBox.h"
+#include "CKWImage.h"
+#include "CKWImageButton.h"
 #include "CKWLineEdit.h"
 #include "CKWTextEdit.h"
 #include "CSearchRecoveryLineEdit.h"
@@ -10,6 +12,7 @@
 #include <QPainter>
 #include <QSignalSpy>
 #include <QStyleOptionSlider>
+#include <QTemporaryDir>
 #include <QtTest>
 
 class TestWidgets : public QObject
@@ -126,6 +129,46 @@ private slots:
         QCOMPARE(framed.pixelColor(39, 0), QColor(255, 0, 0));
         QVERIFY(plain.pixelColor(0, 10) != QColor(255, 0, 0));
         QCOMPARE(box.BoxLayout()->contentsMargins(), QMargins(1, 1, 1, 1));
+    }
+
+    void imageLoadsRasterAndSvg()
+    {
+        QTemporaryDir dir;
+        const QString png = dir.filePath(QStringLiteral("a.png"));
+        QImage raster(12, 8, QImage::Format_ARGB32);
+        raster.fill(Qt::red);
+        QVERIFY(raster.save(png));
+        const QString svg = dir.filePath(QStringLiteral("b.SVG"));
+        QFile f(svg);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("<svg xmlns='http://www.w3.org/2000/svg' width='20' height='10'><rect width='20' height='10'/></svg>");
+        f.close();
+
+        CKWImage image;
+        QVERIFY(image.SetImage(png));
+        QCOMPARE(image.sizeHint(), QSize(12, 8));
+        QVERIFY(image.SetImage(svg));
+        QCOMPARE(image.sizeHint(), QSize(20, 10));
+        QVERIFY(!image.SetImage(dir.filePath(QStringLiteral("missing.png"))));
+        QVERIFY(image.IsNull());
+        QCOMPARE(image.sizeHint(), QSize(0, 0));
+    }
+
+    void stateButtonClicksOnlyWhenReleasedInside()
+    {
+        CKWImageButton button;
+        button.resize(20, 20);
+        QSignalSpy clicks(&button, &CKWStateWidget::clicked);
+        QTest::mousePress(&button, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+        QCOMPARE(button.CurrentState(), CKWStateWidget::StatePressed);
+        QTest::mouseRelease(&button, Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
+        QCOMPARE(clicks.count(), 0);
+        QTest::mouseClick(&button, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+        QCOMPARE(clicks.count(), 1);
+        button.setEnabled(false);
+        QCOMPARE(button.CurrentState(), CKWStateWidget::StateDisabled);
+        QTest::mouseClick(&button, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+        QCOMPARE(clicks.count(), 1);
     }
 
     void treeListStyleScrollBarHasNoArrowButtons()
