@@ -1,5 +1,6 @@
 #include "CKWBrowserFilterProc.h"
 
+#include "CFilterBlock.h"
 #include "CTrace.h"
 
 #include <cstring>

@@ -1,7 +1,8 @@
 #pragma once
-#include "CFilterBlock.h"
-
 #include <cstddef>
+
+// The 56-byte block header; CFilterBlock.h defines it.
+struct _NR_FILTERS_HEAD;
 
 // Tells what a filter block selects. The block carries its own total size in its header; with
 // full validation (the constructor's flag) every entry inside that size is checked as well, else
