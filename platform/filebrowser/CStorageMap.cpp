@@ -106,7 +106,11 @@ QHash<QString, IniSection> readIni(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return sections;
     QString current;
-    const QList<QByteArray> lines = file.readAll().split('\n');
+    QByteArray text = file.readAll();
+    // Editors on the other platform like to start the file with a byte order mark.
+    if (text.startsWith("\xEF\xBB\xBF"))
+        text.remove(0, 3);
+    const QList<QByteArray> lines = text.split('\n');
     for (QByteArray line : lines) {
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith(';') || line.startsWith('#'))

@@ -36,8 +36,7 @@ private slots:
         QVERIFY(::mkdir(local("data/caf\xE9").constData(), 0755) == 0);
 
         write(QStringLiteral("default.ini"),
-              "; storage of the test machine\n"
-              "[Drives]\n"
+              "\xEF\xBB\xBF[Drives]\r\n; storage of the test machine, with a byte order mark and CRLF\r\n"
               "d = " + local("data") + "\n"
               "C=" + m_root + "\n"
               "Z=\\\\fileserver\\pub\n"
