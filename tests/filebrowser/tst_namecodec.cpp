@@ -27,7 +27,6 @@ private slots:
         QTest::newRow("encoded surrogate") << QByteArray("\xED\xA0\x80") << esc(0xED) + esc(0xA0) + esc(0x80);
         QTest::newRow("beyond U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << esc(0xF4) + esc(0x90) + esc(0x80) + esc(0x80);
         QTest::newRow("stray continuation then text") << QByteArray("\x80\xC3\xA9") << esc(0x80) + QString::fromUtf8("\xC3\xA9");
-        QTest::newRow("0xFF") << QByteArray("\xFF") << esc(0xFF);
     }
 
     void undecodableBytesBecomeLoneSurrogates()
