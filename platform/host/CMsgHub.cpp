@@ -4,8 +4,7 @@
 #include "HostResult.h"
 
 #include <QCoreApplication>
-#include <QMutex>
-#include <QMutexLocker>
+#include <mutex>
 #include <QThread>
 #include <QVector>
 
@@ -30,7 +29,7 @@ struct Subscription
 class CMsgHub::Private
 {
 public:
-    mutable QMutex mutex;
+    mutable std::mutex mutex; // a standard mutex: its hand-overs are visible to the thread sanitizer
     QVector<Subscription> subscriptions;
     uint64_t nextSerial = 1;
     QList<CHubRecord> records;
@@ -39,14 +38,14 @@ public:
     {
         if (!callback)
             return kSubscribeBadArg;
-        QMutexLocker lock(&mutex);
+        std::lock_guard<std::mutex> lock(mutex);
         subscriptions.append(Subscription{nextSerial++, kind, id, callback, receiver});
         return 0;
     }
 
     bool stillSubscribed(uint64_t serial) const
     {
-        QMutexLocker lock(&mutex);
+        std::lock_guard<std::mutex> lock(mutex);
         for (const Subscription& s : subscriptions)
             if (s.serial == serial)
                 return true;
@@ -59,7 +58,7 @@ public:
     {
         QVector<Subscription> targets;
         {
-            QMutexLocker lock(&mutex);
+            std::lock_guard<std::mutex> lock(mutex);
             for (const Subscription& s : subscriptions)
                 if (s.kind == kind && s.id == id)
                     targets.append(s);
@@ -107,7 +106,7 @@ int64_t CMsgHub::Send(uint32_t id, uint32_t zero, const void* payload, uint32_t 
     const QByteArray bytes = length ? QByteArray(static_cast<const char*>(payload), static_cast<int>(length))
                                     : QByteArray();
     {
-        QMutexLocker lock(&d->mutex);
+        std::lock_guard<std::mutex> lock(d->mutex);
         d->records.append(CHubRecord{id, bytes});
     }
     d->dispatch(kKindMessage, id, bytes);
@@ -128,7 +127,7 @@ int64_t CMsgHub::Unsubscribe(uint32_t id, void* receiver)
 {
     // One call removes one subscription, a message one before a signal one: a receiver that
     // registered an id twice unregisters it twice.
-    QMutexLocker lock(&d->mutex);
+    std::lock_guard<std::mutex> lock(d->mutex);
     for (uint32_t kind : {kKindMessage, kKindSignal}) {
         for (int i = 0; i < d->subscriptions.size(); ++i) {
             const Subscription& s = d->subscriptions.at(i);
@@ -151,19 +150,19 @@ int64_t CMsgHub::Raise(uint32_t kind, uint32_t id, const QByteArray& payload)
 
 QList<CHubRecord> CMsgHub::Records() const
 {
-    QMutexLocker lock(&d->mutex);
+    std::lock_guard<std::mutex> lock(d->mutex);
     return d->records;
 }
 
 void CMsgHub::ClearRecords()
 {
-    QMutexLocker lock(&d->mutex);
+    std::lock_guard<std::mutex> lock(d->mutex);
     d->records.clear();
 }
 
 int CMsgHub::SubscriptionCount(uint32_t kind, uint32_t id) const
 {
-    QMutexLocker lock(&d->mutex);
+    std::lock_guard<std::mutex> lock(d->mutex);
     int n = 0;
     for (const Subscription& s : d->subscriptions)
         n += (s.kind == kind && s.id == id) ? 1 : 0;

@@ -3,8 +3,7 @@
 #include "CImageAccessor.h"
 #include "HostResult.h"
 
-#include <QMutex>
-#include <QMutexLocker>
+#include <mutex>
 
 #include <new>
 
@@ -18,7 +17,7 @@ constexpr uint32_t kCreateNoMemory = HostResult::Make(0x304, 8);
 class CObjectCreator::Private
 {
 public:
-    mutable QMutex mutex;
+    mutable std::mutex mutex;
     QStringList calls;
     int live = 0;
     bool fails = false;
@@ -39,7 +38,7 @@ uint32_t CObjectCreator::CreateObject(uint32_t interfaceNumber, void** out)
     if (interfaceNumber != kImageAccessor)
         return kCreateUnknown;
     {
-        QMutexLocker lock(&d->mutex);
+        std::lock_guard<std::mutex> lock(d->mutex);
         if (d->fails)
             return kCreateRefused;
     }
@@ -53,31 +52,31 @@ uint32_t CObjectCreator::CreateObject(uint32_t interfaceNumber, void** out)
 
 QStringList CObjectCreator::Calls() const
 {
-    QMutexLocker lock(&d->mutex);
+    std::lock_guard<std::mutex> lock(d->mutex);
     return d->calls;
 }
 
 void CObjectCreator::ClearCalls()
 {
-    QMutexLocker lock(&d->mutex);
+    std::lock_guard<std::mutex> lock(d->mutex);
     d->calls.clear();
 }
 
 int CObjectCreator::LiveAccessors() const
 {
-    QMutexLocker lock(&d->mutex);
+    std::lock_guard<std::mutex> lock(d->mutex);
     return d->live;
 }
 
 void CObjectCreator::SetCreationFails(bool fails)
 {
-    QMutexLocker lock(&d->mutex);
+    std::lock_guard<std::mutex> lock(d->mutex);
     d->fails = fails;
 }
 
 void CObjectCreator::Note(const QString& call, int liveDelta)
 {
-    QMutexLocker lock(&d->mutex);
+    std::lock_guard<std::mutex> lock(d->mutex);
     d->calls.append(call);
     d->live += liveDelta;
 }

@@ -5,8 +5,7 @@
 #include "HostResult.h"
 
 #include <QFileInfo>
-#include <QMutex>
-#include <QMutexLocker>
+#include <mutex>
 
 #include <cstring>
 
@@ -71,7 +70,7 @@ bool copyOut(const QString& text, char16_t* buf, uint32_t chars)
 class CUIService::Private
 {
 public:
-    mutable QMutex mutex;
+    mutable std::mutex mutex;
     QString iniPath = QStringLiteral("./default.ini");
 };
 
@@ -131,12 +130,12 @@ uint32_t CUIService::GetSupportUrl(const char16_t* key, char16_t* buf, uint32_t 
 
 void CUIService::SetDefaultIniPath(const QString& path)
 {
-    QMutexLocker lock(&d->mutex);
+    std::lock_guard<std::mutex> lock(d->mutex);
     d->iniPath = path;
 }
 
 QString CUIService::DefaultIniPath() const
 {
-    QMutexLocker lock(&d->mutex);
+    std::lock_guard<std::mutex> lock(d->mutex);
     return d->iniPath;
 }

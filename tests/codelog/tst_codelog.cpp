@@ -104,5 +104,5 @@ void TestCodeLog::unknownObjectIdIsRefused()
     QVERIFY(factory(ICodeLog::kObjectId, nullptr) != 0);
 }
 
-QTEST_MAIN(TestCodeLog)
+QTEST_GUILESS_MAIN(TestCodeLog)
 #include "tst_codelog.moc"

@@ -51,5 +51,5 @@ void TestCodeLogMissing::tracesAreDroppedQuietly()
     QVERIFY(!QFile::exists(QStringLiteral("log")));
 }
 
-QTEST_MAIN(TestCodeLogMissing)
+QTEST_GUILESS_MAIN(TestCodeLogMissing)
 #include "tst_codelog_missing.moc"

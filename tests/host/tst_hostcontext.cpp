@@ -250,5 +250,5 @@ void TestHostContext::generatesFilterFromSearchSelection()
     QCOMPARE(data->searchSelections.size(), 2);
 }
 
-QTEST_MAIN(TestHostContext)
+QTEST_GUILESS_MAIN(TestHostContext)
 #include "tst_hostcontext.moc"

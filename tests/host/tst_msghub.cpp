@@ -211,5 +211,5 @@ void TestMsgHub::probeReachesProcessHub()
     QCOMPARE(CUIManagerProbe::SignalSubscriptions(77), 0);
 }
 
-QTEST_MAIN(TestMsgHub)
+QTEST_GUILESS_MAIN(TestMsgHub)
 #include "tst_msghub.moc"

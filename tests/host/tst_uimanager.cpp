@@ -66,5 +66,5 @@ void TestUIManager::objectCreatorRefusals()
     QCOMPARE(CUIManagerProbe::LiveImageAccessors(), 0);
 }
 
-QTEST_MAIN(TestUIManager)
+QTEST_GUILESS_MAIN(TestUIManager)
 #include "tst_uimanager.moc"

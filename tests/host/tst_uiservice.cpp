@@ -152,5 +152,5 @@ void TestUIService::pathsThatAreRefused()
     QVERIFY(m_service.CheckFolderExists(nullptr) != 0);
 }
 
-QTEST_MAIN(TestUIService)
+QTEST_GUILESS_MAIN(TestUIService)
 #include "tst_uiservice.moc"

@@ -3,8 +3,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QMutex>
-#include <QMutexLocker>
+#include <mutex>
 
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -23,7 +22,7 @@ public:
 
     void Append(const QByteArray& line)
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_mutex);
         if (!ensureOpen())
             return;
         m_file.write(line);
@@ -33,7 +32,7 @@ public:
 
     void Flush()
     {
-        QMutexLocker lock(&m_mutex);
+        std::lock_guard<std::mutex> lock(m_mutex);
         if (m_file.isOpen())
             m_file.flush();
     }
@@ -55,7 +54,7 @@ private:
         return true;
     }
 
-    QMutex m_mutex;
+    std::mutex m_mutex; // a standard mutex: its hand-overs are visible to the thread sanitizer
     QFile m_file;
     bool m_failed = false;
 };
