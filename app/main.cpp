@@ -2,9 +2,8 @@
 #include "CDemoOptions.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QTextStream>
-
-#include <cstdio>
 
 int main(int argc, char** argv)
 {
@@ -28,6 +27,9 @@ int main(int argc, char** argv)
     }
 
     QApplication app(argc, argv);
+    // The product's files are named relative to the host's folder ("../res/...", "./default.ini");
+    // option paths were made absolute above, before this change of folder.
+    QDir::setCurrent(QCoreApplication::applicationDirPath());
     CDemoHost host(options, out, err);
     if (!host.Start())
         return 3;

@@ -1,6 +1,8 @@
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 // The demo host as a user runs it, from bin/ of the build.
@@ -12,16 +14,19 @@ private slots:
     void badOptionsAreRefused();
     void missingModuleIsReported();
     void unknownPageCommitsAndQuits();
+    void optionPathsAreTakenFromCallersFolder();
 
 private:
-    int run(const QStringList& args, QString* out, QString* err, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
+    int run(const QStringList& args, QString* out, QString* err,
+            const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(), const QString& cwd = QString());
 };
 
-int TestDemoHost::run(const QStringList& args, QString* out, QString* err, const QProcessEnvironment& env)
+int TestDemoHost::run(const QStringList& args, QString* out, QString* err, const QProcessEnvironment& env,
+                      const QString& cwd)
 {
     const QString bin = QCoreApplication::applicationDirPath();
     QProcess p;
-    p.setWorkingDirectory(bin);
+    p.setWorkingDirectory(cwd.isEmpty() ? bin : cwd);
     p.setProcessEnvironment(env);
     p.start(QDir(bin).filePath(QStringLiteral("demohost")), args);
     if (!p.waitForFinished(60000)) {
@@ -76,6 +81,29 @@ void TestDemoHost::unknownPageCommitsAndQuits()
     QVERIFY2(lines.size() >= 2, qPrintable(out + err));
     QCOMPARE(lines[0], QStringLiteral("InitPage 0x02D0400A"));
     QCOMPARE(lines[1], QStringLiteral("CommitSelection 0x06804001"));
+}
+
+void TestDemoHost::optionPathsAreTakenFromCallersFolder()
+{
+    // Started elsewhere, the host works in its own folder, but a relative task path still names
+    // the caller's file.
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    QFile bad(tmp.filePath(QStringLiteral("bad.json")));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("not json");
+    bad.close();
+    QString out, err;
+    QCOMPARE(run({QStringLiteral("--task"), QStringLiteral("bad.json"), QStringLiteral("--auto-commit")}, &out, &err,
+                 QProcessEnvironment::systemEnvironment(), tmp.path()),
+             3);
+    QVERIFY2(err.contains(tmp.filePath(QStringLiteral("bad.json"))), qPrintable(err));
+
+    QCOMPARE(run({QStringLiteral("--page"), QStringLiteral("1"), QStringLiteral("--auto-commit")}, &out, &err,
+                 QProcessEnvironment::systemEnvironment(), tmp.path()),
+             0);
+    QVERIFY(out.startsWith(QLatin1String("InitPage 0x02D0400A")));
+    QVERIFY(!QFile::exists(tmp.filePath(QStringLiteral("log"))));
 }
 
 QTEST_GUILESS_MAIN(TestDemoHost)
