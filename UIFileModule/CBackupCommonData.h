@@ -1,6 +1,7 @@
 #pragma once
 #include <QObject>
 #include <QSharedPointer>
+#include <QString>
 #include <cstdint>
 
 class IUICommon;
@@ -18,6 +19,12 @@ public:
     ~CBackupCommonData() override;
 
     void SetTaskGuid(const uint8_t guid[16]);
+    // Sends the host a proposed task name (message 4673): the name without characters a file
+    // name cannot hold, or the fallback when nothing is left.
+    void ProposeTaskName(const QString& name, const QString& fallback);
+
+    static constexpr uint32_t kMsgProposedTaskName = 4673;
+    static constexpr uint32_t kTaskNamePayloadBytes = 520;
     const uint8_t* TaskGuid() const { return taskGuid; }
     uint32_t BackupType() const { return backupType; }
     bool UserEnteredTaskName() const { return userEnteredTaskName; }

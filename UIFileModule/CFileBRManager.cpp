@@ -5,6 +5,7 @@
 #include "CFileRecoveryUI.h"
 #include "CFileRecoveryLogicMgr.h"
 #include "CUIManagerLoader.h"
+#include "CUIPublic.h"
 #include "IUICommon.h"
 #include "IUIFileRestore.h"
 #include "PropValue.h"
@@ -16,6 +17,7 @@
 CFileBRManager::CFileBRManager()
 {
     uiManager = CUIManagerLoader::Cached();
+    CUIPublic::Instance()->SetUIManager(uiManager);
 }
 
 CFileBRManager::~CFileBRManager()

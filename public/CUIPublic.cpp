@@ -1,6 +1,8 @@
 #include "CUIPublic.h"
 
 #include "CKWIniParser.h"
+#include "CLibLoader.h"
+#include "IProductOptions.h"
 #include "CShellPipeServer.h"
 #include "CTrace.h"
 #include "IUIManager.h"
@@ -99,6 +101,12 @@ uint32_t CUIPublic::BrowserEnvAnswer() const
         return kEnvNoConfiguration;
     if (d->uiConfig->GetBool(QStringLiteral("IsWinPE"), QStringLiteral("Public")))
         return kEnvPreBoot;
+    // The options component knows the session; without it the installation's default.ini may
+    // still name one.
+    std::unique_ptr<IProductOptions> options(static_cast<IProductOptions*>(
+        CLibLoader::CreateNRObject(QStringLiteral("NROptions"), IProductOptions::kObjectId)));
+    if (options)
+        return options->EnvironmentAnswer();
     const int answer = d->defaultIni->GetInt(QStringLiteral("EnvAnswer"), QStringLiteral("Public"), kEnvDefault);
     return static_cast<uint32_t>(answer);
 }

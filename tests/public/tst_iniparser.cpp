@@ -148,10 +148,16 @@ private slots:
         QCOMPARE(pub->BrowserEnvAnswer(), 4u); // no UI configuration
         writeFile(path("env-ui.ini"), "[Public]\nIsWinPE=false\n");
         pub->GetUIConfig()->Reload();
+        // The options component (loaded from the working directory's default.ini) answers a
+        // desktop session.
+        QCOMPARE(pub->BrowserEnvAnswer(), 0u);
+        // Without the component the installation's own default.ini decides, 2 when silent.
+        qputenv("NR_HIDDEN_LIBRARIES", "NROptions");
         QCOMPARE(pub->BrowserEnvAnswer(), 2u);
         writeFile(path("env-default.ini"), "[Public]\nEnvAnswer=6\n");
         pub->GetDefaultIni()->Reload();
         QCOMPARE(pub->BrowserEnvAnswer(), 6u);
+        qunsetenv("NR_HIDDEN_LIBRARIES");
         QVERIFY(pub->GetUIConfig()->SetBool(QStringLiteral("IsWinPE"), true, QStringLiteral("Public")));
         QCOMPARE(pub->BrowserEnvAnswer(), 1u);
     }
