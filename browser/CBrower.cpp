@@ -98,6 +98,12 @@ CBrower::CBrower(QSharedPointer<IFileSystemModel> model, QWidget* parent, bool s
     leftView->setFocusPolicy(Qt::NoFocus);
     leftView->setItemDelegate(new CTreeItemDelegate(leftView, 3));
     leftView->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // The style fills the branch area of a selected row with the highlight colour: make it the
+    // delegate's selection colour so that the whole row reads as one bar.
+    QPalette palette = leftView->palette();
+    palette.setColor(QPalette::Highlight, QColor(0x19, 0x19, 0x1a));
+    palette.setColor(QPalette::HighlightedText, QColor(0xe7, 0xe9, 0xf2));
+    leftView->setPalette(palette);
 
     connect(this, SIGNAL(DoHideRoot(QList<NodeIndex>, QList<NodeIndex>)), this,
             SLOT(OnHideRoot(QList<NodeIndex>, QList<NodeIndex>)));
