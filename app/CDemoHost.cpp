@@ -36,6 +36,8 @@ CDemoHost::CDemoHost(const CDemoOptions& options, QTextStream& out, QTextStream&
 CDemoHost::~CDemoHost()
 {
     Finish();
+    // Finish only schedules the window's deletion; after the event loop there is no later.
+    delete m_window;
 }
 
 bool CDemoHost::Start()
