@@ -256,7 +256,8 @@ void CLvFileSystemModelPrivate::AddChildren(const QList<NodeIndex>& targets, con
             if (mine->Name().compare(name, Qt::CaseInsensitive) == 0) {
                 mine->SetName(name);
                 changed.append(mid);
-                if (info)
+                // A node just copied from c already holds its own copy of c's record.
+                if (info && existed)
                     mine->SetInfo(info);
                 bypassFilters.remove(mid);
                 // One row per node, even when a batch names an entry twice or in two cases.

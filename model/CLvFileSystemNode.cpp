@@ -35,13 +35,13 @@ CLvFileSystemNode::CLvFileSystemNode(const CLvFileSystemNode& other)
     : ILVObject(other)
 {
     {
-        QReadLocker lock(&other.m_lock2);
+        CNodeReadLocker lock(other.m_lock2);
         m_properties = other.m_properties;
         m_info = other.m_info;
         m_selectItem = other.m_selectItem;
     }
     {
-        QMutexLocker lock(&other.m_pinMutex);
+        CNodeWriteLocker lock(other.m_pinMutex);
         m_pinnedNames = other.m_pinnedNames;
     }
     m_userData = other.m_userData;
@@ -101,7 +101,7 @@ CLvFileSystemNode::~CLvFileSystemNode()
     }
     QList<NodeIndex> children;
     {
-        QWriteLocker lock(&m_childLock);
+        CNodeWriteLocker lock(m_childLock);
         children = m_children.values();
         m_children.clear();
         m_rowOrder.clear();
@@ -129,87 +129,87 @@ void CLvFileSystemNode::SetInitFinish(bool finished)
 
 QMap<int, QVariant> CLvFileSystemNode::Properties() const
 {
-    QReadLocker lock(&m_lock2);
+    CNodeReadLocker lock(m_lock2);
     return m_properties;
 }
 
 void CLvFileSystemNode::SetProperties(const QMap<int, QVariant>& p)
 {
-    QWriteLocker lock(&m_lock2);
+    CNodeWriteLocker lock(m_lock2);
     m_properties = p;
 }
 
 QVariant CLvFileSystemNode::Property(int key) const
 {
-    QReadLocker lock(&m_lock2);
+    CNodeReadLocker lock(m_lock2);
     return m_properties.value(key);
 }
 
 void CLvFileSystemNode::SetProperty(int key, const QVariant& v)
 {
-    QWriteLocker lock(&m_lock2);
+    CNodeWriteLocker lock(m_lock2);
     m_properties.insert(key, v);
 }
 
 int CLvFileSystemNode::GetKind() const
 {
-    QReadLocker lock(&m_lock2);
+    CNodeReadLocker lock(m_lock2);
     auto it = m_properties.constFind(NodeKind::kPropertyKind);
     return it == m_properties.constEnd() ? NodeKind::kNone : it.value().toInt();
 }
 
 QList<NodeIndex> CLvFileSystemNode::Twins() const
 {
-    QReadLocker lock(&m_lock2);
+    CNodeReadLocker lock(m_lock2);
     return m_twins;
 }
 
 void CLvFileSystemNode::SetTwins(const QList<NodeIndex>& twins)
 {
-    QWriteLocker lock(&m_lock2);
+    CNodeWriteLocker lock(m_lock2);
     m_twins = twins;
 }
 
 void CLvFileSystemNode::AddTwin(NodeIndex id)
 {
-    QWriteLocker lock(&m_lock2);
+    CNodeWriteLocker lock(m_lock2);
     if (id != m_id && !m_twins.contains(id))
         m_twins.append(id);
 }
 
 void CLvFileSystemNode::RemoveTwin(NodeIndex id)
 {
-    QWriteLocker lock(&m_lock2);
+    CNodeWriteLocker lock(m_lock2);
     m_twins.removeAll(id);
 }
 
 void CLvFileSystemNode::ClearTwins()
 {
-    QWriteLocker lock(&m_lock2);
+    CNodeWriteLocker lock(m_lock2);
     m_twins.clear();
 }
 
 CSelectItemPtr CLvFileSystemNode::SelectItem() const
 {
-    QReadLocker lock(&m_lock2);
+    CNodeReadLocker lock(m_lock2);
     return m_selectItem;
 }
 
 void CLvFileSystemNode::SetSelectItem(const CSelectItemPtr& item)
 {
-    QWriteLocker lock(&m_lock2);
+    CNodeWriteLocker lock(m_lock2);
     m_selectItem = item;
 }
 
 CNodeInfoPtr CLvFileSystemNode::Info() const
 {
-    QReadLocker lock(&m_lock2);
+    CNodeReadLocker lock(m_lock2);
     return m_info;
 }
 
 bool CLvFileSystemNode::HasInfo() const
 {
-    QReadLocker lock(&m_lock2);
+    CNodeReadLocker lock(m_lock2);
     return !m_info.isNull();
 }
 
@@ -221,17 +221,18 @@ void CLvFileSystemNode::SetInfo(const CNodeInfoPtr& record)
         copy->owner = m_id;
         copy->FillModifiedText();
     }
-    QWriteLocker lock(&m_lock2);
+    CNodeWriteLocker lock(m_lock2);
     m_info = copy;
 }
 
 void CLvFileSystemNode::SetInfoOwner(NodeIndex owner)
 {
-    QWriteLocker lock(&m_lock2);
+    CNodeWriteLocker lock(m_lock2);
     if (m_info && m_info->owner != owner) {
         // The record may still be shared with the node this one was copied from.
         m_info = CNodeInfoPtr::create(*m_info);
         m_info->owner = owner;
+        m_info->FillModifiedText();
     }
 }
 
@@ -247,19 +248,19 @@ void CLvFileSystemNode::AddChild(const QString& name, NodeIndex id)
         key = child->Name();
     }
     key = key.toUpper();
-    QWriteLocker lock(&m_childLock);
+    CNodeWriteLocker lock(m_childLock);
     m_children.insert(key, id);
 }
 
 void CLvFileSystemNode::RemoveChild(const QString& name)
 {
-    QWriteLocker lock(&m_childLock);
+    CNodeWriteLocker lock(m_childLock);
     m_children.remove(name.toUpper());
 }
 
 void CLvFileSystemNode::RemoveChildId(NodeIndex id)
 {
-    QWriteLocker lock(&m_childLock);
+    CNodeWriteLocker lock(m_childLock);
     for (auto it = m_children.begin(); it != m_children.end();) {
         if (it.value() == id)
             it = m_children.erase(it);
@@ -270,14 +271,14 @@ void CLvFileSystemNode::RemoveChildId(NodeIndex id)
 
 void CLvFileSystemNode::ClearChildren()
 {
-    QWriteLocker lock(&m_childLock);
+    CNodeWriteLocker lock(m_childLock);
     m_children.clear();
 }
 
 void CLvFileSystemNode::RenameChild(const QString& oldName, const QString& newName, NodeIndex id)
 {
     const QString newKey = newName.toUpper();
-    QWriteLocker lock(&m_childLock);
+    CNodeWriteLocker lock(m_childLock);
     m_children.remove(oldName.toUpper());
     m_children.insert(newKey, id);
     for (int i = 0; i < m_rowOrder.size(); ++i) {
@@ -291,20 +292,20 @@ void CLvFileSystemNode::RenameChild(const QString& oldName, const QString& newNa
 
 bool CLvFileSystemNode::HasChild(const QString& name) const
 {
-    QReadLocker lock(&m_childLock);
+    CNodeReadLocker lock(m_childLock);
     return m_children.contains(name.toUpper());
 }
 
 NodeIndex CLvFileSystemNode::ChildByName(const QString& name) const
 {
     const QString key = name.toUpper();
-    QReadLocker lock(&m_childLock);
+    CNodeReadLocker lock(m_childLock);
     return m_children.value(key, 0);
 }
 
 bool CLvFileSystemNode::HasChildId(NodeIndex id) const
 {
-    QReadLocker lock(&m_childLock);
+    CNodeReadLocker lock(m_childLock);
     for (auto it = m_children.cbegin(); it != m_children.cend(); ++it)
         if (it.value() == id)
             return true;
@@ -313,25 +314,25 @@ bool CLvFileSystemNode::HasChildId(NodeIndex id) const
 
 QStringList CLvFileSystemNode::ChildNames() const
 {
-    QReadLocker lock(&m_childLock);
+    CNodeReadLocker lock(m_childLock);
     return m_children.keys();
 }
 
 QList<NodeIndex> CLvFileSystemNode::ChildIds() const
 {
-    QReadLocker lock(&m_childLock);
+    CNodeReadLocker lock(m_childLock);
     return m_children.values();
 }
 
 int CLvFileSystemNode::ChildCount() const
 {
-    QReadLocker lock(&m_childLock);
+    CNodeReadLocker lock(m_childLock);
     return m_children.size();
 }
 
 NodeIndex CLvFileSystemNode::ChildIdAt(int i) const
 {
-    QReadLocker lock(&m_childLock);
+    CNodeReadLocker lock(m_childLock);
     if (i < 0 || i >= m_children.size())
         return 0;
     auto it = m_children.cbegin();
@@ -341,20 +342,20 @@ NodeIndex CLvFileSystemNode::ChildIdAt(int i) const
 
 int CLvFileSystemNode::RowCount() const
 {
-    QReadLocker lock(&m_childLock);
+    CNodeReadLocker lock(m_childLock);
     return m_rowOrder.size();
 }
 
 QString CLvFileSystemNode::NameAtRow(int r) const
 {
-    QReadLocker lock(&m_childLock);
+    CNodeReadLocker lock(m_childLock);
     return r >= 0 && r < m_rowOrder.size() ? m_rowOrder.at(r) : QString();
 }
 
 int CLvFileSystemNode::RowOfName(const QString& name) const
 {
     const QString key = name.toUpper();
-    QReadLocker lock(&m_childLock);
+    CNodeReadLocker lock(m_childLock);
     return FindRowLocked(key);
 }
 
@@ -362,7 +363,7 @@ int CLvFileSystemNode::FindRowLocked(const QString& upperName) const
 {
     if (m_rowOrder.size() <= kRowCacheThreshold)
         return m_rowOrder.indexOf(upperName);
-    QMutexLocker lock(&m_rowCacheMutex);
+    CNodeWriteLocker lock(m_rowCacheMutex);
     if (!m_rowCache) {
         m_rowCache = new QHash<QString, int>;
         m_rowCache->reserve(m_rowOrder.size());
@@ -375,7 +376,7 @@ int CLvFileSystemNode::FindRowLocked(const QString& upperName) const
 
 void CLvFileSystemNode::InvalidateRowCache() const
 {
-    QMutexLocker lock(&m_rowCacheMutex);
+    CNodeWriteLocker lock(m_rowCacheMutex);
     delete m_rowCache;
     m_rowCache = nullptr;
 }
@@ -393,7 +394,7 @@ int CLvFileSystemNode::MapRow(int r) const
 
 void CLvFileSystemNode::RemoveRow(int i)
 {
-    QWriteLocker lock(&m_childLock);
+    CNodeWriteLocker lock(m_childLock);
     if (i >= 0 && i < m_rowOrder.size()) {
         m_rowOrder.removeAt(i);
         InvalidateRowCache();
@@ -403,7 +404,7 @@ void CLvFileSystemNode::RemoveRow(int i)
 bool CLvFileSystemNode::RemoveRowName(const QString& name)
 {
     const QString key = name.toUpper();
-    QWriteLocker lock(&m_childLock);
+    CNodeWriteLocker lock(m_childLock);
     const int row = FindRowLocked(key);
     if (row < 0)
         return false;
@@ -414,20 +415,20 @@ bool CLvFileSystemNode::RemoveRowName(const QString& name)
 
 void CLvFileSystemNode::ClearRows()
 {
-    QWriteLocker lock(&m_childLock);
+    CNodeWriteLocker lock(m_childLock);
     m_rowOrder.clear();
     InvalidateRowCache();
 }
 
 QStringList CLvFileSystemNode::RowNames() const
 {
-    QReadLocker lock(&m_childLock);
+    CNodeReadLocker lock(m_childLock);
     return m_rowOrder;
 }
 
 bool CLvFileSystemNode::IsPinnedUpper(const QString& upperName) const
 {
-    QMutexLocker lock(&m_pinMutex);
+    CNodeWriteLocker lock(m_pinMutex);
     for (const QString& p : m_pinnedNames)
         if (p.compare(upperName, Qt::CaseInsensitive) == 0)
             return true;
@@ -441,7 +442,7 @@ bool CLvFileSystemNode::IsPinned(const QString& name) const
 
 void CLvFileSystemNode::Pin(const QString& name)
 {
-    QMutexLocker lock(&m_pinMutex);
+    CNodeWriteLocker lock(m_pinMutex);
     for (const QString& p : m_pinnedNames)
         if (p.compare(name, Qt::CaseInsensitive) == 0)
             return;
@@ -451,7 +452,7 @@ void CLvFileSystemNode::Pin(const QString& name)
 int CLvFileSystemNode::InsertPosition(const QString& name) const
 {
     const QString key = name.toUpper();
-    QReadLocker lock(&m_childLock);
+    CNodeReadLocker lock(m_childLock);
     return InsertPositionLocked(key);
 }
 
@@ -503,10 +504,10 @@ void CLvFileSystemNode::InsertChildRowAt(int pos, const QString& name)
     const QString key = name.toUpper();
     NodeIndex childId = 0;
     {
-        QWriteLocker lock(&m_childLock);
+        CNodeWriteLocker lock(m_childLock);
         if (pos < 0 || pos >= m_rowOrder.size()) {
             m_rowOrder.append(key);
-            QMutexLocker cacheLock(&m_rowCacheMutex);
+            CNodeWriteLocker cacheLock(m_rowCacheMutex);
             if (m_rowCache && !m_rowCache->contains(key))
                 m_rowCache->insert(key, m_rowOrder.size() - 1);
         } else {
@@ -522,6 +523,35 @@ void CLvFileSystemNode::InsertChildRowAt(int pos, const QString& name)
 
 void CLvFileSystemNode::InsertChildRows(const QStringList& names)
 {
+    const int kind = GetKind();
+    bool anyPinned = false;
+    {
+        CNodeWriteLocker lock(m_pinMutex);
+        anyPinned = !m_pinnedNames.isEmpty();
+    }
+    if (!anyPinned && kind != NodeKind::kComputer && kind != NodeKind::kNetworkGroup) {
+        // Without pinned names the position rule of these nodes appends: one pass.
+        QList<NodeIndex> shown;
+        shown.reserve(names.size());
+        {
+            CNodeWriteLocker lock(m_childLock);
+            m_rowOrder.reserve(m_rowOrder.size() + names.size());
+            for (const QString& name : names) {
+                const QString key = name.toUpper();
+                m_rowOrder.append(key);
+                shown.append(m_children.value(key, 0));
+            }
+            InvalidateRowCache();
+        }
+        for (NodeIndex id : shown) {
+            NodePtr child(CLvFileSystemNodeMgr::GetNode(id));
+            if (child)
+                child->SetInParentRows(true);
+        }
+        if (NeedsNetworkResort())
+            SortNetworkRows();
+        return;
+    }
     for (const QString& name : names) {
         const int pos = InsertPosition(name);
         if (pos >= 0)
@@ -538,7 +568,7 @@ bool CLvFileSystemNode::NeedsNetworkResort() const
 
 void CLvFileSystemNode::SortNetworkRows()
 {
-    QWriteLocker lock(&m_childLock);
+    CNodeWriteLocker lock(m_childLock);
     int leadingPinned = 0;
     while (leadingPinned < m_rowOrder.size() && IsPinnedUpper(m_rowOrder.at(leadingPinned)))
         ++leadingPinned;
@@ -550,7 +580,7 @@ void CLvFileSystemNode::SortNetworkRows()
 
 void CLvFileSystemNode::AddSortedNames(const QStringList& names)
 {
-    QWriteLocker lock(&m_childLock);
+    CNodeWriteLocker lock(m_childLock);
     m_sortedNames.reserve(m_sortedNames.size() + names.size());
     for (const QString& n : names)
         m_sortedNames.append(n.toUpper());
@@ -558,19 +588,19 @@ void CLvFileSystemNode::AddSortedNames(const QStringList& names)
 
 QStringList CLvFileSystemNode::SortedNames() const
 {
-    QReadLocker lock(&m_childLock);
+    CNodeReadLocker lock(m_childLock);
     return m_sortedNames;
 }
 
 void CLvFileSystemNode::ClearSortedNames()
 {
-    QWriteLocker lock(&m_childLock);
+    CNodeWriteLocker lock(m_childLock);
     m_sortedNames.clear();
 }
 
 int CLvFileSystemNode::SortedNameCount() const
 {
-    QReadLocker lock(&m_childLock);
+    CNodeReadLocker lock(m_childLock);
     return m_sortedNames.size();
 }
 

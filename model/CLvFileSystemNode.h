@@ -6,8 +6,7 @@
 #include <QHash>
 #include <QIcon>
 #include <QMap>
-#include <QMutex>
-#include <QReadWriteLock>
+#include "CNodeRwLock.h"
 #include <QSharedPointer>
 #include <QStringList>
 #include <QVariant>
@@ -209,17 +208,17 @@ private:
     QMap<int, QVariant> m_properties;
     QList<NodeIndex> m_twins;
     CSelectItemPtr m_selectItem;
-    mutable QReadWriteLock m_childLock;
-    mutable QReadWriteLock m_lock2;
+    mutable CNodeRwLock m_childLock;
+    mutable CNodeRwLock m_lock2;
     std::atomic<IFileSystemModel*> m_model{nullptr};
     QHash<QString, NodeIndex> m_children;
     QStringList m_rowOrder;
     QStringList m_sortedNames;
     QStringList m_pinnedNames;
-    mutable QMutex m_pinMutex;
+    mutable CNodeRwLock m_pinMutex;
     // Row of each name, built on demand for large folders (guarded by m_rowCacheMutex).
     mutable QHash<QString, int>* m_rowCache = nullptr;
-    mutable QMutex m_rowCacheMutex;
+    mutable CNodeRwLock m_rowCacheMutex;
     std::atomic<NodeIndex> m_parent{0};
     NodeIndex m_id = 0;
     std::atomic<quint32> m_checkState{0};

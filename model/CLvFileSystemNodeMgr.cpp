@@ -1,13 +1,13 @@
 #include "CLvFileSystemNodeMgr.h"
 #include "CLvFileSystemNode.h"
 #include <QHash>
-#include <QMutex>
+#include <mutex>
 
 namespace {
 
 struct Registry
 {
-    QMutex mutex;
+    std::mutex mutex;
     QHash<NodeIndex, CLvFileSystemNode*> nodes;
     NodeIndex next = 1;
 };
@@ -26,7 +26,7 @@ CLvFileSystemNode* CLvFileSystemNodeMgr::GetNode(NodeIndex id)
     if (id == 0)
         return nullptr;
     Registry& r = registry();
-    QMutexLocker lock(&r.mutex);
+    std::lock_guard<std::mutex> lock(r.mutex);
     CLvFileSystemNode* node = r.nodes.value(id, nullptr);
     // A node whose count already reached zero is being destroyed: it no longer resolves.
     if (node && node->AddRefIfAlive())
@@ -39,7 +39,7 @@ bool CLvFileSystemNodeMgr::IsValidNode(NodeIndex id)
     if (id == 0)
         return false;
     Registry& r = registry();
-    QMutexLocker lock(&r.mutex);
+    std::lock_guard<std::mutex> lock(r.mutex);
     return r.nodes.contains(id);
 }
 
@@ -68,21 +68,21 @@ void CLvFileSystemNodeMgr::RemoveNode(NodeIndex id)
     if (id == 0)
         return;
     Registry& r = registry();
-    QMutexLocker lock(&r.mutex);
+    std::lock_guard<std::mutex> lock(r.mutex);
     r.nodes.remove(id);
 }
 
 int CLvFileSystemNodeMgr::NodeCount()
 {
     Registry& r = registry();
-    QMutexLocker lock(&r.mutex);
+    std::lock_guard<std::mutex> lock(r.mutex);
     return r.nodes.size();
 }
 
 NodeIndex CLvFileSystemNodeMgr::Register(CLvFileSystemNode* node)
 {
     Registry& r = registry();
-    QMutexLocker lock(&r.mutex);
+    std::lock_guard<std::mutex> lock(r.mutex);
     // Skip 0 and every id still held by a live node (the counter wraps after 2^32 - 1 ids).
     NodeIndex id = r.next;
     while (id == 0 || r.nodes.contains(id))
@@ -96,7 +96,7 @@ NodeIndex CLvFileSystemNodeMgr::Register(CLvFileSystemNode* node)
 void CLvFileSystemNodeMgr::Unregister(NodeIndex id, const CLvFileSystemNode* node)
 {
     Registry& r = registry();
-    QMutexLocker lock(&r.mutex);
+    std::lock_guard<std::mutex> lock(r.mutex);
     auto it = r.nodes.find(id);
     if (it != r.nodes.end() && it.value() == node)
         r.nodes.erase(it);

@@ -61,9 +61,14 @@ SortKey MakeKey(int column, const CLvFileSystemNode* node, int pos)
     return k;
 }
 
+int NaturalCompare(const QString& s1, const QString& s2, Qt::CaseSensitivity cs, bool cLocale);
+
+// Whether the running sort compares in the C locale (decided once per sort, not per pair).
+thread_local bool t_cLocale = true;
+
 bool NameBefore(const SortKey& l, const SortKey& r)
 {
-    return CModelSortThread::naturalCompare(l.name, r.name, Qt::CaseInsensitive) < 0;
+    return NaturalCompare(l.name, r.name, Qt::CaseInsensitive, t_cLocale) < 0;
 }
 
 bool KeyBefore(int column, const SortKey& l, const SortKey& r)
@@ -130,14 +135,96 @@ bool IsCLocale()
     return QLocale().language() == QLocale::C;
 }
 
-int CompareChars(QChar a, QChar b)
+int CompareChars(QChar a, QChar b, bool cLocale)
 {
     if (a == b)
         return 0;
     // In the C locale a locale-aware comparison is a plain code-unit comparison.
-    if (IsCLocale())
+    if (cLocale)
         return a.unicode() < b.unicode() ? -1 : 1;
     return QString::localeAwareCompare(QString(a), QString(b));
+}
+
+// Character classes with an ASCII fast path (names are mostly ASCII; the sort compares each
+// name many times).
+inline bool IsSpace(ushort c)
+{
+    return c == ' ' || (c >= 9 && c <= 13) || (c > 127 && QChar(c).isSpace());
+}
+inline bool IsDigit(ushort c)
+{
+    return (c >= '0' && c <= '9') || (c > 127 && QChar(c).isDigit());
+}
+inline int DigitValue(ushort c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    return c > 127 ? QChar(c).digitValue() : -1;
+}
+inline ushort Lower(ushort c)
+{
+    if (c < 128)
+        return (c >= 'A' && c <= 'Z') ? ushort(c + 32) : c;
+    const QChar q(c);
+    return q.isLower() ? c : q.toLower().unicode();
+}
+
+int NaturalCompare(const QString& s1, const QString& s2, Qt::CaseSensitivity cs, bool cLocale)
+{
+    const int n1 = s1.size(), n2 = s2.size();
+    const ushort* p1 = s1.utf16();
+    const ushort* p2 = s2.utf16();
+    // A position equal to the length reads a null character (the data is null-terminated).
+    for (int l1 = 0, l2 = 0; l1 <= n1 && l2 <= n2; ++l1, ++l2) {
+        ushort c1 = p1[l1];
+        while (IsSpace(c1))
+            c1 = ++l1 <= n1 ? p1[l1] : 0;
+        ushort c2 = p2[l2];
+        while (IsSpace(c2))
+            c2 = ++l2 <= n2 ? p2[l2] : 0;
+
+        if (IsDigit(c1) && IsDigit(c2)) {
+            while (DigitValue(c1) == 0)
+                c1 = ++l1 <= n1 ? p1[l1] : 0;
+            while (DigitValue(c2) == 0)
+                c2 = ++l2 <= n2 ? p2[l2] : 0;
+            // Walk both digit runs in parallel: the shorter run is the smaller number; for runs
+            // of equal length the first differing digit decides.
+            int decided = 0;
+            int a = l1, b = l2;
+            ushort d1 = c1, d2 = c2;
+            while (a <= n1 && b <= n2) {
+                const bool digit1 = d1 != 0 && IsDigit(d1);
+                const bool digit2 = d2 != 0 && IsDigit(d2);
+                if (!digit1 && !digit2)
+                    break;
+                if (!digit1)
+                    return -1;
+                if (!digit2)
+                    return 1;
+                if (decided == 0 && d1 != d2)
+                    decided = d1 < d2 ? -1 : 1;
+                ++a;
+                ++b;
+                d1 = a <= n1 ? p1[a] : 0;
+                d2 = b <= n2 ? p2[b] : 0;
+            }
+            if (decided != 0)
+                return decided;
+        }
+
+        if (cs == Qt::CaseInsensitive) {
+            c1 = Lower(c1);
+            c2 = Lower(c2);
+        }
+        const int r = CompareChars(QChar(c1), QChar(c2), cLocale);
+        if (r < 0)
+            return -1;
+        if (r > 0)
+            return 1;
+    }
+    // Equal as numbers and letters (02 against 2): the plain comparison decides.
+    return QString::compare(s1, s2, cs);
 }
 
 } // namespace
@@ -194,6 +281,7 @@ void CModelSortThread::SortChildren(int col, NodeIndex id)
     for (size_t i = 0; i < keys.size(); ++i)
         order[i] = &keys[i];
     std::vector<SortKey*> buffer(keys.size());
+    t_cLocale = IsCLocale();
     MergeSort(col, order, buffer, 0, order.size());
 
     QStringList sorted;
@@ -210,59 +298,11 @@ bool CModelSortThread::compareNodes(int column, NodeIndex left, NodeIndex right)
     NodePtr r(CLvFileSystemNodeMgr::GetNode(right));
     if (!l || !r)
         return false;
+    t_cLocale = IsCLocale();
     return KeyBefore(column, MakeKey(column, l.get(), 0), MakeKey(column, r.get(), 1));
 }
 
 int CModelSortThread::naturalCompare(const QString& s1, const QString& s2, Qt::CaseSensitivity cs)
 {
-    const int n1 = s1.size(), n2 = s2.size();
-    // A position equal to the length reads a null character.
-    auto at = [](const QString& s, int i) { return i < s.size() ? s.at(i) : QChar(); };
-    for (int l1 = 0, l2 = 0; l1 <= n1 && l2 <= n2; ++l1, ++l2) {
-        QChar c1 = at(s1, l1);
-        while (c1.isSpace())
-            c1 = at(s1, ++l1);
-        QChar c2 = at(s2, l2);
-        while (c2.isSpace())
-            c2 = at(s2, ++l2);
-
-        if (c1.isDigit() && c2.isDigit()) {
-            while (c1.digitValue() == 0)
-                c1 = at(s1, ++l1);
-            while (c2.digitValue() == 0)
-                c2 = at(s2, ++l2);
-            // Walk both digit runs in parallel: the shorter run is the smaller number; for runs
-            // of equal length the first differing digit decides.
-            int decided = 0;
-            int a = l1, b = l2;
-            for (QChar d1 = c1, d2 = c2; a <= n1 && b <= n2; d1 = at(s1, ++a), d2 = at(s2, ++b)) {
-                const bool digit1 = !d1.isNull() && d1.isDigit();
-                const bool digit2 = !d2.isNull() && d2.isDigit();
-                if (!digit1 && !digit2)
-                    break;
-                if (!digit1)
-                    return -1;
-                if (!digit2)
-                    return 1;
-                if (decided == 0 && d1 != d2)
-                    decided = d1 < d2 ? -1 : 1;
-            }
-            if (decided != 0)
-                return decided;
-        }
-
-        if (cs == Qt::CaseInsensitive) {
-            if (!c1.isLower())
-                c1 = c1.toLower();
-            if (!c2.isLower())
-                c2 = c2.toLower();
-        }
-        const int r = CompareChars(c1, c2);
-        if (r < 0)
-            return -1;
-        if (r > 0)
-            return 1;
-    }
-    // Equal as numbers and letters (02 against 2): the plain comparison decides.
-    return QString::compare(s1, s2, cs);
+    return NaturalCompare(s1, s2, cs, IsCLocale());
 }
