@@ -25,8 +25,9 @@ class CLvFileSystemNode : public ILVObject
 {
 public:
     CLvFileSystemNode(const QString& name, NodeIndex parent, IFileSystemModel* model);
-    // Copies every field of other (children included), takes its initFinish and then merges
-    // with it. The copy gets its id from the registry (CLvFileSystemNodeMgr::CopyNode).
+    // Copies the entry's fields of other, its initFinish included, but not its place in a tree
+    // (children, rows, sorted names, twins: the source holds the references on those). The copy
+    // gets its id from the registry (CLvFileSystemNodeMgr::CopyNode).
     CLvFileSystemNode(const CLvFileSystemNode& other);
     CLvFileSystemNode& operator=(const CLvFileSystemNode&) = delete;
 

