@@ -5,6 +5,8 @@
 #include "CLvFileSystemNodeMgr.h"
 #include <QDateTime>
 #include <QLocale>
+#include <QStringView>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -61,17 +63,47 @@ SortKey MakeKey(int column, const CLvFileSystemNode* node, int pos)
     return k;
 }
 
-int NaturalCompare(const QString& s1, const QString& s2, Qt::CaseSensitivity cs, bool cLocale);
+int NaturalCompareRaw(const ushort* p1, int n1, const ushort* p2, int n2, Qt::CaseSensitivity cs, bool cLocale);
 
 // Whether the running sort compares in the C locale (decided once per sort, not per pair).
 thread_local bool t_cLocale = true;
 
-bool NameBefore(const SortKey& l, const SortKey& r)
+// What the merge sort moves around: the name inline when it is short, so that comparing two
+// entries reads the sort array itself instead of two strings elsewhere on the heap.
+struct HotKey
 {
-    return NaturalCompare(l.name, r.name, Qt::CaseInsensitive, t_cLocale) < 0;
+    static constexpr int kInline = 22;
+    ushort chars[kInline + 1];
+    quint16 len;
+    bool isLong;
+    bool isDir;
+    qint64 number;
+    const SortKey* cold;
+
+    void Set(const SortKey& key)
+    {
+        cold = &key;
+        isDir = key.isDir;
+        number = key.number;
+        isLong = key.name.size() > kInline;
+        len = isLong ? 0 : quint16(key.name.size());
+        if (!isLong) {
+            const ushort* src = key.name.utf16();
+            for (int i = 0; i < len; ++i)
+                chars[i] = src[i];
+            chars[len] = 0;
+        }
+    }
+    const ushort* Name() const { return isLong ? cold->name.utf16() : chars; }
+    int NameLength() const { return isLong ? cold->name.size() : len; }
+};
+
+bool NameBefore(const HotKey& l, const HotKey& r)
+{
+    return NaturalCompareRaw(l.Name(), l.NameLength(), r.Name(), r.NameLength(), Qt::CaseInsensitive, t_cLocale) < 0;
 }
 
-bool KeyBefore(int column, const SortKey& l, const SortKey& r)
+bool KeyBefore(int column, const HotKey& l, const HotKey& r)
 {
     switch (column) {
     case 0:
@@ -87,17 +119,17 @@ bool KeyBefore(int column, const SortKey& l, const SortKey& r)
             return l.number < r.number;
         return NameBefore(l, r);
     case 2: {
-        const int c = QString::localeAwareCompare(l.text, r.text);
+        const int c = QString::localeAwareCompare(l.cold->text, r.cold->text);
         return c != 0 ? c < 0 : NameBefore(l, r);
     }
     case 3:
-        if (l.modified == r.modified)
+        if (l.cold->modified == r.cold->modified)
             return NameBefore(l, r);
-        return l.modified < r.modified;
+        return l.cold->modified < r.cold->modified;
     case 4:
-        if (l.text == r.text)
+        if (l.cold->text == r.cold->text)
             return NameBefore(l, r);
-        return l.text < r.text;
+        return l.cold->text < r.cold->text;
     default:
         return false;
     }
@@ -106,18 +138,18 @@ bool KeyBefore(int column, const SortKey& l, const SortKey& r)
 // Stable top-down merge sort: equal keys keep their enumeration order. Written out rather than
 // std::stable_sort so that a comparison that is not a strict weak order can never make it read
 // outside the range.
-void MergeSort(int column, std::vector<SortKey*>& items, std::vector<SortKey*>& buffer, size_t lo, size_t hi)
+void MergeSort(int column, std::vector<HotKey>& items, std::vector<HotKey>& buffer, size_t lo, size_t hi)
 {
     if (hi - lo < 2)
         return;
     const size_t mid = lo + (hi - lo) / 2;
     MergeSort(column, items, buffer, lo, mid);
     MergeSort(column, items, buffer, mid, hi);
-    if (!KeyBefore(column, *items[mid], *items[mid - 1]))
+    if (!KeyBefore(column, items[mid], items[mid - 1]))
         return; // already in order
     size_t i = lo, j = mid, out = lo;
     while (i < mid && j < hi) {
-        if (KeyBefore(column, *items[j], *items[i]))
+        if (KeyBefore(column, items[j], items[i]))
             buffer[out++] = items[j++];
         else
             buffer[out++] = items[i++];
@@ -126,8 +158,7 @@ void MergeSort(int column, std::vector<SortKey*>& items, std::vector<SortKey*>& 
         buffer[out++] = items[i++];
     while (j < hi)
         buffer[out++] = items[j++];
-    for (size_t k = lo; k < hi; ++k)
-        items[k] = buffer[k];
+    std::copy(buffer.begin() + long(lo), buffer.begin() + long(hi), items.begin() + long(lo));
 }
 
 bool IsCLocale()
@@ -169,11 +200,8 @@ inline ushort Lower(ushort c)
     return q.isLower() ? c : q.toLower().unicode();
 }
 
-int NaturalCompare(const QString& s1, const QString& s2, Qt::CaseSensitivity cs, bool cLocale)
+int NaturalCompareRaw(const ushort* p1, int n1, const ushort* p2, int n2, Qt::CaseSensitivity cs, bool cLocale)
 {
-    const int n1 = s1.size(), n2 = s2.size();
-    const ushort* p1 = s1.utf16();
-    const ushort* p2 = s2.utf16();
     // A position equal to the length reads a null character (the data is null-terminated).
     for (int l1 = 0, l2 = 0; l1 <= n1 && l2 <= n2; ++l1, ++l2) {
         ushort c1 = p1[l1];
@@ -224,7 +252,8 @@ int NaturalCompare(const QString& s1, const QString& s2, Qt::CaseSensitivity cs,
             return 1;
     }
     // Equal as numbers and letters (02 against 2): the plain comparison decides.
-    return QString::compare(s1, s2, cs);
+    return QStringView(reinterpret_cast<const QChar*>(p1), n1)
+        .compare(QStringView(reinterpret_cast<const QChar*>(p2), n2), cs);
 }
 
 } // namespace
@@ -277,17 +306,17 @@ void CModelSortThread::SortChildren(int col, NodeIndex id)
         }
         ++pos;
     }
-    std::vector<SortKey*> order(keys.size());
+    std::vector<HotKey> order(keys.size());
     for (size_t i = 0; i < keys.size(); ++i)
-        order[i] = &keys[i];
-    std::vector<SortKey*> buffer(keys.size());
+        order[i].Set(keys[i]);
+    std::vector<HotKey> buffer(keys.size());
     t_cLocale = IsCLocale();
     MergeSort(col, order, buffer, 0, order.size());
 
     QStringList sorted;
     sorted.reserve(int(order.size()));
-    for (const SortKey* k : order)
-        sorted.append(names[size_t(k - keys.data())]);
+    for (const HotKey& k : order)
+        sorted.append(names[size_t(k.cold - keys.data())]);
     node->ClearSortedNames();
     node->AddSortedNames(sorted);
 }
@@ -299,10 +328,15 @@ bool CModelSortThread::compareNodes(int column, NodeIndex left, NodeIndex right)
     if (!l || !r)
         return false;
     t_cLocale = IsCLocale();
-    return KeyBefore(column, MakeKey(column, l.get(), 0), MakeKey(column, r.get(), 1));
+    const SortKey lk = MakeKey(column, l.get(), 0);
+    const SortKey rk = MakeKey(column, r.get(), 1);
+    HotKey lh, rh;
+    lh.Set(lk);
+    rh.Set(rk);
+    return KeyBefore(column, lh, rh);
 }
 
 int CModelSortThread::naturalCompare(const QString& s1, const QString& s2, Qt::CaseSensitivity cs)
 {
-    return NaturalCompare(s1, s2, cs, IsCLocale());
+    return NaturalCompareRaw(s1.utf16(), s1.size(), s2.utf16(), s2.size(), cs, IsCLocale());
 }

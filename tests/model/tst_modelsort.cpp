@@ -149,6 +149,14 @@ private slots:
         n1->SetPathText("Z");
         n2->SetPathText("Y");
         QVERIFY(CFileSystemModel::compareNodes(4, f2, f1));
+        // Date: the earlier first, equal times by name.
+        for (NodePtr* n : {&n1, &n2}) {
+            CNodeInfoPtr info = CNodeInfoPtr::create(*(*n)->Info());
+            info->modified = QDateTime(QDate(2021, 5, n == &n1 ? 2 : 1), QTime(0, 0), Qt::UTC);
+            (*n)->SetInfo(info);
+        }
+        QVERIFY(CFileSystemModel::compareNodes(3, f2, f1));
+        QVERIFY(!CFileSystemModel::compareNodes(3, f1, f2));
         for (NodeIndex id : {d, f1, f2, f3})
             NodePtr(CLvFileSystemNodeMgr::GetNode(id))->Release();
     }
