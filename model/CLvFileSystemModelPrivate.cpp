@@ -230,7 +230,7 @@ void CLvFileSystemModelPrivate::AddChildren(const QList<NodeIndex>& targets, con
         if (!target)
             continue;
         QStringList newNames;
-        QSet<QString> newKeys;
+        QSet<NodeIndex> queued;
         for (NodeIndex c : lstChild) {
             NodePtr child = Node(c);
             if (!child)
@@ -240,9 +240,7 @@ void CLvFileSystemModelPrivate::AddChildren(const QList<NodeIndex>& targets, con
                 continue;
             const CNodeInfoPtr info = child->Info();
             const bool existed = target->HasChild(name);
-            if (!existed)
-                AddChildNode(t, name, c);
-            const NodeIndex mid = target->ChildByName(name);
+            const NodeIndex mid = existed ? target->ChildByName(name) : AddChildNode(t, name, c);
             NodePtr mine = Node(mid);
             if (!mine)
                 continue;
@@ -261,9 +259,8 @@ void CLvFileSystemModelPrivate::AddChildren(const QList<NodeIndex>& targets, con
                     mine->SetInfo(info);
                 bypassFilters.remove(mid);
                 // One row per node, even when a batch names an entry twice or in two cases.
-                const QString key = name.toUpper();
-                if (!mine->InParentRows() && !newKeys.contains(key)) {
-                    newKeys.insert(key);
+                if (!mine->InParentRows() && !queued.contains(mid)) {
+                    queued.insert(mid);
                     newNames.append(name);
                 }
             }
@@ -337,9 +334,7 @@ NodeIndex CLvFileSystemModelPrivate::AddChildNode(NodeIndex parent, const QStrin
     NodePtr parentNode = Node(parent);
     if (!parentNode)
         return 0;
-    CLvFileSystemNode* created = CLvFileSystemNodeMgr::IsValidNode(childId)
-                                     ? CLvFileSystemNodeMgr::CopyNode(childId)
-                                     : CLvFileSystemNodeMgr::CreateNode(name, parent, nullptr);
+    CLvFileSystemNode* created = childId ? CLvFileSystemNodeMgr::CopyNode(childId) : nullptr;
     if (!created)
         created = CLvFileSystemNodeMgr::CreateNode(name, parent, nullptr);
     // The reference the registry handed out becomes the parent's.
