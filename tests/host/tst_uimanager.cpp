@@ -7,6 +7,15 @@
 
 #include <QtTest>
 
+namespace {
+// Loaded by name, as the module does it.
+IUIManager* manager()
+{
+    auto create = reinterpret_cast<NRUIManagerCreateFn>(CLibLoader::Resolve(QStringLiteral("UIManager"), "CreateObject"));
+    return create ? create() : nullptr;
+}
+} // namespace
+
 class TestUIManager : public QObject
 {
     Q_OBJECT
@@ -18,22 +27,17 @@ private slots:
 
 void TestUIManager::oneManagerPerProcess()
 {
-    // Loaded by name, as the module does it.
-    auto create = reinterpret_cast<NRUIManagerCreateFn>(CLibLoader::Resolve(QStringLiteral("UIManager"), "CreateObject"));
-    QVERIFY(create);
-    IUIManager* m = create();
+    IUIManager* m = manager();
     QVERIFY(m);
-    QCOMPARE(create(), m);
+    QCOMPARE(manager(), m);
     QVERIFY(m->GetHub() && m->GetService() && m->GetObjectCreator());
     QCOMPARE(m->GetGlobalUIData()->uiManager, m);
-    QCOMPARE(m->GetHub(), m->GetHub());
 }
 
 void TestUIManager::imageAccessorLifeIsRecorded()
 {
-    auto create = reinterpret_cast<NRUIManagerCreateFn>(CLibLoader::Resolve(QStringLiteral("UIManager"), "CreateObject"));
-    QVERIFY(create);
-    IObjectCreator* creator = create()->GetObjectCreator();
+    QVERIFY(manager());
+    IObjectCreator* creator = manager()->GetObjectCreator();
     CUIManagerProbe::ClearImageAccessorCalls();
     void* out = nullptr;
     QCOMPARE(creator->CreateObject(IObjectCreator::kImageAccessor, &out), uint32_t(0));
@@ -52,9 +56,8 @@ void TestUIManager::imageAccessorLifeIsRecorded()
 
 void TestUIManager::objectCreatorRefusals()
 {
-    auto create = reinterpret_cast<NRUIManagerCreateFn>(CLibLoader::Resolve(QStringLiteral("UIManager"), "CreateObject"));
-    QVERIFY(create);
-    IObjectCreator* creator = create()->GetObjectCreator();
+    QVERIFY(manager());
+    IObjectCreator* creator = manager()->GetObjectCreator();
     void* out = reinterpret_cast<void*>(0x1);
     QVERIFY(creator->CreateObject(52, &out) != 0);
     QVERIFY(!out);
