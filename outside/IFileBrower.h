@@ -11,8 +11,10 @@
 
 class CGetDataCommon;
 class IBrower;
-// The host's search object handed to the library's search engine (the image accessor).
-class IUIFileSearch;
+// The host's search object handed to the library's search engine: the image accessor
+// (interface 53 of the host's object creator, IObjectCreator.h).
+class IImageAccessor;
+typedef IImageAccessor IUIFileSearch;
 class QAbstractItemModel;
 class QWidget;
 typedef quint32 NodeIndex;

@@ -201,7 +201,6 @@ QAbstractItemModel* CFileBrower::GetSearchModel()
 
 bool CFileBrower::SetFilter(const void* block, uint32_t size)
 {
-    bool had = m_model->HasCheckedEntry();
     uint32_t err = 0;
     if (!block) {
         m_filter->Clear();
@@ -213,10 +212,11 @@ bool CFileBrower::SetFilter(const void* block, uint32_t size)
         }
     }
     // Views repaint the states the map now gives; the page hears whether anything is selected.
+    // A selection put in place by the page is not a change the user made.
     m_model->SetCheckEnabled(m_model->IsCheckEnabled());
-    const bool has = m_model->HasCheckedEntry();
-    if (has != had || has)
-        m_model->NotifyCheckStatus(0, has);
+    const bool modified = m_modified;
+    m_model->NotifyCheckStatus(0, m_model->HasCheckedEntry());
+    m_modified = modified;
     return true;
 }
 

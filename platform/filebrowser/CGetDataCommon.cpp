@@ -11,6 +11,7 @@
 #include "CTrace.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMultiHash>
 #include <QRunnable>
@@ -170,7 +171,7 @@ NodeIndex CGetDataCommon::MakeNode(const CEntryRecord& r, int kind)
     // A link back into its own ancestors is shown but never entered.
     n->SetMayHaveChildren(r.IsDir() && !r.loop);
     if (r.loop)
-        n->SetProperty(NodeKind::kPropertyKind + 100, true);
+        n->SetProperty(kPropLinkLoop, true);
     const NodeIndex id = n->Id();
     // The reference goes with the batch; the model gives it back once it has copied the node.
     return id;
@@ -228,24 +229,46 @@ void CGetDataCommon::Push(Delivery&& d)
 
 void CGetDataCommon::Drain()
 {
-    QList<Delivery> items;
-    {
-        QMutexLocker lock(&m_queueMutex);
-        items.swap(m_queue);
-        m_drainPosted = false;
-    }
-    for (int i = 0; i < items.size(); ++i) {
-        Delivery& d = items[i];
+    // Deliveries run in order until a small time budget is spent; the rest waits for the next
+    // turn of the event loop, so a fast worker never holds the GUI for a whole large folder.
+    QElapsedTimer budget;
+    budget.start();
+    for (;;) {
+        Delivery d;
+        {
+            QMutexLocker lock(&m_queueMutex);
+            if (m_queue.isEmpty()) {
+                m_drainPosted = false;
+                return;
+            }
+            if (budget.elapsed() >= kDrainBudgetMs) {
+                // Still posted: come back after the events that wait.
+                QMetaObject::invokeMethod(this, "Drain", Qt::QueuedConnection);
+                return;
+            }
+            d = m_queue.takeFirst();
+        }
         if (d.done) {
             Finished(d.parent, d.err);
-            continue;
-        }
-        if (!m_model) {
+        } else if (!m_model) {
             ReleaseNodes(d.children);
-            continue;
+        } else {
+            // The model gives back the batch's references.
+            m_model->AddNode(d.parent, d.children, d.iStream, d.iEnd);
         }
-        // The model gives back the batch's references.
-        m_model->AddNode(d.parent, d.children, d.iStream, d.iEnd);
+    }
+}
+
+void CGetDataCommon::DrainAll()
+{
+    for (;;) {
+        {
+            QMutexLocker lock(&m_queueMutex);
+            if (m_queue.isEmpty())
+                return;
+        }
+        Drain();
+        QCoreApplication::sendPostedEvents(this);
     }
 }
 
@@ -307,7 +330,7 @@ void CGetDataCommon::WaitIdle()
     for (;;) {
         m_pool->waitForDone();
         QCoreApplication::sendPostedEvents(this);
-        Drain();
+        DrainAll();
         QMutexLocker lock(&m_queueMutex);
         if (m_running.load() == 0 && m_queue.isEmpty() && m_pool->activeThreadCount() == 0)
             return;
@@ -342,7 +365,7 @@ void CGetDataCommon::Expand(NodeIndex node)
         emit DoLoadFinished(node, qint32(n ? kErrNoModel : kErrNodeGone));
         return;
     }
-    if (n->Property(NodeKind::kPropertyKind + 100).toBool()) {
+    if (n->Property(kPropLinkLoop).toBool()) {
         // A folder link into its own ancestors: shown, finished empty, never entered.
         Delivery d;
         d.parent = node;
@@ -386,7 +409,7 @@ void CGetDataCommon::Expand(NodeIndex node)
                 }
                 if (dn) {
                     dn->SetPathText(d.type == CStorageMap::kDriveMappedShare ? d.share : drives.at(i).name + QLatin1Char('\\'));
-                    dn->SetProperty(NodeKind::kPropertyKind + 101, int(d.type));
+                    dn->SetProperty(kPropDriveType, int(d.type));
                 }
                 ids.append(id);
             }
@@ -483,7 +506,7 @@ uint32_t CGetDataCommon::LoadFolder(NodeIndex node, const QString& windowsPath, 
     bool finished = false;
     int streamNo = 0;
     if (NRResult::Succeeded(err)) {
-        CLocalEnumerator enumerator(1000);
+        CLocalEnumerator enumerator(kBatchSize);
         err = enumerator.List(
             local,
             [&](CEntryBatch&& batch, bool last) {
@@ -573,7 +596,7 @@ int CGetDataCommon::RootTypeOf(NodeIndex node) const
         if (!n)
             return kRootLocal;
         if (n->GetKind() == kKindDrive)
-            driveType = n->Property(NodeKind::kPropertyKind + 101).toInt();
+            driveType = n->Property(kPropDriveType).toInt();
         switch (n->GetKind()) {
         case NodeKind::kNetworkGroup:
             return kRootNetwork;

@@ -49,6 +49,11 @@ public:
     static constexpr int kKindHost = NodeKind::kGoToTarget9;
     static constexpr int kKindShare = NodeKind::kGoToTarget10;
 
+    // Properties this source keeps on its nodes (copied with them into the model).
+    static constexpr int kPropLinkLoop = NodeKind::kPropertyKind + 100;   // bool: folder link into its ancestors
+    static constexpr int kPropDriveType = NodeKind::kPropertyKind + 101;  // int: CStorageMap drive type
+    static constexpr int kPropIndexEntry = NodeKind::kPropertyKind + 102; // uint: entry in the image index
+
     // Root types (IFileBrower::GetRootType).
     static constexpr int kRootLocal = 0;
     static constexpr int kRootNetwork = 1;
@@ -136,10 +141,16 @@ protected:
     std::atomic_bool m_cancel{false};
     QThreadPool* m_pool = nullptr;
 
+    // Records per batch, and how long one turn of delivery may hold the GUI thread.
+    static constexpr int kBatchSize = 500;
+    static constexpr int kDrainBudgetMs = 8;
+
 private slots:
     void Drain();
 
 private:
+    // Delivers everything queued now, whatever the budget (WaitIdle).
+    void DrainAll();
     void Finished(NodeIndex node, qint32 err);
     void ContinuePath(NodeIndex node, qint32 err);
 

@@ -17,9 +17,6 @@ namespace {
 
 typedef CLvAutoPtrEx<CLvFileSystemNode> NodePtr;
 
-// Property of a node that holds its entry in the image index.
-constexpr int kPropIndexEntry = NodeKind::kPropertyKind + 102;
-
 QMutex g_indexMutex;
 QHash<QString, QWeakPointer<const CImageIndex>>& indexCache()
 {
@@ -90,7 +87,7 @@ void CGetImgFileData::SendEntries(NodeIndex node, const CImageIndex& index, uint
 {
     const uint32_t* kids = index.Children(entry);
     const uint32_t n = index.ChildCount(entry);
-    const int batchSize = 1000;
+    const int batchSize = kBatchSize;
     int streamNo = 0;
     uint32_t i = 0;
     do {

@@ -244,12 +244,14 @@ private slots:
         uint32_t size = 0;
         QVERIFY(m_b->GetFilter(&block, &size, nullptr));
         spy.clear();
+        m_b->ClearModified(false);
         QVERIFY(m_b->SetFilter(nullptr, 0));
         QVERIFY(!m_b->HasSelection());
         QVERIFY(m_b->SetFilter(block, size));
         QVERIFY(m_b->HasSelection());
         QCOMPARE(spy.count(), 2);
         QCOMPARE(spy.last().at(0).toBool(), true);
+        QVERIFY(!m_b->IsModified()); // the page's own selection is not a user change
         QVERIFY(m_b->FreeFilter(block));
         QVERIFY(!m_b->FreeFilter(block)); // not twice
     }

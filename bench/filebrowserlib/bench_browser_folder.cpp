@@ -1,0 +1,222 @@
+// A folder of many files, shown three ways in the same run:
+//   floor    a bare readdir + fstatat pass over the folder;
+//   qt       QFileSystemModel + QSortFilterProxyModel + QTreeView until the folder is loaded
+//            and the view has settled;
+//   browser  the library's browser (data source set -> last batch shown in both views).
+// For the two GUI cases the longest gap between ticks of a 5 ms timer is the GUI stall.
+// Usage: bench_browser_folder [files=100000] [dir]
+#include "CBrower.h"
+#include "CFileBrower.h"
+#include "CFileSystemModel.h"
+#include "CGetDataCommon.h"
+#include "CLvAutoPtrEx.h"
+#include "CLvFileSystemNode.h"
+#include "CLvFileSystemNodeMgr.h"
+#include "CStorageMap.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QSortFilterProxyModel>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <QTreeView>
+
+#include <cstdio>
+#include <functional>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+typedef CLvAutoPtrEx<CLvFileSystemNode> NodePtr;
+
+// Longest gap between ticks of a 5 ms timer while it runs.
+class StallMeter
+{
+public:
+    StallMeter()
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            const qint64 now = m_clock.nsecsElapsed();
+            m_longest = qMax(m_longest, now - m_last);
+            m_last = now;
+        });
+        m_timer.setInterval(5);
+    }
+    void Start()
+    {
+        m_clock.start();
+        m_last = 0;
+        m_longest = 0;
+        m_timer.start();
+    }
+    double StopMs()
+    {
+        m_timer.stop();
+        m_longest = qMax(m_longest, m_clock.nsecsElapsed() - m_last);
+        return double(m_longest) / 1e6;
+    }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+};
+
+// Runs the event loop until done() holds (checked between events).
+void spinUntil(const std::function<bool()>& done)
+{
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+}
+
+// Keeps the event loop running for windowMs after the clock's current time and answers when the
+// last piece of real work (an event-loop pass longer than 2 ms: batches, sorting, layout,
+// painting) ended, in ms of the clock; at least the time it was called.
+double settle(const QElapsedTimer& clock, int windowMs)
+{
+    const qint64 start = clock.nsecsElapsed();
+    qint64 lastBusyEnd = start;
+    while (clock.nsecsElapsed() - start < qint64(windowMs) * 1000000) {
+        const qint64 before = clock.nsecsElapsed();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        const qint64 after = clock.nsecsElapsed();
+        if (after - before > 2000000)
+            lastBusyEnd = after;
+        QThread::usleep(500);
+    }
+    return double(lastBusyEnd) / 1e6;
+}
+
+double floorPass(const QByteArray& dir, long* count)
+{
+    QElapsedTimer t;
+    t.start();
+    DIR* d = ::opendir(dir.constData());
+    long n = 0;
+    if (d) {
+        const int fd = ::dirfd(d);
+        while (dirent* e = ::readdir(d)) {
+            if (e->d_name[0] == '.' && (e->d_name[1] == 0 || (e->d_name[1] == '.' && e->d_name[2] == 0)))
+                continue;
+            struct stat st;
+            if (::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0)
+                ++n;
+        }
+        ::closedir(d);
+    }
+    *count = n;
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+double qtPass(const QString& dir, int files, double* stallMs)
+{
+    StallMeter meter;
+    QElapsedTimer t;
+    QFileSystemModel model;
+    QSortFilterProxyModel proxy;
+    QTreeView view;
+    proxy.setSourceModel(&model);
+    view.setModel(&proxy);
+    view.setSortingEnabled(true);
+    view.resize(900, 600);
+    view.show();
+    bool loaded = false;
+    QObject::connect(&model, &QFileSystemModel::directoryLoaded, [&](const QString& path) {
+        if (QDir(path) == QDir(dir))
+            loaded = true;
+    });
+    meter.Start();
+    t.start();
+    const QModelIndex root = model.setRootPath(dir);
+    view.setRootIndex(proxy.mapFromSource(root));
+    spinUntil([&] { return loaded && model.rowCount(model.index(dir)) >= files; });
+    const double ms = settle(t, 1000);
+    *stallMs = meter.StopMs();
+    return ms;
+}
+
+double browserPass(int files, double* stallMs)
+{
+    StallMeter meter;
+    QElapsedTimer t;
+    _CFileBrowserPara para;
+    para.options = CFileBrower::kOptCheckBoxes | CFileBrower::kOptFiles;
+    // The browser without a source first, so the clock covers the source's work only.
+    para.options |= CFileBrower::kOptImage;
+    QScopedPointer<IFileBrower> b(IFileBrower::CreateInstance(&para, nullptr, nullptr));
+    QWidget* w = b->GetWidget();
+    w->resize(900, 600);
+    w->show();
+    QCoreApplication::processEvents();
+
+    meter.Start();
+    t.start();
+    b->SetDataSource(QSharedPointer<CGetDataCommon>(new CGetDataCommon(CFileBrower::kOptFiles)));
+    NodeIndex drive = 0;
+    spinUntil([&] {
+        NodePtr root(CLvFileSystemNodeMgr::GetNode(b->GetRootIndex()));
+        NodePtr computer(CLvFileSystemNodeMgr::GetNode(root ? root->ChildByName(CGetDataCommon::ComputerName()) : 0));
+        drive = computer ? computer->ChildByName(QStringLiteral("C:")) : 0;
+        return drive != 0;
+    });
+    // The user opens the drive: it becomes the left tree's current folder and the right list's.
+    b->SetCurrentNode(drive);
+    b->ExpandNode(drive, true);
+    spinUntil([&] {
+        NodePtr n(CLvFileSystemNodeMgr::GetNode(drive));
+        return n && n->InitFinish() && n->RowCount() >= files;
+    });
+    const double ms = settle(t, 1000);
+    *stallMs = meter.StopMs();
+    return ms;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    const int files = argc > 1 ? QString(argv[1]).toInt() : 100000;
+    QTemporaryDir tmp(argc > 2 ? QString(argv[2]) + "/benchXXXXXX" : QDir::tempPath() + "/benchXXXXXX");
+    const QString dir = tmp.path() + "/big";
+    QDir().mkpath(dir);
+    std::printf("creating %d files in %s\n", files, qPrintable(dir));
+    for (int i = 0; i < files; ++i) {
+        QFile f(QStringLiteral("%1/file%2.dat").arg(dir).arg(i, 6, 10, QLatin1Char('0')));
+        f.open(QIODevice::WriteOnly);
+    }
+    QFile ini(tmp.path() + "/default.ini");
+    ini.open(QIODevice::WriteOnly);
+    ini.write(QStringLiteral("[Drives]\nC=%1\n").arg(dir).toUtf8());
+    ini.close();
+    CStorageMap::SetIniPath(ini.fileName());
+    CStorageMap::SetMountsPath(QString());
+    CStorageMap::Reload();
+
+    long counted = 0;
+    floorPass(QFile::encodeName(dir), &counted); // warm the cache
+    const double floorMs = floorPass(QFile::encodeName(dir), &counted);
+    double qtStall = 0, ourStall = 0;
+    std::printf("floor done\n");
+    const double qtMs = qtPass(dir, files, &qtStall);
+    std::printf("qt done\n");
+    const double ourMs = browserPass(files, &ourStall);
+
+    std::printf("floor   readdir+fstatat: %8.1f ms (%ld entries)\n", floorMs, counted);
+    std::printf("qt      QFileSystemModel+proxy+view: %8.1f ms, longest GUI stall %7.1f ms\n", qtMs, qtStall);
+    std::printf("browser library browser: %8.1f ms, longest GUI stall %7.1f ms\n", ourMs, ourStall);
+    std::printf("ratio   browser/qt time %.2f (target <= 0.5), browser/qt stall %.2f (target <= 0.1), "
+                "browser/floor %.1f (goal 3)\n",
+                ourMs / qtMs, ourStall / qtStall, ourMs / floorMs);
+    return 0;
+}
