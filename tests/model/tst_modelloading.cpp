@@ -1,3 +1,4 @@
+#include "CBaseSyncExecuter.h"
 #include "CLvAutoPtrEx.h"
 #include "CLvFileSystemModelPrivate.h"
 #include "CLvFileSystemNode.h"
@@ -144,6 +145,60 @@ private slots:
         m.AddNode(one, {0xFFFFFFF1u, MakeLibNode("", false), MakeLibNode("\\\\", false), MakeLibNode("/", true),
                         MakeLibNode("ok", false)}, -1, 0);
         QCOMPARE(m.rowCount(m.IndexOf(one)), 4);
+    }
+
+    void networkHostsAndPinnedNames()
+    {
+        CFileSystemModel m;
+        QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        CLvFileSystemNode* group = CLvFileSystemNodeMgr::CreateNode("Hosts", 0, nullptr);
+        group->SetKind(NodeKind::kNetworkGroup);
+        group->SetUserData(quint64(42));
+        QSignalSpy interface(&m, &CFileSystemModel::DoInterface);
+        m.AddNode(m.GetRootIndex(), {group->Id()}, -1, 0);
+        QCOMPARE(interface.count(), 1); // a batch of the hidden root goes to the browser too
+        const NodeIndex hosts = Child(m.GetRootIndex(), "Hosts");
+        QCOMPARE(m.GetMappedValue(42), hosts);
+        NodePtr node(CLvFileSystemNodeMgr::GetNode(hosts));
+        node->Pin("\\\\pin");
+        auto rows = [&] { return node->RowNames(); };
+        // Hosts in natural order after the pinned names; a known host is not added twice.
+        LoadChildren(m, hosts, {{"\\\\h10", true, 0, {}}, {"\\\\pin", true, 0, {}}, {"\\\\h2", true, 0, {}},
+                                {"\\\\H2", true, 0, {}}, {"\\\\h1", true, 0, {}}}, 0, false);
+        QCOMPARE(rows(), QStringList({"\\\\PIN", "\\\\H1", "\\\\H2", "\\\\H10"}));
+        LoadChildren(m, hosts, {{"\\\\h3", true, 0, {}}}, 0, false);
+        QCOMPARE(rows().at(3), QString("\\\\H3"));
+        // The network node re-sorts its hosts by plain comparison after a batch.
+        QPersistentModelIndex h10 = m.IndexOf(Child(hosts, "\\\\h10"));
+        node->SetDisplayName(QObject::tr("Network"));
+        LoadChildren(m, hosts, {{"\\\\h0", true, 0, {}}}, 0, false);
+        QCOMPARE(rows(), QStringList({"\\\\PIN", "\\\\H0", "\\\\H1", "\\\\H10", "\\\\H2", "\\\\H3"}));
+        QCOMPARE(h10.data().toString(), QString("\\\\h10"));
+        QCOMPARE(h10.row(), 3);
+    }
+
+    void twinsShareTheirSort()
+    {
+        CFileSystemModel m;
+        CBaseSyncExecuter::SetWaiterDelay(60000);
+        const NodeIndex root = m.GetRootIndex();
+        LoadChildren(m, root, {{"one", true, 0, {}}, {"two", true, 0, {}}});
+        const NodeIndex one = Child(root, "one"), two = Child(root, "two");
+        NodePtr(CLvFileSystemNodeMgr::GetNode(one))->AddTwin(two);
+        NodePtr(CLvFileSystemNodeMgr::GetNode(two))->AddTwin(one);
+        LoadChildren(m, one, {{"b", false, 0, {}}, {"a", false, 0, {}}, {"c", false, 0, {}}});
+        m.SortNode(one, 0, Qt::DescendingOrder);
+        for (NodeIndex id : {one, two}) {
+            const QModelIndex p = m.IndexOf(id);
+            QCOMPARE(m.index(0, 0, p).data().toString(), QString("c"));
+            QCOMPARE(m.index(2, 0, p).data().toString(), QString("a"));
+        }
+        // Disabling a node disables its twin and everything below both.
+        m.SetDisableNode(one, true);
+        QVERIFY(m.IsNodeDisabled(two));
+        QVERIFY(m.IsNodeDisabled(Child(two, "a")));
+        m.SetDisableNode(one, false);
+        QVERIFY(!m.IsNodeDisabled(Child(two, "a")));
     }
 
     void pathLookups()
