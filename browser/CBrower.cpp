@@ -165,6 +165,18 @@ QModelIndex CBrower::LeftIndexOf(NodeIndex node) const
     return leftProxy->mapFromSource(fs->IndexOf(node));
 }
 
+void CBrower::ConnectSortHeader(QTreeView* view, QHeaderView* header)
+{
+    // A header given to a sorting view after the fact must drive the sort as the one it
+    // replaces did. Only a click sorts: showing a folder does not re-sort it.
+    if (!view->isSortingEnabled())
+        return;
+    header->setSortIndicatorShown(true);
+    header->setSectionsClickable(true);
+    connect(header, SIGNAL(sortIndicatorChanged(int, Qt::SortOrder)), view, SLOT(sortByColumn(int, Qt::SortOrder)),
+            Qt::UniqueConnection);
+}
+
 bool CBrower::IsMailRight() const
 {
     return mailMode != 0 || qobject_cast<CMailBackRightTreeModel*>(rightProxy) != nullptr;
@@ -208,8 +220,7 @@ void CBrower::ShowRightView(bool show, bool mail)
         rightView->setColumnWidth(0, 200);
         rightView->setItemDelegate(new CTreeItemDelegate(rightView, 5));
         header->setSortIndicator(0, Qt::AscendingOrder);
-        // The new header must drive the sort just as the one it replaces did.
-        rightView->setSortingEnabled(true);
+        ConnectSortHeader(rightView, header);
         header->setDefaultSectionSize(int(sectionSize));
         SetHeaderSectionHidden(rightView, int(rightColumnsDrives));
         connect(rightView, SIGNAL(clicked(QModelIndex)), this, SLOT(OnChangeCheckStatus(QModelIndex)));
@@ -270,7 +281,6 @@ void CBrower::SetModel(QSharedPointer<IFileSystemModel> newModel)
         connect(mo, SIGNAL(dataChanged(const QModelIndex&, const QModelIndex&, const QVector<int>&)), this,
                 SLOT(dataChanged(const QModelIndex&, const QModelIndex&, const QVector<int>&)), Qt::UniqueConnection);
         leftView->setModel(proxy);
-        leftView->OnUpdateView(false);
         delete old;
         proxy->SetShowFiles(showFilesInTree);
         if (CFileTreeHeader* header = qobject_cast<CFileTreeHeader*>(leftView->header()))
@@ -511,6 +521,8 @@ void CBrower::OnNodeExpanded(QModelIndex index, bool)
 {
     if (!leftProxy || !leftView)
         return;
+    // Persistent: a sort started while the list changes folder reorders the proxy under it.
+    const QPersistentModelIndex row(index);
     const QModelIndex mapped = MapLeftToModel(index);
     OnRootNodeChanged(mapped);
     const NodeIndex id = NodeIndex(mapped.internalId());
@@ -519,7 +531,7 @@ void CBrower::OnNodeExpanded(QModelIndex index, bool)
         return;
     if (QApplication::mouseButtons() == Qt::LeftButton) {
         const QModelIndex under = leftView->indexAt(leftView->viewport()->mapFromGlobal(QCursor::pos()));
-        if (under.isValid() && under.row() == index.row() && under.parent() == index.parent())
+        if (under.isValid() && under.row() == row.row() && under.parent() == row.parent())
             emit DoExpandByUser();
     }
     emit DoExpand(id);
@@ -591,7 +603,8 @@ void CBrower::SetHeaderSectionHidden(QTreeView* view, int mask)
         return;
     QHeaderView* header = view->header();
     if (view == rightView && rightView->isVisible()) {
-        const QModelIndex root = header->rootIndex();
+        // Persistent: the sort below may reorder the rows under it.
+        const QPersistentModelIndex root = header->rootIndex();
         CFileTreeHeader* fresh = new CFileTreeHeader(0, currentNode);
         view->setHeader(fresh);
         fresh->setRootIndex(root);
@@ -599,7 +612,7 @@ void CBrower::SetHeaderSectionHidden(QTreeView* view, int mask)
             connect(mo, SIGNAL(DoNodeCanBeCheck(NodeIndex, QVariant, bool*)), fresh, SLOT(doItemsLayout()));
         if (sectionSize != 0)
             fresh->setDefaultSectionSize(int(sectionSize));
-        view->setSortingEnabled(view->isSortingEnabled());
+        ConnectSortHeader(view, fresh);
         fresh->show();
         const bool mail = IsMailRight();
         fresh->resizeSection(0, 180);

@@ -9,6 +9,7 @@
 class CDisableExpendTreeView;
 class CFileSystemModel;
 class IFileSystemModel;
+class QHeaderView;
 class QMenu;
 class QSortFilterProxyModel;
 class QSplitter;
@@ -112,6 +113,7 @@ private:
     QModelIndex MapLeftToModel(const QModelIndex& index) const;
     QModelIndex LeftIndexOf(NodeIndex node) const;
     bool IsMailRight() const;
+    static void ConnectSortHeader(QTreeView* view, QHeaderView* header);
     void CollectSelected(QTreeView* view, QList<NodeIndex>& out) const;
 
     CDisableExpendTreeView* rightView = nullptr;

@@ -10,6 +10,7 @@ class CDisableExpendTreeView : public QTreeView
 public:
     explicit CDisableExpendTreeView(QWidget* parent = nullptr);
 
+    void setModel(QAbstractItemModel* model) override;
     void setRootIndex(const QModelIndex& index) override;
     void doItemsLayout() override;
     bool IsLayoutPending() const { return layoutPending; }

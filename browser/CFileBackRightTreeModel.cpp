@@ -3,6 +3,7 @@
 #include "CLvAutoPtrEx.h"
 #include "CLvFileSystemNode.h"
 #include "CLvFileSystemNodeMgr.h"
+#include <QTimer>
 
 CFileBackRightTreeModel::CFileBackRightTreeModel(QObject* parent)
     : QSortFilterProxyModel(parent)
@@ -24,6 +25,24 @@ bool CFileBackRightTreeModel::filterAcceptsRow(int sourceRow, const QModelIndex&
 bool CFileBackRightTreeModel::hasChildren(const QModelIndex& parent) const
 {
     return sourceModel() ? sourceModel()->hasChildren(mapToSource(parent)) : false;
+}
+
+void CFileBackRightTreeModel::sort(int column, Qt::SortOrder order)
+{
+    requestedColumn = column;
+    requestedOrder = order;
+    if (!sourceModel()) {
+        QSortFilterProxyModel::sort(column, order);
+        return;
+    }
+    if (sortQueued)
+        return;
+    sortQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        sortQueued = false;
+        if (sourceModel())
+            sourceModel()->sort(requestedColumn, requestedOrder);
+    });
 }
 
 bool CFileBackRightTreeModel::lessThan(const QModelIndex& left, const QModelIndex& right) const

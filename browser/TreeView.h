@@ -34,6 +34,8 @@ public:
     static constexpr int kFrameCount = 24;
     static constexpr int kStartDelayMs = 10;
 
+    void setModel(QAbstractItemModel* model) override;
+
     // State of a node's spinner (for the browser and tests).
     bool HasPendingTimer(NodeIndex node) const;
     QAnimateOperation* Animation(NodeIndex node) const;

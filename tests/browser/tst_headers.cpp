@@ -2,6 +2,9 @@
 #include "CBrower.h"
 #include "CDisableExpendTreeView.h"
 #include "CFileTreeHeader.h"
+#include "CLvAutoPtrEx.h"
+#include "CLvFileSystemNode.h"
+#include "CLvFileSystemNodeMgr.h"
 #include "CTreeItemDelegate.h"
 #include "TreeView.h"
 #include <QPainter>
@@ -104,7 +107,8 @@ private slots:
 
         clickHeader(header()->CheckRect(0).center() + QPoint(60, 0));
         QCOMPARE(header()->sortIndicatorOrder(), Qt::DescendingOrder);
-        QCOMPARE(proxy->sortOrder(), Qt::DescendingOrder);
+        CLvAutoPtrEx<CLvFileSystemNode> c(CLvFileSystemNodeMgr::GetNode(driveC));
+        QTRY_COMPARE(c->Reversed(), quint32(Qt::DescendingOrder));
         QCOMPARE(proxy->index(0, 0, browser->RightView()->rootIndex()).data().toString(), QStringLiteral("b.txt"));
         QCOMPARE(state(driveC), quint32(Qt::PartiallyChecked));
         QCOMPARE(state(Child(driveC, "b.txt")), quint32(Qt::Checked));

@@ -1,0 +1,290 @@
+// A folder of many children delivered to the browser in batches, measured against baselines
+// taken in the same run:
+//   range    the same rows inserted as one range into a QStandardItemModel behind a sorting
+//            QSortFilterProxyModel in a QTreeView (time until laid out);
+//   batches  the children handed to CFileSystemModel::AddNode in batches of 1,000 by a worker
+//            thread, queued as the file-browser library does, with the model shown in both
+//            views through both proxies and the contents list showing that folder sorted by
+//            name (time until the last batch is laid out);
+//   qfs      QFileSystemModel + proxy + view loading a real folder of as many files.
+// For "batches" and "qfs" the longest gap between ticks of a 5 ms timer is the GUI stall.
+// Usage: bench_browser_batches [children=100000] [batch=1000] [passes=range,batches,qfs]
+#include "CBrower.h"
+#include "CDisableExpendTreeView.h"
+#include "CFileSystemModel.h"
+#include "CLvAutoPtrEx.h"
+#include "CLvFileSystemNode.h"
+#include "CLvFileSystemNodeMgr.h"
+#include "TreeView.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileSystemModel>
+#include <QRandomGenerator>
+#include <QSortFilterProxyModel>
+#include <QStandardItemModel>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <QTreeView>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <functional>
+#include <unistd.h>
+
+namespace {
+
+typedef CLvAutoPtrEx<CLvFileSystemNode> NodePtr;
+
+// Longest gap between ticks of a 5 ms timer while it runs.
+class StallMeter
+{
+public:
+    StallMeter()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            const qint64 now = clock.nsecsElapsed();
+            longest = qMax(longest, now - last);
+            last = now;
+        });
+        timer.setInterval(5);
+    }
+    void Start()
+    {
+        clock.start();
+        last = 0;
+        longest = 0;
+        timer.start();
+    }
+    double StopMs()
+    {
+        timer.stop();
+        return double(longest) / 1e6;
+    }
+
+private:
+    QTimer timer;
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longest = 0;
+};
+
+void spinUntil(const std::function<bool()>& done)
+{
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+}
+
+// Runs every posted event and the delayed layouts they schedule, then paints the view.
+void layOut(QTreeView* view)
+{
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+    view->viewport()->repaint();
+}
+
+QStringList shuffledNames(int count)
+{
+    QStringList names;
+    names.reserve(count);
+    for (int i = 0; i < count; ++i)
+        names << QStringLiteral("file_%1.dat").arg(i, 6, 10, QLatin1Char('0'));
+    QRandomGenerator rng(20261206);
+    for (int i = count - 1; i > 0; --i)
+        names.swapItemsAt(i, int(rng.bounded(i + 1)));
+    return names;
+}
+
+double rangePass(const QStringList& names)
+{
+    QStandardItemModel model;
+    model.setColumnCount(1);
+    QSortFilterProxyModel proxy;
+    proxy.setSourceModel(&model);
+    QTreeView view;
+    view.setModel(&proxy);
+    view.setSortingEnabled(true);
+    view.sortByColumn(0, Qt::AscendingOrder);
+    view.resize(900, 600);
+    view.show();
+    layOut(&view);
+
+    QElapsedTimer t;
+    t.start();
+    QList<QStandardItem*> items;
+    items.reserve(names.size());
+    for (const QString& name : names)
+        items << new QStandardItem(name);
+    model.invisibleRootItem()->appendRows(items);
+    layOut(&view);
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+// The library side: builds nodes with their records and queues them to the model.
+class Deliverer : public QThread
+{
+public:
+    Deliverer(CFileSystemModel* model, NodeIndex parent, const QStringList& names, int batch)
+        : model(model), parent(parent), names(names), batch(batch)
+    {
+    }
+
+protected:
+    void run() override
+    {
+        for (int done = 0; done < names.size(); done += batch) {
+            QList<NodeIndex> ids;
+            const int end = qMin(done + batch, names.size());
+            for (int i = done; i < end; ++i) {
+                CLvFileSystemNode* node = CLvFileSystemNodeMgr::CreateNode(names.at(i), 0, nullptr);
+                auto info = CNodeInfoPtr::create();
+                info->kind = InfoKind::kFile;
+                info->size = 1000 + i;
+                node->SetInfo(info);
+                ids << node->Id();
+            }
+            const int stream = end >= names.size() ? -1 : 0;
+            QMetaObject::invokeMethod(model, "AddNode", Qt::QueuedConnection, Q_ARG(NodeIndex, parent),
+                                      Q_ARG(QList<NodeIndex>, ids), Q_ARG(int, stream), Q_ARG(int, 0));
+        }
+    }
+
+private:
+    CFileSystemModel* model;
+    NodeIndex parent;
+    QStringList names;
+    int batch;
+};
+
+// Delivers one library node under parent at once and returns the model's copy.
+NodeIndex addFolder(CFileSystemModel& model, NodeIndex parent, const QString& name, int nodeKind, int infoKind)
+{
+    CLvFileSystemNode* node = CLvFileSystemNodeMgr::CreateNode(name, 0, nullptr);
+    auto info = CNodeInfoPtr::create();
+    info->kind = infoKind;
+    node->SetInfo(info);
+    if (nodeKind >= 0)
+        node->SetKind(nodeKind);
+    model.AddNode(parent, {node->Id()}, -1, 0);
+    NodePtr p(CLvFileSystemNodeMgr::GetNode(parent));
+    return p ? p->ChildByName(name) : 0;
+}
+
+double batchPass(const QStringList& names, int batch, double* stallMs)
+{
+    RegisterNodeMetaTypes();
+    auto* fs = new CFileSystemModel();
+    QSharedPointer<IFileSystemModel> model(fs);
+    fs->SetCheckEnabled(true);
+    CBrower browser(model, nullptr);
+    browser.resize(1000, 700);
+    browser.ShowRightView(true, false);
+    const NodeIndex computer = addFolder(*fs, fs->GetRootIndex(), QStringLiteral("\\Computer"), NodeKind::kComputer,
+                                         InfoKind::kSystem);
+    const NodeIndex drive = addFolder(*fs, computer, QStringLiteral("C:"), -1, InfoKind::kDrive);
+    browser.show();
+    browser.UpdateLeftView(true);
+    browser.LeftView()->setAnimated(false);
+    browser.ExpandNode(computer, true);
+    // The folder is shown in the list (sorted by name) while its children arrive.
+    CLvFileSystemNode* libFolder = CLvFileSystemNodeMgr::CreateNode(QStringLiteral("Big"), 0, nullptr);
+    auto info = CNodeInfoPtr::create();
+    info->kind = InfoKind::kDirectory;
+    libFolder->SetInfo(info);
+    fs->AddNode(drive, {libFolder->Id()}, -1, 0);
+    NodePtr d(CLvFileSystemNodeMgr::GetNode(drive));
+    const NodeIndex folder = d->ChildByName(QStringLiteral("Big"));
+    browser.ExpandNode(drive, true);
+    browser.SelectNode(folder);
+    layOut(browser.RightView());
+    if (browser.GetCurrentNode() != folder)
+        std::fprintf(stderr, "the list does not show the folder\n");
+
+    StallMeter meter;
+    Deliverer deliverer(fs, folder, names, batch);
+    QElapsedTimer t;
+    meter.Start();
+    t.start();
+    deliverer.start();
+    NodePtr f(CLvFileSystemNodeMgr::GetNode(folder));
+    spinUntil([&] { return deliverer.isFinished() && f->RowCount() >= names.size() && f->InitFinish(); });
+    layOut(browser.RightView());
+    const double ms = double(t.nsecsElapsed()) / 1e6;
+    *stallMs = meter.StopMs();
+    deliverer.wait();
+    const QModelIndex root = browser.RightView()->rootIndex();
+    const int shown = browser.RightProxy()->rowCount(root);
+    const QString first = browser.RightProxy()->index(0, 0, root).data().toString();
+    if (shown != names.size() || first != QStringLiteral("file_000000.dat"))
+        std::fprintf(stderr, "unexpected list: %d rows, first %s\n", shown, qPrintable(first));
+    browser.StopNodeLoading(folder);
+    return ms;
+}
+
+double qfsPass(int files, double* stallMs)
+{
+    QTemporaryDir dir;
+    for (int i = 0; i < files; ++i) {
+        const QByteArray path = QFile::encodeName(dir.filePath(QStringLiteral("file_%1.dat").arg(i, 6, 10, QLatin1Char('0'))));
+        const int fd = ::open(path.constData(), O_CREAT | O_WRONLY, 0644);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    StallMeter meter;
+    QFileSystemModel model;
+    QSortFilterProxyModel proxy;
+    proxy.setSourceModel(&model);
+    QTreeView view;
+    view.setModel(&proxy);
+    view.setSortingEnabled(true);
+    view.sortByColumn(0, Qt::AscendingOrder);
+    view.resize(900, 600);
+    view.show();
+    bool loaded = false;
+    QObject::connect(&model, &QFileSystemModel::directoryLoaded, [&](const QString& path) {
+        if (QDir(path) == QDir(dir.path()))
+            loaded = true;
+    });
+    QElapsedTimer t;
+    meter.Start();
+    t.start();
+    const QModelIndex root = model.setRootPath(dir.path());
+    view.setRootIndex(proxy.mapFromSource(root));
+    spinUntil([&] { return loaded && model.rowCount(model.index(dir.path())) >= files; });
+    layOut(&view);
+    const double ms = double(t.nsecsElapsed()) / 1e6;
+    *stallMs = meter.StopMs();
+    return ms;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const int children = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
+    const int batch = argc > 2 ? QByteArray(argv[2]).toInt() : 1000;
+    const QString passes = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral("range,batches,qfs");
+    const QStringList names = shuffledNames(children);
+
+    double range = 0, batches = 0, qfs = 0, batchStall = 0, qfsStall = 0;
+    if (passes.contains(QLatin1String("range")))
+        range = rangePass(names);
+    if (passes.contains(QLatin1String("batches")))
+        batches = batchPass(names, batch, &batchStall);
+    if (passes.contains(QLatin1String("qfs")))
+        qfs = qfsPass(children, &qfsStall);
+
+    std::printf("children %d, batch %d\n", children, batch);
+    std::printf("range    (QStandardItemModel, one range, sorted proxy): %9.1f ms\n", range);
+    std::printf("batches  (browser, both views, list sorted by name):   %9.1f ms   longest GUI gap %7.1f ms\n",
+                batches, batchStall);
+    std::printf("qfs      (QFileSystemModel + proxy + view):             %9.1f ms   longest GUI gap %7.1f ms\n", qfs,
+                qfsStall);
+    std::printf("ratio time  batches / range:      %.2f (target at most 1.5)\n", range > 0 ? batches / range : 0.0);
+    std::printf("ratio stall batches / qfs:        %.3f (target at most 0.1)\n", qfsStall > 0 ? batchStall / qfsStall : 0.0);
+    return 0;
+}
