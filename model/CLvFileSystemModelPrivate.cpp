@@ -86,29 +86,31 @@ bool CLvFileSystemModelPrivate::Accepts(const CLvFileSystemNode* node) const
 {
     if (node->Parent() == root || bypassFilters.contains(node->Id()))
         return true;
+    // One read of the record answers every question below (it is present from here on).
     const CNodeInfoPtr info = node->Info();
     if (!info)
         return false;
+    const int kind = info->Kind();
     const QString name = node->Name();
     const bool dot = name == QLatin1String(".");
     const bool dotDot = name == QLatin1String("..");
     if (!(filters & QDir::Hidden) && info->hidden && !dot && !dotDot)
         return false;
-    if (!(filters & QDir::System) && node->IsSystem())
+    if (!(filters & QDir::System) && kind == InfoKind::kSystem)
         return false;
-    if (!(filters & (QDir::Dirs | QDir::AllDirs)) && node->IsDir())
+    if (!(filters & (QDir::Dirs | QDir::AllDirs)) && kind == InfoKind::kDirectory)
         return false;
-    if (!(filters & QDir::Drives) && node->IsDrive())
+    if (!(filters & QDir::Drives) && kind == InfoKind::kDrive)
         return false;
-    if (!(filters & QDir::Files) && node->IsFile())
+    if (!(filters & QDir::Files) && kind == InfoKind::kFile)
         return false;
     const QDir::Filters rwx = filters & (QDir::Readable | QDir::Writable | QDir::Executable);
     if (rwx && rwx != (QDir::Readable | QDir::Writable | QDir::Executable)) {
-        if (node->IsReadable() && !(rwx & QDir::Readable))
+        if ((info->permissions & 0x400) && !(rwx & QDir::Readable))
             return false;
-        if (node->IsWritable() && !(rwx & QDir::Writable))
+        if ((info->permissions & 0x200) && !(rwx & QDir::Writable))
             return false;
-        if (node->IsExecutable() && !(rwx & QDir::Executable))
+        if ((info->permissions & 0x100) && !(rwx & QDir::Executable))
             return false;
     }
     if ((filters & QDir::NoDot) && dot)
@@ -708,9 +710,12 @@ void CLvFileSystemModelPrivate::ApplySort(NodeIndex id)
     NodePtr node = Node(id);
     if (!node)
         return;
+    // Every child leaves the rows and the sorted ones come back. A child that is not among the
+    // sorted names (it fails the filters, or a twin's list does not know it) must not keep a
+    // flag saying it is shown: it would never be put back into the rows.
     for (NodeIndex childId : node->ChildIds()) {
         NodePtr child = Node(childId);
-        if (child && !Accepts(child.get()))
+        if (child)
             child->SetInParentRows(false);
     }
     node->ClearRows();

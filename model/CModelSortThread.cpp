@@ -35,27 +35,31 @@ SortKey MakeKey(int column, const CLvFileSystemNode* node, int pos)
     k.name = node->DisplayName();
     if (k.name.isEmpty())
         k.name = node->Name();
+    // The answers of IsDir, GetSize and GetSecondSize from one read of the record.
+    const CNodeInfoPtr info = node->Info();
+    const bool isDir = info ? info->Kind() == InfoKind::kDirectory : node->ChildCount() >= 1;
+    const bool noSize = !info || info->Kind() == InfoKind::kDirectory;
     switch (column) {
     case 0:
-        k.isDir = node->IsDir();
+        k.isDir = isDir;
         break;
     case 1:
     case 5:
-        k.isDir = node->IsDir();
-        k.number = node->GetSize();
+        k.isDir = isDir;
+        k.number = noSize ? 0 : info->size;
         break;
     case 2:
         k.text = node->GetTypeText();
         break;
     case 3:
-        k.modified = node->GetModified();
+        k.modified = info ? info->modified : QDateTime();
         break;
     case 4:
         k.text = node->PathText();
         break;
     case 6:
-        k.isDir = node->IsDir();
-        k.number = node->GetSecondSize();
+        k.isDir = isDir;
+        k.number = noSize ? 0 : info->secondSize;
         break;
     default:
         break;
