@@ -199,6 +199,12 @@ NodeIndex CGetDataCommon::MakeGroupNode(const QString& name, const QString& disp
     return n->Id();
 }
 
+bool CGetDataCommon::Shows(const CEntryRecord& r) const
+{
+    // Without file-level entries only drives and folders are listed (links to folders included).
+    return (m_options & CFileBrower::kOptFiles) || r.IsDir();
+}
+
 void CGetDataCommon::ReleaseNodes(const QList<NodeIndex>& ids)
 {
     for (NodeIndex id : ids) {
@@ -278,7 +284,8 @@ void CGetDataCommon::SendRecords(NodeIndex parent, const CEntryBatch& batch, boo
     d.parent = parent;
     d.children.reserve(batch.size());
     for (const CEntryRecord& r : batch)
-        d.children.append(MakeNode(r, childKind));
+        if (Shows(r))
+            d.children.append(MakeNode(r, childKind));
     d.iStream = last ? -1 : (*streamNo)++;
     d.iEnd = 0;
     Push(std::move(d));

@@ -137,6 +137,8 @@ protected:
     NodeIndex MakeNode(const CEntryRecord& r, int kind);
     NodeIndex MakeGroupNode(const QString& name, const QString& display, int kind, bool pathStop, const QString& pathText);
     static void ReleaseNodes(const QList<NodeIndex>& ids);
+    // Whether the options let an entry be listed.
+    bool Shows(const CEntryRecord& r) const;
 
     std::atomic_bool m_cancel{false};
     QThreadPool* m_pool = nullptr;

@@ -96,6 +96,8 @@ void CGetImgFileData::SendEntries(NodeIndex node, const CImageIndex& index, uint
         const uint32_t end = qMin(n, i + uint32_t(batchSize));
         for (; i < end; ++i) {
             const CEntryRecord r = index.Record(kids[i]);
+            if (!Shows(r))
+                continue;
             const NodeIndex id = MakeNode(r, r.kind == CEntryRecord::kDrive ? kKindDrive : NodeKind::kNone);
             NodePtr p(CLvFileSystemNodeMgr::GetNode(id));
             if (p) {

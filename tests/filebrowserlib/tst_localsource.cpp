@@ -118,8 +118,14 @@ private slots:
         QVERIFY(Walk(p, {CGetDataCommon::ComputerName()}));
         QVERIFY(!Walk(p, {CGetDataCommon::NetworkName()}));
         QVERIFY(!Walk(p, {CGetDataCommon::NasName()}));
-        QVERIFY(!(p->Model()->filter() & QDir::Files));
-        QVERIFY(B()->Model()->filter() & QDir::Files);
+        // Without file-level entries a folder lists its sub-folders only.
+        const NodeIndex c = Walk(p, {CGetDataCommon::ComputerName(), "C:"});
+        Load(p, c);
+        const NodeIndex docs = Child(c, "Docs");
+        Load(p, docs);
+        QVERIFY(Child(docs, "Sub"));
+        QVERIFY(!Child(docs, "a.txt"));
+        QCOMPARE(Node(docs)->RowCount(), 1);
         QVERIFY(p->Model()->IsCheckEnabled());
     }
 
