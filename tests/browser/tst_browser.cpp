@@ -5,6 +5,8 @@
 #include "CLvAutoPtrEx.h"
 #include "CLvFileSystemNode.h"
 #include "CLvFileSystemNodeMgr.h"
+#include "CMailBackLeftTreeModel.h"
+#include "CMailBackRightTreeModel.h"
 #include "TreeView.h"
 #include <QSignalSpy>
 #include <QSortFilterProxyModel>
@@ -285,6 +287,45 @@ private slots:
         QVERIFY(!left()->isExpanded(ViewIndex(left(), *fs, computer)));
         browser->ExpandNode(computer, true);
         QVERIFY(left()->isExpanded(ViewIndex(left(), *fs, computer)));
+    }
+
+    void hiddenRootHidesTheTopRowsOfTheList()
+    {
+        QSignalSpy hide(browser, SIGNAL(DoHideRoot(QList<NodeIndex>, QList<NodeIndex>)));
+        // What the model reports after a batch under a hidden root.
+        QMetaObject::invokeMethod(fs, "DoInterface", Q_ARG(QList<NodeIndex>, {fs->GetRootIndex()}),
+                                  Q_ARG(QList<NodeIndex>, {computer}), Q_ARG(int, 0), Q_ARG(bool, true));
+        QCOMPARE(hide.count(), 1);
+        QVERIFY(right()->isRowHidden(0, QModelIndex()));
+        // A first node that has a parent is not the root: nothing is hidden.
+        right()->setRowHidden(0, QModelIndex(), false);
+        emit browser->DoHideRoot({driveC}, {computer});
+        QVERIFY(!right()->isRowHidden(0, QModelIndex()));
+    }
+
+    void flatModeDropsTheTreeDecoration()
+    {
+        browser->SetFlatMode(true);
+        QVERIFY(fs->IsFlatMode());
+        QVERIFY(!left()->rootIsDecorated());
+        browser->SetFlatMode(false);
+        QVERIFY(left()->rootIsDecorated());
+    }
+
+    void mailBrowserUsesTheMailVocabulary()
+    {
+        CBrower mail(model, nullptr, false, 0, 1, false);
+        mail.resize(900, 500);
+        mail.ShowRightView(true, true);
+        mail.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&mail));
+        QVERIFY(qobject_cast<CMailBackLeftTreeModel*>(mail.LeftProxy()));
+        QVERIFY(qobject_cast<CMailBackRightTreeModel*>(mail.RightProxy()));
+        mail.SetCurrentNode(driveC);
+        QHeaderView* header = mail.RightView()->header();
+        QCOMPARE(header->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("From"));
+        QCOMPARE(header->sectionSize(1), 200);
+        QCOMPARE(header->sectionSize(2), 130);
     }
 
     void hiddenRightPaneKeepsTheLeftStretching()
