@@ -1,57 +1,47 @@
 #include "CHostPathMap.h"
 
-#include <QDir>
+#include "CNameCodec.h"
+#include "CStorageMap.h"
+
 #include <QFile>
-#include <QFileInfo>
-#include <QRegularExpression>
 #include <QSettings>
 #include <QStringList>
 #include <QVariant>
 
+#include <sys/stat.h>
+
 namespace {
 
-// The parts after the location root; empty parts (doubled separators) are dropped, while "." and
-// ".." are refused: a mapped root must not be left through its own path.
-bool splitRest(const QString& rest, QStringList* parts)
+bool isDirectory(const QByteArray& dir)
 {
-    static const QRegularExpression sep(QStringLiteral("[\\\\/]"));
-    const QStringList raw = rest.split(sep, Qt::SkipEmptyParts);
-    for (const QString& p : raw) {
-        if (p == QLatin1String(".") || p == QLatin1String("..") || p.contains(QChar(0)))
-            return false;
-    }
-    *parts = raw;
-    return true;
+    struct stat st;
+    return !dir.isEmpty() && ::stat(dir.constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-QString joined(const QString& root, const QStringList& parts)
+bool isUnc(const QString& p)
 {
-    QString out = root;
-    for (const QString& p : parts) {
-        if (!out.endsWith(QLatin1Char('/')))
-            out += QLatin1Char('/');
-        out += p;
-    }
-    return out;
+    return p.size() >= 2 && (p[0] == QLatin1Char('\\') || p[0] == QLatin1Char('/'))
+           && (p[1] == QLatin1Char('\\') || p[1] == QLatin1Char('/'));
 }
 
-// /proc/mounts escapes blanks and a few other bytes as \ooo.
-QString unescapeMountField(const QByteArray& field)
+// Forms the mapping must not take for folders: "C:dir" (relative to a drive's current folder)
+// and the device namespace ("\\.\Tape0", "\\?\...").
+bool isRefusedForm(const QString& p)
 {
-    QByteArray out;
-    for (int i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            bool ok = false;
-            const int v = field.mid(i + 1, 3).toInt(&ok, 8);
-            if (ok) {
-                out += static_cast<char>(v);
-                i += 3;
-                continue;
-            }
-        }
-        out += field[i];
-    }
-    return QString::fromUtf8(out);
+    if (p.size() >= 3 && p[1] == QLatin1Char(':') && p[2] != QLatin1Char('\\') && p[2] != QLatin1Char('/'))
+        return true;
+    return isUnc(p) && p.size() > 2 && (p[2] == QLatin1Char('.') || p[2] == QLatin1Char('?'));
+}
+
+// The directory of the drive or share a mapped path starts from.
+QByteArray rootOf(const CStorageMap& map, const QString& path)
+{
+    CStorageMap::Drive drive;
+    if (map.DriveInfo(path, &drive) && drive.type != CStorageMap::kDriveMappedShare)
+        return drive.dir;
+    const QString share = map.ShareBehind(path);
+    const CStorageMap::Share* s = share.isEmpty() ? nullptr : map.FindShare(share);
+    return s ? s->dir : QByteArray();
 }
 
 } // namespace
@@ -63,111 +53,72 @@ CHostPathMap::CHostPathMap(const QString& iniPath, const QString& mountsPath)
 
 CHostPathMap::Outcome CHostPathMap::Map(const QString& path, QString* directory) const
 {
-    QString root;
-    QString rest;
-    if (path.size() >= 2 && path[1] == QLatin1Char(':') && path[0].unicode() < 128 && path[0].isLetter()) {
-        rest = path.mid(2);
-        if (!rest.isEmpty() && rest[0] != QLatin1Char('\\') && rest[0] != QLatin1Char('/'))
-            return BadPath; // "C:dir" is relative to a drive's current folder
-        root = driveRoot(path[0]);
-    } else {
-        QString server;
-        QString tail;
-        if (path.startsWith(QLatin1String("NAS://"), Qt::CaseInsensitive)
-            || path.startsWith(QLatin1String("NAS:\\\\"), Qt::CaseInsensitive)) {
-            const QString afterPrefix = path.mid(6);
-            const int cut = afterPrefix.indexOf(QRegularExpression(QStringLiteral("[\\\\/]")));
-            const QString device = cut < 0 ? afterPrefix : afterPrefix.left(cut);
-            if (device.isEmpty())
-                return BadPath;
-            server = nasServer(device);
-            if (server.isEmpty())
-                return LocationMissing;
-            tail = cut < 0 ? QString() : afterPrefix.mid(cut);
-        } else if (path.startsWith(QLatin1String("\\\\")) || path.startsWith(QLatin1String("//"))) {
-            if (path.size() > 2 && (path[2] == QLatin1Char('.') || path[2] == QLatin1Char('?')))
-                return BadPath; // device namespace
-            const QString afterPrefix = path.mid(2);
-            const int cut = afterPrefix.indexOf(QRegularExpression(QStringLiteral("[\\\\/]")));
-            server = cut < 0 ? afterPrefix : afterPrefix.left(cut);
-            tail = cut < 0 ? QString() : afterPrefix.mid(cut);
-            if (server.isEmpty())
-                return BadPath;
-        } else {
-            return BadPath;
-        }
-        QStringList parts;
-        if (!splitRest(tail, &parts) || parts.isEmpty())
-            return BadPath; // a server alone is not a folder
-        const QString share = parts.takeFirst();
-        root = shareRoot(server, share);
-        if (root.isEmpty())
-            return LocationMissing;
-        rest = parts.join(QLatin1Char('/'));
-    }
-    if (root.isEmpty() || !QFileInfo(root).isDir())
-        return LocationMissing;
-    QStringList parts;
-    if (!splitRest(rest, &parts))
+    QByteArray local;
+    const Outcome outcome = Map(path, &local);
+    if (outcome == Mapped)
+        *directory = CNameCodec::DecodeText(local);
+    return outcome;
+}
+
+CHostPathMap::Outcome CHostPathMap::Map(const QString& path, QByteArray* local) const
+{
+    if (path.isEmpty() || isRefusedForm(path))
         return BadPath;
-    *directory = joined(root, parts);
-    return Mapped;
-}
-
-QString CHostPathMap::driveRoot(QChar letter) const
-{
-    QSettings ini(m_iniPath, QSettings::IniFormat);
-    ini.beginGroup(QStringLiteral("Drives"));
-    const QStringList keys = ini.childKeys();
-    for (const QString& key : keys) {
-        if (key.compare(QString(letter), Qt::CaseInsensitive) == 0)
-            return ini.value(key).toString().trimmed();
+    CStorageMap map;
+    map.Load(m_iniPath, m_mountsPath);
+    QByteArray out;
+    switch (map.ToLocal(path, &out)) {
+    case 0: {
+        const QByteArray root = rootOf(map, path);
+        if (!root.isEmpty() && !isDirectory(root))
+            return LocationMissing; // configured, but not there (an unmounted share, a removed disk)
+        *local = out;
+        return Mapped;
     }
-    return letter.toUpper() == QLatin1Char('C') ? QStringLiteral("/") : QString();
+    case CStorageMap::kErrUnknownHost:
+    case CStorageMap::kErrUnknownShare:
+        return isUnc(path) ? mapShortFormShare(path, local) : LocationMissing;
+    case CStorageMap::kErrUnknownDrive:
+    case CStorageMap::kErrUnknownNas:
+        return LocationMissing;
+    default:
+        return BadPath;
+    }
 }
 
-QString CHostPathMap::shareRoot(const QString& server, const QString& share) const
+CHostPathMap::Outcome CHostPathMap::mapShortFormShare(const QString& path, QByteArray* local) const
 {
-    const QString wanted = server + QLatin1Char('/') + share;
+    // "server\share=dir[, user, password]" reads as key "server/share" through QSettings.
+    const QStringList parts = CStorageMap::Components(path);
+    if (parts.size() < 2)
+        return BadPath;
+    const QString wanted = parts[0] + QLatin1Char('/') + parts[1];
+    QByteArray root;
     {
         QSettings ini(m_iniPath, QSettings::IniFormat);
         ini.beginGroup(QStringLiteral("Network"));
-        const QStringList keys = ini.allKeys(); // "server\share" in the file reads as "server/share"
+        const QStringList keys = ini.allKeys();
         for (const QString& key : keys) {
             if (key.compare(wanted, Qt::CaseInsensitive) != 0)
                 continue;
             const QVariant v = ini.value(key);
             const QString dir = v.type() == QVariant::StringList ? v.toStringList().value(0) : v.toString();
-            return dir.trimmed();
+            root = QFile::encodeName(dir.trimmed());
+            break;
         }
     }
-    QFile mounts(m_mountsPath);
-    if (!mounts.open(QIODevice::ReadOnly))
-        return QString();
-    const QString unc = QStringLiteral("//") + wanted;
-    for (const QByteArray& line : mounts.readAll().split('\n')) {
-        const QList<QByteArray> f = line.split(' ');
-        if (f.size() < 3 || (f[2] != "cifs" && f[2] != "smb3"))
+    if (root.isEmpty() || !isDirectory(root))
+        return LocationMissing;
+    QByteArray out = root;
+    for (int i = 2; i < parts.size(); ++i) {
+        if (parts[i] == QLatin1String(".."))
+            return BadPath;
+        if (parts[i] == QLatin1String("."))
             continue;
-        if (unescapeMountField(f[0]).compare(unc, Qt::CaseInsensitive) == 0)
-            return unescapeMountField(f[1]);
+        if (!out.endsWith('/'))
+            out += '/';
+        out += CNameCodec::EncodeName(parts[i]);
     }
-    return QString();
-}
-
-QString CHostPathMap::nasServer(const QString& device) const
-{
-    QSettings ini(m_iniPath, QSettings::IniFormat);
-    ini.beginGroup(QStringLiteral("NAS"));
-    const QStringList keys = ini.childKeys();
-    for (const QString& key : keys) {
-        if (key.compare(device, Qt::CaseInsensitive) != 0)
-            continue;
-        QString server = ini.value(key).toString().trimmed();
-        while (server.startsWith(QLatin1Char('/')) || server.startsWith(QLatin1Char('\\')))
-            server.remove(0, 1);
-        const int cut = server.indexOf(QRegularExpression(QStringLiteral("[\\\\/]")));
-        return cut < 0 ? server : server.left(cut);
-    }
-    return QString();
+    *local = out;
+    return Mapped;
 }

@@ -1,30 +1,30 @@
 #pragma once
+#include <QByteArray>
 #include <QString>
 
-// Maps the Windows-form paths the pages carry to directories of this machine, from the sections
-// of the host's default.ini:
-//   [Drives]   C=/            a drive letter to a directory (C: is "/" when not listed)
-//   [Network]  server\share=/srv/share[, user, password]
-//   [NAS]      device=//server   "NAS://device/share/..." is then "\\server\share\..."
-// CIFS mounts listed in /proc/mounts stand for their shares too.
+// Maps the Windows-form paths the pages carry to directories of this machine. The mapping is the
+// file-browser library's (CStorageMap: sections Drives, Network and NAS of default.ini, CIFS
+// mounts of /proc/mounts; docs/storage-mapping.md), so the host finds a folder exactly where the
+// browser shows it. Network entries in the short form "server\share=directory[, user, password]"
+// are understood as well.
 class CHostPathMap
 {
 public:
     enum Outcome
     {
-        Mapped,          // `directory` holds the Linux path of the whole Windows path
+        Mapped,          // the Linux path of the whole Windows path was found
         LocationMissing, // the drive or share is not mapped, or its directory is gone
-        BadPath          // not a drive, UNC or NAS path, or it holds "." / ".." parts
+        BadPath          // not a drive, UNC or NAS path, or it steps out with ".."
     };
 
     explicit CHostPathMap(const QString& iniPath, const QString& mountsPath = QStringLiteral("/proc/mounts"));
 
+    // The local path as bytes: names on this machine need not be UTF-8.
+    Outcome Map(const QString& windowsPath, QByteArray* local) const;
     Outcome Map(const QString& windowsPath, QString* directory) const;
 
 private:
-    QString driveRoot(QChar letter) const;
-    QString shareRoot(const QString& server, const QString& share) const;
-    QString nasServer(const QString& device) const;
+    Outcome mapShortFormShare(const QString& windowsPath, QByteArray* local) const;
 
     QString m_iniPath;
     QString m_mountsPath;

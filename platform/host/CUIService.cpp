@@ -4,10 +4,11 @@
 #include "CTrace.h"
 #include "HostResult.h"
 
-#include <QFileInfo>
 #include <mutex>
 
 #include <cstring>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -102,7 +103,7 @@ uint32_t CUIService::CheckFolderExists(const char16_t* path)
     if (!path || !*path)
         return kFolderBadArg;
     const QString windowsPath = QString::fromUtf16(path);
-    QString directory;
+    QByteArray directory;
     switch (CHostPathMap(DefaultIniPath()).Map(windowsPath, &directory)) {
     case CHostPathMap::BadPath:
         return kFolderBadPath;
@@ -111,7 +112,8 @@ uint32_t CUIService::CheckFolderExists(const char16_t* path)
     case CHostPathMap::Mapped:
         break;
     }
-    return QFileInfo(directory).isDir() ? 0 : kFolderMissing;
+    struct stat st;
+    return (::stat(directory.constData(), &st) == 0 && S_ISDIR(st.st_mode)) ? 0 : kFolderMissing;
 }
 
 uint32_t CUIService::GetSupportUrl(const char16_t* key, char16_t* buf, uint32_t chars)

@@ -122,26 +122,35 @@ void TestUIService::cWithoutDrivesSectionIsRoot()
 
 void TestUIService::networkAndNasFolders()
 {
-    writeIni(QStringLiteral("[Network]\nfileserver\\share=%1/share, alice, secret\n"
-                            "nasbox\\pub=%1/nas/pub\n[NAS]\nHomeNAS=//nasbox\n"));
+    writeIni(QStringLiteral("[Network]\n\\\\fileserver\\share=%1/share\n\\\\fileserver\\share|user=alice\n"
+                            "\\\\nasbox\\pub=%1/nas/pub\n[NAS]\nHomeNAS=\\\\nasbox\n"));
     QCOMPARE(check(m_service, QStringLiteral("\\\\fileserver\\share\\Projects")), uint32_t(0));
-    // Server and share names compare without case, as on the network.
-    QCOMPARE(check(m_service, QStringLiteral("\\\\FILESERVER\\Share")), uint32_t(0));
+    // Server, share and folder names compare without case, as on the network.
+    QCOMPARE(check(m_service, QStringLiteral("\\\\FILESERVER\\Share\\projects")), uint32_t(0));
     QCOMPARE(errorNumber(check(m_service, QStringLiteral("\\\\fileserver\\share\\Nope"))), uint32_t(0xB89));
     const uint32_t noShare = check(m_service, QStringLiteral("\\\\fileserver\\other\\x"));
     QVERIFY(noShare != 0 && errorNumber(noShare) != 0xB89);
     QCOMPARE(check(m_service, QStringLiteral("NAS://HomeNAS/pub/music")), uint32_t(0));
-    QCOMPARE(check(m_service, QStringLiteral("nas:\\\\homenas\\pub")), uint32_t(0));
     QCOMPARE(errorNumber(check(m_service, QStringLiteral("NAS://HomeNAS/pub/video"))), uint32_t(0xB89));
     const uint32_t noDevice = check(m_service, QStringLiteral("NAS://Other/pub"));
     QVERIFY(noDevice != 0 && errorNumber(noDevice) != 0xB89);
+
+    // A share whose directory is gone (not mounted) is not "folder missing".
+    writeIni(QStringLiteral("[Network]\n\\\\fileserver\\share=%1/unmounted\n"));
+    const uint32_t offline = check(m_service, QStringLiteral("\\\\fileserver\\share\\x"));
+    QVERIFY(offline != 0 && errorNumber(offline) != 0xB89);
+
+    // The short form of a share entry is understood too.
+    writeIni(QStringLiteral("[Network]\nfileserver\\share=%1/share, alice, secret\n"));
+    QCOMPARE(check(m_service, QStringLiteral("\\\\fileserver\\share\\Projects")), uint32_t(0));
+    QCOMPARE(errorNumber(check(m_service, QStringLiteral("\\\\fileserver\\share\\Nope"))), uint32_t(0xB89));
 }
 
 void TestUIService::pathsThatAreRefused()
 {
     writeIni(QStringLiteral("[Drives]\nD=%1/d\n"));
     // Parts that would leave the mapped root are refused, even when the target exists.
-    for (const char* p : {"D:\\Work\\..\\..", "D:\\..\\d\\Work", "D:\\.\\Work", "relative\\dir", "D:Work",
+    for (const char* p : {"D:\\Work\\..\\..", "D:\\..\\d\\Work", "relative\\dir", "D:Work",
                           "\\\\.\\Tape0", "\\\\server", "\\\\", "NAS://", ""}) {
         const uint32_t r = check(m_service, QLatin1String(p));
         QVERIFY2(r != 0 && errorNumber(r) != 0xB89, p);
