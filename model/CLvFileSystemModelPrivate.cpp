@@ -6,7 +6,6 @@
 #include "CReleaseRoot.h"
 #include "CTrace.h"
 #include <QFileInfo>
-#include <QQueue>
 #include <QSet>
 #include <QThreadPool>
 #include <vector>
@@ -583,32 +582,7 @@ void CLvFileSystemModelPrivate::ReleaseSubtree(NodeIndex id)
 
 void CLvFileSystemModelPrivate::ReleaseRoot(NodeIndex id)
 {
-    QQueue<NodeIndex> queue;
-    queue.enqueue(id);
-    while (!queue.isEmpty()) {
-        const NodeIndex current = queue.dequeue();
-        NodePtr node = Node(current);
-        if (!node)
-            continue;
-        const QList<NodeIndex> children = node->ChildIds();
-        for (NodeIndex childId : children) {
-            NodePtr child = Node(childId);
-            if (!child)
-                continue;
-            // Detached before the parent lets go, so a dying child never touches its parent.
-            child->SetParent(0);
-            queue.enqueue(childId);
-        }
-        // Clearing the table first keeps the destructor from releasing the children again.
-        node->ClearChildren();
-        for (NodeIndex twin : node->Twins()) {
-            NodePtr other = Node(twin);
-            if (other)
-                other->RemoveTwin(current);
-        }
-        node->ClearTwins();
-        node->Release();
-    }
+    CLvFileSystemNode::ReleaseTree(id);
 }
 
 // ---- paths

@@ -111,11 +111,50 @@ CLvFileSystemNode::~CLvFileSystemNode()
         if (child) {
             // Detached first, so the child does not come back to this dying node's tables.
             child->SetParent(0);
-            child->Release();
+            child.reset();
+            // Breadth-first: a deep tree must not become a deep chain of destructors.
+            ReleaseTree(childId);
         }
     }
     SetParent(0);
     delete m_rowCache;
+}
+
+void CLvFileSystemNode::ReleaseTree(NodeIndex id)
+{
+    QList<NodeIndex> queue{id};
+    for (int next = 0; next < queue.size(); ++next) {
+        const NodeIndex current = queue.at(next);
+        NodePtr node(CLvFileSystemNodeMgr::GetNode(current));
+        if (!node)
+            continue;
+        QList<NodeIndex> children;
+        {
+            CNodeWriteLocker lock(node->m_childLock);
+            children = node->m_children.values();
+            // Cleared first, so the destructor does not release the children a second time.
+            node->m_children.clear();
+        }
+        for (NodeIndex childId : children) {
+            NodePtr child(CLvFileSystemNodeMgr::GetNode(childId));
+            if (!child)
+                continue;
+            child->SetParent(0);
+            queue.append(childId);
+        }
+        for (NodeIndex twin : node->Twins()) {
+            NodePtr other(CLvFileSystemNodeMgr::GetNode(twin));
+            if (other)
+                other->RemoveTwin(current);
+        }
+        node->ClearTwins();
+        node->Release();
+        // Ids already handled are dropped now and then, so the queue stays as wide as a level.
+        if (next > 4096) {
+            queue.erase(queue.begin(), queue.begin() + next + 1);
+            next = -1;
+        }
+    }
 }
 
 void CLvFileSystemNode::SetInitFinish(bool finished)

@@ -185,6 +185,11 @@ public:
     // Keeps item as the node's selection record and pushes the state it implies.
     void AttachSelectItem(const CSelectItemPtr& item);
 
+    // Gives back one reference on id (its owner's) and on everything below it, breadth-first
+    // without recursion: each child is detached (parent 0) and its table cleared before its
+    // parent lets go, so no destructor walks down a deep tree. Any thread.
+    static void ReleaseTree(NodeIndex id);
+
     // The provider of system icons (1 = computer, 5 = other) used by UpdateIcon.
     typedef QIcon (*SysIconProvider)(int sysIconType);
     static void SetSysIconProvider(SysIconProvider provider);

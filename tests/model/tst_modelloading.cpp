@@ -312,6 +312,25 @@ private slots:
         Q_UNUSED(seen);
     }
 
+    void lastReferenceOfADeepTreeDoesNotRecurse()
+    {
+        // The top of a deep chain dies by its last Release on a thread with a small stack.
+        CLvFileSystemNode* top = CLvFileSystemNodeMgr::CreateNode("d0", 0, nullptr);
+        CLvFileSystemNode* current = top;
+        for (int i = 1; i < 10000; ++i) {
+            CLvFileSystemNode* child = CLvFileSystemNodeMgr::CreateNode(QString("d%1").arg(i), current->Id(), nullptr);
+            current->AddChild(child->Name(), child->Id());
+            current = child;
+        }
+        const NodeIndex deepest = current->Id();
+        QThread* worker = QThread::create([top] { top->Release(); });
+        worker->setStackSize(256 * 1024);
+        worker->start();
+        worker->wait();
+        delete worker;
+        QVERIFY(!CLvFileSystemNodeMgr::IsValidNode(deepest));
+    }
+
     void modelDeathReleasesTheTreeOnThePool()
     {
         auto* m = new CFileSystemModel;
