@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QFile>
 #include <QMenu>
+#include <QPaintEvent>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -36,6 +37,19 @@ bool HasSpinnerPixel(const QImage& image, const QRect& area)
         }
     return false;
 }
+
+// Collects the regions a widget is asked to paint.
+class PaintRecorder : public QObject
+{
+public:
+    QRegion painted;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(e)->region();
+        return false;
+    }
+};
 
 bool IsUniform(const QImage& image, const QRect& area)
 {
@@ -180,8 +194,19 @@ private slots:
         QCOMPARE(animation->Frame(), first + 1);
         tick(animation, 1150);
         QCOMPARE(animation->Frame(), first + 1);
+
+        // A frame step repaints the folder's row and nothing else.
+        QCoreApplication::processEvents();
+        PaintRecorder recorder;
+        view->viewport()->installEventFilter(&recorder);
         tick(animation, 5000);
         QCOMPARE(animation->Frame(), first + 2);
+        QCoreApplication::processEvents();
+        view->viewport()->removeEventFilter(&recorder);
+        const QRect row = view->visualRect(idx(beta));
+        QVERIFY(!recorder.painted.isEmpty());
+        QVERIFY(recorder.painted.boundingRect().top() >= row.top());
+        QVERIFY(recorder.painted.boundingRect().bottom() <= row.bottom());
         view->StopNodeLoading(beta);
         QVERIFY(!view->Animation(beta));
     }
