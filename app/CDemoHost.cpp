@@ -1,6 +1,11 @@
 #include "CDemoHost.h"
 
+#include "CBackupImageWriter.h"
 #include "CDemoWindow.h"
+#include "CSelectionResolver.h"
+#include "CStorageMap.h"
+#include "CUIManager.h"
+#include "CUIManagerProbe.h"
 #include "CHostContext.h"
 #include "CLibLoader.h"
 #include "IBackupRecoverUI.h"
@@ -51,6 +56,18 @@ bool CDemoHost::Start()
         m_task.ServeTo(*m_data);
     }
     m_data->imagePath = m_options.imagePath;
+
+    if (!m_options.iniFile.isEmpty()) {
+        // One map per process: the browser, the host's folder check and the image writer alike.
+        CStorageMap::SetIniPath(m_options.iniFile);
+        CStorageMap::Reload();
+        CUIManagerProbe::SetDefaultIniPath(m_options.iniFile);
+    }
+    if (m_options.shellLaunch) {
+        // Known before the module exists: it reads the launch from the UI manager when created.
+        CUIManager::Instance()->SetShellLaunchFlag(1);
+        CUIManager::Instance()->SetShellProcessId(m_options.shellSenderPid);
+    }
 
     auto create = reinterpret_cast<NRModuleCreateFn>(CLibLoader::Resolve(QStringLiteral("UIFileModule"), "CreateObject"));
     if (!create) {
@@ -120,7 +137,32 @@ uint32_t CDemoHost::Commit()
             m_exitCode = 1;
         }
     }
+    if ((r & 0xFFFu) == 0 && isBackupPage(m_options.pageId) && !m_options.imagePath.isEmpty()
+        && !m_data->filters.isEmpty() && !WriteImage(m_data->filters.last()))
+        m_exitCode = 1;
     return r;
+}
+
+bool CDemoHost::WriteImage(const QByteArray& block)
+{
+    const QSharedPointer<const CStorageMap> map = CStorageMap::Current();
+    CSelectionResolver resolver(*map);
+    const uint32_t rc = resolver.Resolve(block);
+    for (const QString& problem : resolver.Problems())
+        m_out << "Skipped: " << problem << Qt::endl;
+    if (rc != 0) {
+        m_err << "demohost: the selection cannot be resolved into files, code " << hex(rc) << Qt::endl;
+        return false;
+    }
+    m_out << "Backing up " << resolver.Items().size() << " file(s) into " << m_options.imagePath << Qt::endl;
+    CBackupImageWriter writer;
+    const uint32_t written = writer.Write(m_options.imagePath, resolver.Items(), m_out);
+    if (written != 0) {
+        m_err << "demohost: writing the image failed, code " << hex(written) << Qt::endl;
+        return false;
+    }
+    m_out << "Image written: " << writer.Written() << " file(s), " << writer.Skipped() << " skipped" << Qt::endl;
+    return true;
 }
 
 void CDemoHost::OnOk()

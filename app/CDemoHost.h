@@ -37,6 +37,8 @@ private slots:
 private:
     QSharedPointer<IUICommon> MakeContext();
     uint32_t Commit();
+    // Resolves the committed block into files and writes them into the image; false on failure.
+    bool WriteImage(const QByteArray& block);
     void Finish();
 
     CDemoOptions m_options;

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QtGlobal>
 #include <QStringList>
 
 #include <cstdint>
@@ -16,5 +17,16 @@ public:
     uint64_t pageId = 8;
     QString imagePath;
     QString taskFile;
+    // Installation defaults to read instead of the host folder's ./default.ini (drive table).
+    QString iniFile;
     bool autoCommit = false;
+
+    // What the run does: show a page (the default), play the shell extension sending `shellPaths`
+    // to a waiting page, or both: start a page as a shell launch and send it the paths.
+    enum class Mode { Page, ShellSend, ShellBackup };
+    Mode mode = Mode::Page;
+    QStringList shellPaths;
+    // --shell-launch: the page is opened as a launch from the shell; the id of the sending process.
+    bool shellLaunch = false;
+    qint64 shellSenderPid = 0;
 };

@@ -1,5 +1,7 @@
 #include "CDemoHost.h"
 #include "CDemoOptions.h"
+#include "CDemoShell.h"
+#include "CShellPipeServer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,6 +26,14 @@ int main(int argc, char** argv)
         out << CDemoOptions::HelpText();
         out.flush();
         return 0;
+    }
+
+    if (options.mode != CDemoOptions::Mode::Page) {
+        // The sender needs no display, only the local socket.
+        QCoreApplication app(argc, argv);
+        if (options.mode == CDemoOptions::Mode::ShellSend)
+            return CDemoShell::Send(options.shellPaths, CShellPipeServer::DefaultName(), out, err);
+        return CDemoShell::Backup(options, QCoreApplication::applicationFilePath(), out, err);
     }
 
     QApplication app(argc, argv);

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 
 class IMsgHub;
 class IUIService;
@@ -23,6 +24,14 @@ public:
     virtual NRGlobalUIData* GetGlobalUIData() = 0;
     virtual IObjectCreator* GetObjectCreator() = 0;
     virtual IUILogic* GetUILogic() = 0;
+
+    // Shell launch: whether the host was started from the desktop shell's menu, and the id of the
+    // process that sends the paths. The host sets both before the module is created; the module
+    // takes them when it is handed the manager. Managers that predate these answer "not launched".
+    virtual int GetShellLaunchFlag() { return 0; }
+    virtual int64_t GetShellProcessId() { return 0; }
+    virtual void SetShellLaunchFlag(int flag) { (void)flag; }
+    virtual void SetShellProcessId(int64_t pid) { (void)pid; }
 };
 
 extern "C" {

@@ -76,6 +76,17 @@ CKWIniParser* CUIPublic::GetDefaultIni() const
 void CUIPublic::SetUIManager(IUIManager* manager)
 {
     d->manager.storeRelease(manager);
+    if (!manager || !manager->GetShellLaunchFlag())
+        return;
+    // The launch is taken over once: the manager forgets it, so a page opened later in the same
+    // process neither waits on the pipe again nor signals an id that may since have been reused.
+    const qint64 pid = manager->GetShellProcessId();
+    manager->SetShellLaunchFlag(0);
+    manager->SetShellProcessId(0);
+    QMutexLocker lock(&d->stateMutex);
+    d->shellFlag = 1;
+    d->shellPid = pid;
+    d->shellPaths.clear();
 }
 
 IUIManager* CUIPublic::GetUIManager() const

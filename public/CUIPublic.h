@@ -25,7 +25,9 @@ public:
     // "./default.ini": installation defaults.
     CKWIniParser* GetDefaultIni() const;
 
-    // Set by the module's root object; null until then.
+    // Set by the module's root object; null until then. When the manager says the host was
+    // launched from the shell, its flag and sender id become the shared shell state (and the
+    // manager's are cleared).
     void SetUIManager(IUIManager* manager);
     IUIManager* GetUIManager() const;
     IMsgHub* GetHub() const;
@@ -36,8 +38,8 @@ public:
     // default.ini (2 when absent).
     uint32_t BrowserEnvAnswer() const;
 
-    // Shell launch: the host sets the flag (0 or 1) and the process id of the shell extension's
-    // helper before it opens the backup page.
+    // Shell launch: the flag (0 or 1) and the process id of the shell extension's helper, taken
+    // from the UI manager; the setters are for tests.
     void SetShellLaunchFlag(int flag);
     int ShellLaunchFlag() const;
     void SetShellProcessId(qint64 pid);

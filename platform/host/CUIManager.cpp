@@ -5,6 +5,8 @@
 #include "CUILogic.h"
 #include "CUIService.h"
 
+#include <atomic>
+
 class CUIManager::Private
 {
 public:
@@ -12,6 +14,9 @@ public:
     CUIService service;
     CObjectCreator creator;
     NRGlobalUIData globalData;
+    // Written by the host before the module exists, read by the module's thread of creation.
+    std::atomic<int> shellFlag{0};
+    std::atomic<int64_t> shellPid{0};
 };
 
 CUIManager* CUIManager::Instance()
@@ -53,6 +58,26 @@ IObjectCreator* CUIManager::GetObjectCreator()
 }
 
 IUILogic* CUIManager::GetUILogic() { return CUILogic::Instance(); }
+
+int CUIManager::GetShellLaunchFlag()
+{
+    return d->shellFlag.load();
+}
+
+int64_t CUIManager::GetShellProcessId()
+{
+    return d->shellPid.load();
+}
+
+void CUIManager::SetShellLaunchFlag(int flag)
+{
+    d->shellFlag.store(flag ? 1 : 0);
+}
+
+void CUIManager::SetShellProcessId(int64_t pid)
+{
+    d->shellPid.store(pid);
+}
 
 CMsgHub* CUIManager::Hub()
 {

@@ -17,6 +17,10 @@ public:
     NRGlobalUIData* GetGlobalUIData() override;
     IObjectCreator* GetObjectCreator() override;
     IUILogic* GetUILogic() override;
+    int GetShellLaunchFlag() override;
+    int64_t GetShellProcessId() override;
+    void SetShellLaunchFlag(int flag) override;
+    void SetShellProcessId(int64_t pid) override;
 
     CMsgHub* Hub();
     CUIService* Service();
