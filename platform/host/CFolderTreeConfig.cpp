@@ -2,8 +2,8 @@
 
 #include <QFile>
 #include <QRegularExpression>
-#include <QSettings>
-#include <QVariant>
+#include "CNameCodec.h"
+#include "CStorageMap.h"
 
 #include <nlohmann/json.hpp>
 
@@ -41,41 +41,13 @@ QStringList stringList(const nlohmann::json& obj, const char* key)
 
 void loadIni(const QString& iniPath, CFolderTreeConfig* config)
 {
-    QSettings ini(iniPath, QSettings::IniFormat);
-
-    ini.beginGroup(QStringLiteral("Drives"));
-    bool haveC = false;
-    for (const QString& key : ini.childKeys()) {
-        const QString name = key.trimmed();
-        if (name.size() != 1 || name[0].unicode() >= 128 || !name[0].isLetter())
-            continue;
-        const QChar letter = name[0].toUpper();
-        haveC = haveC || letter == QLatin1Char('C');
-        config->drives.append({letter, ini.value(key).toString().trimmed()});
-    }
-    ini.endGroup();
-    // The path map treats C: as the root directory unless the file says otherwise.
-    if (!haveC)
-        config->drives.append({QLatin1Char('C'), QStringLiteral("/")});
-    std::sort(config->drives.begin(), config->drives.end(),
-              [](const CFolderTreeConfig::Drive& a, const CFolderTreeConfig::Drive& b) { return a.letter < b.letter; });
-
-    // "server\share=/dir, user, password": the INI reader turns the backslash into a slash.
-    ini.beginGroup(QStringLiteral("Network"));
-    for (const QString& key : ini.allKeys()) {
-        const QStringList where = key.split(QLatin1Char('/'), Qt::SkipEmptyParts);
-        if (where.size() != 2)
-            continue;
-        const QVariant v = ini.value(key);
-        const QStringList fields = v.type() == QVariant::StringList ? v.toStringList() : QStringList{v.toString()};
-        CFolderTreeConfig::Share share;
-        share.unc = QStringLiteral("\\\\") + where[0] + QLatin1Char('\\') + where[1];
-        share.directory = fields.value(0).trimmed();
-        share.user = fields.value(1).trimmed();
-        share.password = fields.value(2).trimmed();
-        config->shares.append(share);
-    }
-    ini.endGroup();
+    // Read exactly as the file browser reads it, so both show the same drives and shares.
+    CStorageMap map;
+    map.Load(iniPath, QStringLiteral("/proc/mounts"));
+    for (const CStorageMap::Drive& d : map.Drives())
+        config->drives.append({d.letter, CNameCodec::DecodeText(d.dir)});
+    for (const CStorageMap::Share& share : map.Shares())
+        config->shares.append({share.unc, CNameCodec::DecodeText(share.dir), share.user, share.password});
 }
 
 void loadJson(const QString& jsonPath, CFolderTreeConfig* config)

@@ -4,7 +4,8 @@
 #include <QStringList>
 
 // What the folder-tree service answers from: drive letters and network shares from the host's
-// default.ini (sections Drives and Network, as the path map reads them), groups of PCs and
+// default.ini (sections Drives and Network, read by the file browser's storage map, CIFS mounts
+// included), groups of PCs and
 // libraries from the folder-tree file (JSON, described in docs/folder-tree.md).
 class CFolderTreeConfig
 {

@@ -3,10 +3,7 @@
 #include "CNameCodec.h"
 #include "CStorageMap.h"
 
-#include <QFile>
-#include <QSettings>
 #include <QStringList>
-#include <QVariant>
 
 #include <sys/stat.h>
 
@@ -77,48 +74,10 @@ CHostPathMap::Outcome CHostPathMap::Map(const QString& path, QByteArray* local) 
     }
     case CStorageMap::kErrUnknownHost:
     case CStorageMap::kErrUnknownShare:
-        return isUnc(path) ? mapShortFormShare(path, local) : LocationMissing;
     case CStorageMap::kErrUnknownDrive:
     case CStorageMap::kErrUnknownNas:
         return LocationMissing;
     default:
         return BadPath;
     }
-}
-
-CHostPathMap::Outcome CHostPathMap::mapShortFormShare(const QString& path, QByteArray* local) const
-{
-    // "server\share=dir[, user, password]" reads as key "server/share" through QSettings.
-    const QStringList parts = CStorageMap::Components(path);
-    if (parts.size() < 2)
-        return BadPath;
-    const QString wanted = parts[0] + QLatin1Char('/') + parts[1];
-    QByteArray root;
-    {
-        QSettings ini(m_iniPath, QSettings::IniFormat);
-        ini.beginGroup(QStringLiteral("Network"));
-        const QStringList keys = ini.allKeys();
-        for (const QString& key : keys) {
-            if (key.compare(wanted, Qt::CaseInsensitive) != 0)
-                continue;
-            const QVariant v = ini.value(key);
-            const QString dir = v.type() == QVariant::StringList ? v.toStringList().value(0) : v.toString();
-            root = QFile::encodeName(dir.trimmed());
-            break;
-        }
-    }
-    if (root.isEmpty() || !isDirectory(root))
-        return LocationMissing;
-    QByteArray out = root;
-    for (int i = 2; i < parts.size(); ++i) {
-        if (parts[i] == QLatin1String(".."))
-            return BadPath;
-        if (parts[i] == QLatin1String("."))
-            continue;
-        if (!out.endsWith('/'))
-            out += '/';
-        out += CNameCodec::EncodeName(parts[i]);
-    }
-    *local = out;
-    return Mapped;
 }

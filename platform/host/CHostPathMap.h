@@ -5,8 +5,7 @@
 // Maps the Windows-form paths the pages carry to directories of this machine. The mapping is the
 // file-browser library's (CStorageMap: sections Drives, Network and NAS of default.ini, CIFS
 // mounts of /proc/mounts; docs/storage-mapping.md), so the host finds a folder exactly where the
-// browser shows it. Network entries in the short form "server\share=directory[, user, password]"
-// are understood as well.
+// browser shows it.
 class CHostPathMap
 {
 public:
@@ -24,8 +23,6 @@ public:
     Outcome Map(const QString& windowsPath, QString* directory) const;
 
 private:
-    Outcome mapShortFormShare(const QString& windowsPath, QByteArray* local) const;
-
     QString m_iniPath;
     QString m_mountsPath;
 };

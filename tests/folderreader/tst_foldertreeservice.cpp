@@ -36,7 +36,8 @@ private slots:
         share = tmp.filePath(QStringLiteral("share"));
         QVERIFY(QDir().mkpath(share));
         QVERIFY(QDir().mkpath(tmp.filePath(QStringLiteral("c"))));
-        write(ini, QStringLiteral("[Drives]\nD=%1\nC=%2\nE=%1/missing\n[Network]\nsrv\\data=%3, alice, secret\n")
+        write(ini, QStringLiteral("[Drives]\nD=%1\nC=%2\nE=%1/missing\n[Network]\n\\\\srv\\data=%3\n"
+                                          "\\\\srv\\data|user=alice\n\\\\srv\\data|password=secret\n")
                        .arg(tmp.path(), tmp.filePath(QStringLiteral("c")), share).toUtf8());
         QByteArray groups = "{\"Groups\":[";
         for (int g = 0; g < 12; ++g) {

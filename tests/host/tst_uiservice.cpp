@@ -140,10 +140,11 @@ void TestUIService::networkAndNasFolders()
     const uint32_t offline = check(m_service, QStringLiteral("\\\\fileserver\\share\\x"));
     QVERIFY(offline != 0 && errorNumber(offline) != 0xB89);
 
-    // The short form of a share entry is understood too.
+    // One format for every reader: an entry without the leading backslashes names no share, so
+    // its folders are not reported as merely missing.
     writeIni(QStringLiteral("[Network]\nfileserver\\share=%1/share, alice, secret\n"));
-    QCOMPARE(check(m_service, QStringLiteral("\\\\fileserver\\share\\Projects")), uint32_t(0));
-    QCOMPARE(errorNumber(check(m_service, QStringLiteral("\\\\fileserver\\share\\Nope"))), uint32_t(0xB89));
+    const uint32_t unknown = check(m_service, QStringLiteral("\\\\fileserver\\share\\Projects"));
+    QVERIFY(unknown != 0 && errorNumber(unknown) != 0xB89);
 }
 
 void TestUIService::pathsThatAreRefused()
