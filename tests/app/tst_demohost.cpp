@@ -48,7 +48,8 @@ void TestDemoHost::helpNeedsNoDisplay()
     QString out, err;
     QCOMPARE(run({QStringLiteral("--help")}, &out, &err, env), 0);
     QVERIFY(out.startsWith(QLatin1String("Usage: demohost")));
-    for (const char* option : {"--page", "--image", "--task", "--auto-commit", "--help"})
+    for (const char* option : {"--page", "--image", "--task", "--ini", "--auto-commit", "--shell-launch", "--shell-send",
+                               "--shell-backup", "--help"})
         QVERIFY2(out.contains(QLatin1String(option)), option);
 }
 
@@ -59,6 +60,14 @@ void TestDemoHost::badOptionsAreRefused()
     QVERIFY(err.contains(QLatin1String("--page")));
     QCOMPARE(run({QStringLiteral("stray")}, &out, &err), 2);
     QVERIFY(out.isEmpty());
+    // Ids that would signal a process group (0, negative) or are no number never reach the page.
+    for (const char* pid : {"0", "-1", "-4242", "abc"}) {
+        QCOMPARE(run({QStringLiteral("--shell-launch"), QLatin1String(pid), QStringLiteral("--auto-commit")}, &out, &err), 2);
+        QVERIFY2(err.contains(QLatin1String("--shell-launch")), pid);
+        QVERIFY(!out.contains(QLatin1String("InitPage")));
+    }
+    QCOMPARE(run({QStringLiteral("--shell-send")}, &out, &err), 2);
+    QCOMPARE(run({QStringLiteral("--shell-send"), QStringLiteral("--shell-backup"), QStringLiteral("C:\\x")}, &out, &err), 2);
 }
 
 void TestDemoHost::missingModuleIsReported()
