@@ -35,6 +35,7 @@ namespace {
 typedef CLvAutoPtrEx<CLvFileSystemNode> NodePtr;
 
 int g_walkTimeoutMs = 120000;
+constexpr qint64 kWalkNudgeMs = 1000;
 
 // Error numbers the page never shows: the user either caused them or was already told.
 bool isSilentError(uint32_t code)
@@ -599,9 +600,15 @@ uint32_t CFileBackupUI::expansionWalk(NodeIndex root, const QStringList& compone
     tick.start(50);
     QElapsedTimer waited;
     waited.start();
+    QElapsedTimer sinceNudge;
+    sinceNudge.start();
+    // A folder whose end of loading came before its rows (the model holds rows back while it
+    // sorts) gets one more chance before its component counts as absent.
+    bool retried = false;
 
     NodeIndex node = root;
-    for (const QString& component : components) {
+    for (int i = 0; i < components.size(); ++i) {
+        const QString& component = components[i];
         for (;;) {
             NodeIndex childId = 0;
             bool descend = false;
@@ -618,12 +625,24 @@ uint32_t CFileBackupUI::expansionWalk(NodeIndex root, const QStringList& compone
             if (descend) {
                 node = childId;
                 waited.restart();
+                sinceNudge.restart();
+                retried = false;
                 break;
             }
+            const QStringList rest = components.mid(i);
             if (loadResults.contains(node)) {
-                // The folder finished loading and the component is not a folder in it.
-                loadResults.remove(node);
-                return kNotFound;
+                const qint32 result = loadResults.take(node);
+                if (NRResult::Failed(uint32_t(result)) || retried)
+                    return kNotFound; // the folder is loaded and the component is not a folder in it
+                retried = true;
+                if (QSharedPointer<CGetDataCommon> source = dataSource())
+                    source->ExpandPath(node, rest);
+            } else if (sinceNudge.elapsed() > kWalkNudgeMs) {
+                // The data source may have lost track of this walk (a newer expansion replaced
+                // it): ask again from the folder reached so far.
+                sinceNudge.restart();
+                if (QSharedPointer<CGetDataCommon> source = dataSource())
+                    source->ExpandPath(node, rest);
             }
             if (waited.elapsed() > g_walkTimeoutMs)
                 return kNotFound;
