@@ -41,6 +41,10 @@ function(nr_add_test)
   endif()
   add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
   set(env "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8;TZ=UTC;QT_LOGGING_RULES=*.debug=false")
+  # Sanitizer builds: Qt's own allocations and locking are not ours to report.
+  list(APPEND env "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizers/lsan.supp:print_suppressions=0"
+                  "TSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizers/tsan.supp:second_deadlock_stack=1"
+                  "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
   set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}")
   if(T_TIMEOUT)
     set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT})
