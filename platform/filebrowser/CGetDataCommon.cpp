@@ -3,6 +3,7 @@
 #include "CFileBrower.h"
 #include "CFileSystemModel.h"
 #include "CKWBrowserIconProc.h"
+#include "CLoadPool.h"
 #include "CLocalEnumerator.h"
 #include "CLvAutoPtrEx.h"
 #include "CLvFileSystemNode.h"
@@ -14,9 +15,8 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMultiHash>
-#include <QRunnable>
 #include <QThread>
-#include <QThreadPool>
+#include <QTimer>
 
 namespace {
 
@@ -25,22 +25,12 @@ typedef CLvAutoPtrEx<CLvFileSystemNode> NodePtr;
 NodePtr Node(NodeIndex id) { return NodePtr(CLvFileSystemNodeMgr::GetNode(id)); }
 
 // Owners that keep data sources alive (AddInstance).
-QMutex g_instanceMutex;
+std::mutex g_instanceMutex;
 QMultiHash<void*, QSharedPointer<CGetDataCommon>>& instances()
 {
     static QMultiHash<void*, QSharedPointer<CGetDataCommon>> map;
     return map;
 }
-
-class CLoadJob : public QRunnable
-{
-public:
-    explicit CLoadJob(std::function<void()> fn) : m_fn(std::move(fn)) {}
-    void run() override { m_fn(); }
-
-private:
-    std::function<void()> m_fn;
-};
 
 QString typeTextOf(const CEntryRecord& r)
 {
@@ -83,9 +73,8 @@ const QString& CGetDataCommon::NasName()
 CGetDataCommon::CGetDataCommon(uint32_t options, QObject* parent) : QObject(parent), m_options(options)
 {
     RegisterNodeMetaTypes();
-    m_pool = new QThreadPool(this);
     // Each folder is one job; a few run side by side so a slow share does not hold up the rest.
-    m_pool->setMaxThreadCount(qBound(2, QThread::idealThreadCount(), 4));
+    m_pool = new CLoadPool(qBound(2, QThread::idealThreadCount(), 4));
     // The system icons are made here, on the GUI thread; workers only copy them.
     CKWBrowserIconProc::Instance();
 }
@@ -93,8 +82,9 @@ CGetDataCommon::CGetDataCommon(uint32_t options, QObject* parent) : QObject(pare
 CGetDataCommon::~CGetDataCommon()
 {
     m_cancel = true;
-    m_pool->waitForDone();
-    QMutexLocker lock(&m_queueMutex);
+    delete m_pool; // waits for the jobs
+    m_pool = nullptr;
+    std::lock_guard<std::mutex> lock(m_queueMutex);
     for (const Delivery& d : qAsConst(m_queue))
         ReleaseNodes(d.children);
     m_queue.clear();
@@ -127,7 +117,7 @@ void CGetDataCommon::AddInstance(void* owner, QSharedPointer<CGetDataCommon> dat
 {
     if (!owner || !data)
         return;
-    QMutexLocker lock(&g_instanceMutex);
+    std::lock_guard<std::mutex> lock(g_instanceMutex);
     instances().insert(owner, data);
 }
 
@@ -135,7 +125,7 @@ void CGetDataCommon::RemoveInstances(void* owner)
 {
     QList<QSharedPointer<CGetDataCommon>> dropped;
     {
-        QMutexLocker lock(&g_instanceMutex);
+        std::lock_guard<std::mutex> lock(g_instanceMutex);
         dropped = instances().values(owner);
         instances().remove(owner);
     }
@@ -145,7 +135,7 @@ void CGetDataCommon::RemoveInstances(void* owner)
 
 int CGetDataCommon::InstanceCount(void* owner)
 {
-    QMutexLocker lock(&g_instanceMutex);
+    std::lock_guard<std::mutex> lock(g_instanceMutex);
     return instances().count(owner);
 }
 
@@ -166,8 +156,9 @@ NodeIndex CGetDataCommon::MakeNode(const CEntryRecord& r, int kind)
                : r.IsDir()                      ? icons.FolderIcon()
                                                 : icons.FileIcon();
     n->SetInfo(info);
-    if (kind != NodeKind::kNone)
-        n->SetKind(kind);
+    if (kind == NodeKind::kNone)
+        kind = kKindLocal;
+    n->SetKind(kind);
     // A link back into its own ancestors is shown but never entered.
     n->SetMayHaveChildren(r.IsDir() && !r.loop);
     if (r.loop)
@@ -222,7 +213,7 @@ void CGetDataCommon::Push(Delivery&& d)
 {
     bool post = false;
     {
-        QMutexLocker lock(&m_queueMutex);
+        std::lock_guard<std::mutex> lock(m_queueMutex);
         m_queue.append(std::move(d));
         if (!m_drainPosted) {
             m_drainPosted = true;
@@ -242,7 +233,7 @@ void CGetDataCommon::Drain()
     for (;;) {
         Delivery d;
         {
-            QMutexLocker lock(&m_queueMutex);
+            std::lock_guard<std::mutex> lock(m_queueMutex);
             if (m_queue.isEmpty()) {
                 m_drainPosted = false;
                 return;
@@ -253,6 +244,17 @@ void CGetDataCommon::Drain()
                 return;
             }
             d = m_queue.takeFirst();
+        }
+        if (d.done && m_model && !ShownInModel(d.parent) && d.retries < kMaxFinishRetries) {
+            // The model holds batches back while it sorts; the end of a folder is told only
+            // once its rows are really there. Everything queued behind it waits too.
+            ++d.retries;
+            {
+                std::lock_guard<std::mutex> lock(m_queueMutex);
+                m_queue.prepend(std::move(d));
+            }
+            QTimer::singleShot(kFinishRetryMs, this, [this] { Drain(); });
+            return;
         }
         if (d.done) {
             Finished(d.parent, d.err);
@@ -265,16 +267,23 @@ void CGetDataCommon::Drain()
     }
 }
 
+bool CGetDataCommon::ShownInModel(NodeIndex node) const
+{
+    NodePtr n = Node(node);
+    return !n || n->InitFinish();
+}
+
 void CGetDataCommon::DrainAll()
 {
     for (;;) {
         {
-            QMutexLocker lock(&m_queueMutex);
+            std::lock_guard<std::mutex> lock(m_queueMutex);
             if (m_queue.isEmpty())
                 return;
         }
         Drain();
-        QCoreApplication::sendPostedEvents(this);
+        // Lets a model that holds rows back (a sort) finish, so a waiting end can be told.
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
 }
 
@@ -296,8 +305,7 @@ void CGetDataCommon::RunLoad(NodeIndex node, std::function<uint32_t(const std::a
     if (m_loading.contains(node))
         return;
     m_loading.insert(node);
-    ++m_running;
-    m_pool->start(new CLoadJob([this, node, job]() {
+    m_pool->Start([this, node, job]() {
         // The job itself watches the flag, so a cancelled job still ends its folder properly.
         const uint32_t err = job(m_cancel);
         Delivery d;
@@ -305,8 +313,7 @@ void CGetDataCommon::RunLoad(NodeIndex node, std::function<uint32_t(const std::a
         d.done = true;
         d.err = qint32(err);
         Push(std::move(d));
-        --m_running;
-    }));
+    });
 }
 
 void CGetDataCommon::Finished(NodeIndex node, qint32 err)
@@ -335,11 +342,12 @@ void CGetDataCommon::Finished(NodeIndex node, qint32 err)
 void CGetDataCommon::WaitIdle()
 {
     for (;;) {
-        m_pool->waitForDone();
+        m_pool->WaitForDone();
         QCoreApplication::sendPostedEvents(this);
         DrainAll();
-        QMutexLocker lock(&m_queueMutex);
-        if (m_running.load() == 0 && m_queue.isEmpty() && m_pool->activeThreadCount() == 0)
+        // Delivering may have started more loads (the groups below the root).
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        if (m_queue.isEmpty() && m_pool->IsIdle())
             return;
     }
 }
@@ -508,8 +516,11 @@ uint32_t CGetDataCommon::LoadFolder(NodeIndex node, const QString& windowsPath, 
     const auto map = CStorageMap::Current();
     QByteArray local;
     uint32_t err = map->ToLocal(windowsPath, &local);
-    const int childKind = windowsPath.startsWith(QLatin1String("NAS:"), Qt::CaseInsensitive) ? NodeKind::kNasFolder
-                                                                                           : NodeKind::kNone;
+    int childKind = NodeKind::kNone;
+    if (windowsPath.startsWith(QLatin1String("NAS:"), Qt::CaseInsensitive))
+        childKind = NodeKind::kNasFolder;
+    else if (windowsPath.startsWith(QLatin1String("\\\\")))
+        childKind = kKindShare;
     bool finished = false;
     int streamNo = 0;
     if (NRResult::Succeeded(err)) {

@@ -8,7 +8,6 @@
 #include <QHash>
 #include <QIcon>
 #include <QList>
-#include <QMutex>
 #include <QObject>
 #include <QPointer>
 #include <QSet>
@@ -18,11 +17,12 @@
 
 #include <atomic>
 #include <functional>
+#include <mutex>
 
 class CFileSystemModel;
 class CStorageMap;
 class IFileBrower;
-class QThreadPool;
+class CLoadPool;
 
 // A data source of the browser: enumerates what the browser shows on worker threads and hands
 // the results to the model as queued AddNode batches (iStream -1 on the batch that completes a
@@ -48,6 +48,9 @@ public:
     static constexpr int kKindDrive = NodeKind::kGoToTarget1;
     static constexpr int kKindHost = NodeKind::kGoToTarget9;
     static constexpr int kKindShare = NodeKind::kGoToTarget10;
+    // Plain entries carry a kind too (pages show no path for a node without one, and take a
+    // local or network entry as a go-to target): local ones the drive's, network ones the share's.
+    static constexpr int kKindLocal = NodeKind::kGoToTarget1;
 
     // Properties this source keeps on its nodes (copied with them into the model).
     static constexpr int kPropLinkLoop = NodeKind::kPropertyKind + 100;   // bool: folder link into its ancestors
@@ -121,6 +124,7 @@ protected:
         int iEnd = 0;
         bool done = false;   // load finished: no batch, err is the result
         qint32 err = 0;
+        int retries = 0;     // times the end waited for the model to take the folder's rows
     };
 
     // Sends the top-level nodes (called once a model is attached).
@@ -141,16 +145,21 @@ protected:
     bool Shows(const CEntryRecord& r) const;
 
     std::atomic_bool m_cancel{false};
-    QThreadPool* m_pool = nullptr;
+    CLoadPool* m_pool = nullptr;
 
     // Records per batch, and how long one turn of delivery may hold the GUI thread.
     static constexpr int kBatchSize = 500;
     static constexpr int kDrainBudgetMs = 8;
+    // How long the end of a folder waits for a model that holds its rows back (a sort).
+    static constexpr int kFinishRetryMs = 5;
+    static constexpr int kMaxFinishRetries = 2000;
 
 private slots:
     void Drain();
 
 private:
+    // Whether the model has taken a folder's final batch (or the node is gone).
+    bool ShownInModel(NodeIndex node) const;
     // Delivers everything queued now, whatever the budget (WaitIdle).
     void DrainAll();
     void Finished(NodeIndex node, qint32 err);
@@ -162,10 +171,9 @@ private:
     QSet<NodeIndex> m_loading;
     bool m_started = false;
 
-    mutable QMutex m_queueMutex;
+    mutable std::mutex m_queueMutex;
     QList<Delivery> m_queue;
     bool m_drainPosted = false;
-    std::atomic<int> m_running{0};
 
     // The path walk of ExpandPath: the folder it waits on and the names still to go.
     NodeIndex m_walkNode = 0;

@@ -1,30 +1,30 @@
 #include "CGetImgFileData.h"
 
 #include "CImageIndex.h"
+#include "CLoadPool.h"
 #include "CLvAutoPtrEx.h"
 #include "CLvFileSystemNode.h"
 #include "CLvFileSystemNodeMgr.h"
 #include "CTrace.h"
 
 #include <QHash>
-#include <QMutex>
 #include <QSet>
-#include <QThreadPool>
-#include <QWaitCondition>
+#include <condition_variable>
+#include <mutex>
 #include <QWeakPointer>
 
 namespace {
 
 typedef CLvAutoPtrEx<CLvFileSystemNode> NodePtr;
 
-QMutex g_indexMutex;
+std::mutex g_indexMutex;
 QHash<QString, QWeakPointer<const CImageIndex>>& indexCache()
 {
     static QHash<QString, QWeakPointer<const CImageIndex>> cache;
     return cache;
 }
 
-QWaitCondition g_indexBuilt;
+std::condition_variable g_indexBuilt;
 QSet<QString>& buildingNow()
 {
     static QSet<QString> set;
@@ -44,7 +44,7 @@ CGetImgFileData::~CGetImgFileData()
 {
     // Workers hold `this`: they must be gone before the members are.
     m_cancel = true;
-    m_pool->waitForDone();
+    m_pool->WaitForDone();
 }
 
 QSharedPointer<const CImageIndex> CGetImgFileData::SharedIndex(const QString& imagePath, const std::atomic_bool& cancel,
@@ -54,7 +54,7 @@ QSharedPointer<const CImageIndex> CGetImgFileData::SharedIndex(const QString& im
     {
         // One builder per image: a second source of the same image waits for the first one's
         // index instead of reading the image again, and still stops at once when cancelled.
-        QMutexLocker lock(&g_indexMutex);
+        std::unique_lock<std::mutex> lock(g_indexMutex);
         for (;;) {
             QSharedPointer<const CImageIndex> index = indexCache().value(imagePath).toStrongRef();
             if (index)
@@ -63,7 +63,7 @@ QSharedPointer<const CImageIndex> CGetImgFileData::SharedIndex(const QString& im
                 buildingNow().insert(imagePath);
                 break;
             }
-            g_indexBuilt.wait(&g_indexMutex, 20);
+            g_indexBuilt.wait_for(lock, std::chrono::milliseconds(20));
             if (cancel.load()) {
                 *err = CImageIndex::kErrCancelled;
                 return QSharedPointer<const CImageIndex>();
@@ -72,9 +72,9 @@ QSharedPointer<const CImageIndex> CGetImgFileData::SharedIndex(const QString& im
     }
     auto built = QSharedPointer<CImageIndex>::create();
     *err = built->Build(imagePath, &cancel);
-    QMutexLocker lock(&g_indexMutex);
+    std::lock_guard<std::mutex> lock(g_indexMutex);
     buildingNow().remove(imagePath);
-    g_indexBuilt.wakeAll();
+    g_indexBuilt.notify_all();
     if (NRResult::Failed(*err)) {
         NR_TRACE(u"File = %s, Line = %u, image %S not indexed: 0x%08X", __FILE__, __LINE__, imagePath.utf16(), unsigned(*err));
         return QSharedPointer<const CImageIndex>();
@@ -131,7 +131,7 @@ void CGetImgFileData::SendRoots()
         uint32_t err = 0;
         QSharedPointer<const CImageIndex> index = SharedIndex(m_imagePath, cancel, &err);
         {
-            QMutexLocker lock(&m_indexMutex);
+            std::lock_guard<std::mutex> lock(m_indexMutex);
             m_index = index;
             m_indexErr = err;
         }
@@ -162,7 +162,7 @@ void CGetImgFileData::Expand(NodeIndex node)
         QSharedPointer<const CImageIndex> index;
         uint32_t indexErr = 0;
         {
-            QMutexLocker lock(&m_indexMutex);
+            std::lock_guard<std::mutex> lock(m_indexMutex);
             index = m_index;
             indexErr = m_indexErr;
         }

@@ -2,9 +2,10 @@
 #include "CGetDataCommon.h"
 #include "NRFileBrowserPara.h"
 
-#include <QMutex>
 #include <QSharedPointer>
 #include <QString>
+
+#include <mutex>
 
 class CImageIndex;
 
@@ -39,7 +40,7 @@ private:
     void SendEntries(NodeIndex node, const CImageIndex& index, uint32_t entry);
 
     QString m_imagePath;
-    QMutex m_indexMutex; // guards the two below (set by the indexing worker)
+    std::mutex m_indexMutex; // guards the two below (set by the indexing worker)
     QSharedPointer<const CImageIndex> m_index;
     uint32_t m_indexErr = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "CGetImgFileData.h"
 #include "CImageIndex.h"
+#include "CLoadPool.h"
 #include "CImageSearch.h"
 #include "CKWSyncObj.h"
 #include "CLvAutoPtrEx.h"
@@ -9,7 +10,6 @@
 #include "CLvFileSystemNodeMgr.h"
 #include "CTrace.h"
 
-#include <QThreadPool>
 
 CUISearchFileData::CUISearchFileData(int searchType, CKWSyncObj* sync, IUIFileSearch* hostSearch,
                                      const QString& imagePath, const QString& folder, const QString& filter,
@@ -29,7 +29,7 @@ CUISearchFileData::CUISearchFileData(int searchType, CKWSyncObj* sync, IUIFileSe
 CUISearchFileData::~CUISearchFileData()
 {
     m_cancel = true;
-    m_pool->waitForDone();
+    m_pool->WaitForDone();
 }
 
 void CUISearchFileData::SetExit()
@@ -39,7 +39,7 @@ void CUISearchFileData::SetExit()
 
 void CUISearchFileData::WaitFinish()
 {
-    m_pool->waitForDone();
+    m_pool->WaitForDone();
 }
 
 void CUISearchFileData::Expand(NodeIndex node)
