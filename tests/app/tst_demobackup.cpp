@@ -90,7 +90,8 @@ void TestDemoBackup::editedTaskIsWrittenIntoImage()
     const QString task = writeTask(m_block);
     const QString image = m_tmp.filePath(QStringLiteral("out.tar.gz"));
     QString out;
-    QCOMPARE(run({"--page", "9", "--task", task, "--image", image, "--auto-commit"}, &out), 0);
+    const int rc = run({"--page", "9", "--task", task, "--image", image, "--auto-commit"}, &out);
+    QVERIFY2(rc == 0, qPrintable(out));
     QVERIFY2(out.contains(QLatin1String("CommitSelection 0x00000000")), qPrintable(out));
     QVERIFY2(out.contains(QLatin1String("Image written: 3 file(s), 0 skipped")), qPrintable(out));
 
