@@ -889,8 +889,8 @@ void CFileSystemModel::SortNode(NodeIndex id, int column, Qt::SortOrder order)
 
     QWidget* widget = nullptr;
     emit DoGetExtendWidget(&widget);
+    CModelSortThread job(d, targets, column);
     {
-        CModelSortThread job(d, targets, column);
         typedef qint64 (CModelSortThread::*RunFn)();
         auto* executer = new CSyncExecuterT0<CFileSystemModel, CModelSortThread, RunFn>(
             widget, tr(""), this, &job, &CModelSortThread::run);
@@ -911,7 +911,7 @@ void CFileSystemModel::SortNode(NodeIndex id, int column, Qt::SortOrder order)
         NodePtr t = Node(target);
         if (!t)
             continue;
-        d->ApplySort(target);
+        d->ApplySort(target, &job);
         d->sortColumn = column;
         d->forceSort = false;
         t->SetReversed(quint32(order));

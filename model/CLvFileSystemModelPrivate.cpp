@@ -3,6 +3,7 @@
 #include "CLvAutoPtrEx.h"
 #include "CLvFileSystemNode.h"
 #include "CLvFileSystemNodeMgr.h"
+#include "CModelSortThread.h"
 #include "CReleaseRoot.h"
 #include "CTrace.h"
 #include <QFileInfo>
@@ -27,10 +28,12 @@ bool OnlySeparators(const QString& name)
     return true;
 }
 
-// Releases the reference a batch carries on each of its children.
-void ReleaseBatch(const QList<NodeIndex>& children)
+// Releases the reference a batch carries on each of its children (but those the model adopted).
+void ReleaseBatch(const QList<NodeIndex>& children, const QSet<NodeIndex>& adopted = QSet<NodeIndex>())
 {
     for (NodeIndex id : children) {
+        if (!adopted.isEmpty() && adopted.contains(id))
+            continue;
         NodePtr child = Node(id);
         if (child)
             child->Release();
@@ -83,17 +86,21 @@ bool CLvFileSystemModelPrivate::PassesNameFilters(const CLvFileSystemNode* node)
 
 bool CLvFileSystemModelPrivate::Accepts(const CLvFileSystemNode* node) const
 {
+    return Accepts(node, node->InfoFacts());
+}
+
+bool CLvFileSystemModelPrivate::Accepts(const CLvFileSystemNode* node, const CNodeInfoFacts& facts) const
+{
     if (node->Parent() == root || bypassFilters.contains(node->Id()))
         return true;
     // One read of the record answers every question below (it is present from here on).
-    const CNodeInfoPtr info = node->Info();
-    if (!info)
+    if (!facts.present)
         return false;
-    const int kind = info->Kind();
+    const int kind = facts.kind;
     const QString name = node->Name();
     const bool dot = name == QLatin1String(".");
     const bool dotDot = name == QLatin1String("..");
-    if (!(filters & QDir::Hidden) && info->hidden && !dot && !dotDot)
+    if (!(filters & QDir::Hidden) && facts.hidden && !dot && !dotDot)
         return false;
     if (!(filters & QDir::System) && kind == InfoKind::kSystem)
         return false;
@@ -105,11 +112,11 @@ bool CLvFileSystemModelPrivate::Accepts(const CLvFileSystemNode* node) const
         return false;
     const QDir::Filters rwx = filters & (QDir::Readable | QDir::Writable | QDir::Executable);
     if (rwx && rwx != (QDir::Readable | QDir::Writable | QDir::Executable)) {
-        if ((info->permissions & 0x400) && !(rwx & QDir::Readable))
+        if ((facts.permissions & 0x400) && !(rwx & QDir::Readable))
             return false;
-        if ((info->permissions & 0x200) && !(rwx & QDir::Writable))
+        if ((facts.permissions & 0x200) && !(rwx & QDir::Writable))
             return false;
-        if ((info->permissions & 0x100) && !(rwx & QDir::Executable))
+        if ((facts.permissions & 0x100) && !(rwx & QDir::Executable))
             return false;
     }
     if ((filters & QDir::NoDot) && dot)
@@ -190,7 +197,13 @@ void CLvFileSystemModelPrivate::AddNode(NodeIndex pParent, const QList<NodeIndex
                 q->computerLoaded = true;
         }
     }
-    AddChildren(targets, lstChild, iStream, iEnd);
+    // The batch's own nodes may be taken over rather than copied when one folder receives them
+    // and no receiver of DoInterface reads them as the library's nodes afterwards.
+    NodePtr firstTarget = Node(targets.first());
+    const bool interface = firstTarget && !CLvFileSystemNodeMgr::IsValidNode(firstTarget->Parent()) && rootHidden;
+    firstTarget.reset();
+    QSet<NodeIndex> adopted;
+    AddChildren(targets, lstChild, iStream, iEnd, targets.size() == 1 && !interface ? &adopted : nullptr);
 
     const bool middle = iStream != -1 && iEnd != -1;
     if (!middle) {
@@ -218,11 +231,11 @@ void CLvFileSystemModelPrivate::AddNode(NodeIndex pParent, const QList<NodeIndex
     NodePtr first = Node(targets.first());
     if (first && !CLvFileSystemNodeMgr::IsValidNode(first->Parent()) && rootHidden)
         emit q->DoInterface(targets, lstChild, iEnd, rootHidden);
-    ReleaseBatch(lstChild);
+    ReleaseBatch(lstChild, adopted);
 }
 
 void CLvFileSystemModelPrivate::AddChildren(const QList<NodeIndex>& targets, const QList<NodeIndex>& lstChild,
-                                            int iStream, int iEnd)
+                                            int iStream, int iEnd, QSet<NodeIndex>* adopted)
 {
     Q_UNUSED(iEnd);
     QList<NodeIndex> changed;
@@ -240,8 +253,18 @@ void CLvFileSystemModelPrivate::AddChildren(const QList<NodeIndex>& targets, con
             if (name.isEmpty() || OnlySeparators(name))
                 continue;
             const CNodeInfoPtr info = child->Info();
-            const bool existed = target->HasChild(name);
-            const NodeIndex mid = existed ? target->ChildByName(name) : AddChildNode(t, name, c);
+            // Upper-cased once: the child's key and its row then share one text.
+            const QString key = name.toUpper();
+            const NodeIndex existing = target->ChildByName(key);
+            const bool existed = existing != 0;
+            // Only the batch and this loop hold c, it hangs nowhere and belongs to no model: taking
+            // it over gives the same node a copy would, without the copy and the release.
+            const bool adopt = adopted && !existed && child->RefCount() == 2 && child->Parent() == 0
+                               && !child->Model() && child->ChildCount() == 0 && child->RowCount() == 0
+                               && child->Twins().isEmpty();
+            const NodeIndex mid = existed ? existing : AddChildNode(t, name, c, adopt, key);
+            if (adopt && mid == c)
+                adopted->insert(c);
             NodePtr mine = Node(mid);
             if (!mine)
                 continue;
@@ -262,7 +285,7 @@ void CLvFileSystemModelPrivate::AddChildren(const QList<NodeIndex>& targets, con
                 // One row per node, even when a batch names an entry twice or in two cases.
                 if (!mine->InParentRows() && !queued.contains(mid)) {
                     queued.insert(mid);
-                    newNames.append(name);
+                    newNames.append(key);
                 }
             }
         }
@@ -330,12 +353,20 @@ void CLvFileSystemModelPrivate::AddChildren(const QList<NodeIndex>& targets, con
     }
 }
 
-NodeIndex CLvFileSystemModelPrivate::AddChildNode(NodeIndex parent, const QString& name, NodeIndex childId)
+NodeIndex CLvFileSystemModelPrivate::AddChildNode(NodeIndex parent, const QString& name, NodeIndex childId, bool adopt,
+                                                  const QString& key)
 {
     NodePtr parentNode = Node(parent);
     if (!parentNode)
         return 0;
-    CLvFileSystemNode* created = childId ? CLvFileSystemNodeMgr::CopyNode(childId) : nullptr;
+    CLvFileSystemNode* created = nullptr;
+    if (childId && adopt) {
+        // The batch's reference is the one handed on; the look-up's own is given back.
+        NodePtr held = Node(childId);
+        created = held.get();
+    }
+    if (!created && childId)
+        created = CLvFileSystemNodeMgr::CopyNode(childId);
     if (!created)
         created = CLvFileSystemNodeMgr::CreateNode(name, parent, nullptr);
     // The reference the registry handed out becomes the parent's.
@@ -346,7 +377,7 @@ NodeIndex CLvFileSystemModelPrivate::AddChildNode(NodeIndex parent, const QStrin
     created->SetParent(parent);
     // The copy is placed in this tree's rows by InsertRows, whatever its source showed.
     created->SetInParentRows(false);
-    parentNode->AddChild(name, id);
+    parentNode->AddChild(key.isEmpty() ? name : key, id);
     idMap.insert(created->UserKey(), id);
     return id;
 }
@@ -385,8 +416,7 @@ void CLvFileSystemModelPrivate::InsertRows(NodeIndex parent, const QStringList& 
             QList<QPair<NodeIndex, int>> ids;
             for (const QModelIndex& pi : before)
                 ids.append(qMakePair(q->NodeOf(pi), pi.column()));
-            for (const QString& name : run)
-                node->InsertChildRowAt(-1, name);
+            node->AppendChildRows(run);
             node->SetSortedCount(node->RowCount());
             if (announce) {
                 QModelIndexList after;
@@ -399,8 +429,7 @@ void CLvFileSystemModelPrivate::InsertRows(NodeIndex parent, const QStringList& 
             // Reversed rows read from the end: appended names show at the top.
             const int first = reversed ? 0 : rows;
             q->beginInsertRows(parentIndex, first, first + count - 1);
-            for (const QString& name : run)
-                node->InsertChildRowAt(-1, name);
+            node->AppendChildRows(run);
             node->SetSortedCount(node->RowCount());
             q->endInsertRows();
         }
@@ -679,11 +708,24 @@ QList<NodeIndex> CLvFileSystemModelPrivate::GetNodeByPath(const QString& path, b
 
 // ---- sorting
 
-void CLvFileSystemModelPrivate::ApplySort(NodeIndex id)
+void CLvFileSystemModelPrivate::ApplySort(NodeIndex id, const CModelSortThread* job)
 {
     NodePtr node = Node(id);
     if (!node)
         return;
+    // The job's view of the children still holds when none came or went and no row was put in
+    // since it sorted them: the rows are then the sorted names as they are, and only the
+    // children whose shown flag changes are touched (usually none).
+    if (job && job->SortedNode() == id && job->SortedGeneration() == node->ChildGeneration()) {
+        for (const NodePtr& child : job->ChildrenToHide())
+            child->SetInParentRows(false);
+        if (node->ReplaceRowsInOrder(node->SortedNames())) {
+            for (const NodePtr& child : job->ChildrenToShow())
+                child->SetInParentRows(true);
+            node->SetSortedCount(node->RowCount());
+            return;
+        }
+    }
     // Every child leaves the rows and the sorted ones come back. A child that is not among the
     // sorted names (it fails the filters, or a twin's list does not know it) must not keep a
     // flag saying it is shown: it would never be put back into the rows.

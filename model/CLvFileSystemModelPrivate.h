@@ -9,11 +9,14 @@
 #include <QObject>
 #include <QPersistentModelIndex>
 #include <QRegularExpression>
+#include <QSet>
 #include <functional>
 #include <QStringList>
 
 class CFileSystemModel;
 class CLvFileSystemNode;
+class CModelSortThread;
+struct CNodeInfoFacts;
 
 // Tree state, filters and loading duties of CFileSystemModel: copies the library's batches into
 // the model's own nodes, announces rows, throttles refreshes, resolves paths and releases trees.
@@ -26,8 +29,15 @@ public:
     ~CLvFileSystemModelPrivate() override;
 
     void AddNode(NodeIndex pParent, const QList<NodeIndex>& lstChild, int iStream, int iEnd);
-    void AddChildren(const QList<NodeIndex>& targets, const QList<NodeIndex>& lstChild, int iStream, int iEnd);
-    NodeIndex AddChildNode(NodeIndex parent, const QString& name, NodeIndex childId);
+    // adopted, when given, allows taking over a library node that only the batch holds (see
+    // AddChildNode) and collects the ids taken over: their batch reference became the parent's.
+    void AddChildren(const QList<NodeIndex>& targets, const QList<NodeIndex>& lstChild, int iStream, int iEnd,
+                     QSet<NodeIndex>* adopted = nullptr);
+    // Registers the child named name under parent: a copy of childId, or, with adopt, childId
+    // itself (the caller has checked that only the batch holds it). key, when given, is
+    // name upper-cased.
+    NodeIndex AddChildNode(NodeIndex parent, const QString& name, NodeIndex childId, bool adopt = false,
+                           const QString& key = QString());
     void InsertRows(NodeIndex parent, const QStringList& names, bool final);
     bool ShouldUpdateView(NodeIndex parent);
     void RemoveAllChildren(NodeIndex parent);
@@ -42,10 +52,13 @@ public:
     // The ReleaseRoot slot: takes a node that is still listed under its parent out of the rows
     // and the parent's children first (so nothing points at it any more), then releases it.
     void ReleaseSubtree(NodeIndex id);
-    // Rebuilds the rows of id from its sorted names (GUI thread, inside a layout change).
-    void ApplySort(NodeIndex id);
+    // Rebuilds the rows of id from its sorted names (GUI thread, inside a layout change); job,
+    // when given, is the finished sort whose snapshot of the children may spare the look-ups.
+    void ApplySort(NodeIndex id, const CModelSortThread* job = nullptr);
     // Entry and name filters (used by flags, row insertion and sorting); thread-safe reads.
     bool Accepts(const CLvFileSystemNode* node) const;
+    // The same with the node's record already read (sorting reads it once per child).
+    bool Accepts(const CLvFileSystemNode* node, const CNodeInfoFacts& facts) const;
     bool IsHiddenByFilters(NodeIndex id) const;
     bool PassesNameFilters(const CLvFileSystemNode* node) const;
     void SetNameFilters(const QStringList& patterns);

@@ -134,6 +134,7 @@ void CLvFileSystemNode::ReleaseTree(NodeIndex id)
             children = node->m_children.values();
             // Cleared first, so the destructor does not release the children a second time.
             node->m_children.clear();
+            ++node->m_childGeneration;
         }
         for (NodeIndex childId : children) {
             NodePtr child(CLvFileSystemNodeMgr::GetNode(childId));
@@ -252,6 +253,21 @@ bool CLvFileSystemNode::HasInfo() const
     return !m_info.isNull();
 }
 
+CNodeInfoFacts CLvFileSystemNode::InfoFacts() const
+{
+    CNodeInfoFacts facts;
+    CNodeReadLocker lock(m_lock2);
+    if (const CNodeInfo* info = m_info.data()) {
+        facts.present = true;
+        facts.hidden = info->hidden;
+        facts.kind = info->Kind();
+        facts.permissions = info->permissions;
+        facts.size = info->size;
+        facts.secondSize = info->secondSize;
+    }
+    return facts;
+}
+
 void CLvFileSystemNode::SetInfo(const CNodeInfoPtr& record)
 {
     CNodeInfoPtr copy;
@@ -289,17 +305,20 @@ void CLvFileSystemNode::AddChild(const QString& name, NodeIndex id)
     key = key.toUpper();
     CNodeWriteLocker lock(m_childLock);
     m_children.insert(key, id);
+    ++m_childGeneration;
 }
 
 void CLvFileSystemNode::RemoveChild(const QString& name)
 {
     CNodeWriteLocker lock(m_childLock);
     m_children.remove(name.toUpper());
+    ++m_childGeneration;
 }
 
 void CLvFileSystemNode::RemoveChildId(NodeIndex id)
 {
     CNodeWriteLocker lock(m_childLock);
+    ++m_childGeneration;
     for (auto it = m_children.begin(); it != m_children.end();) {
         if (it.value() == id)
             it = m_children.erase(it);
@@ -312,6 +331,7 @@ void CLvFileSystemNode::ClearChildren()
 {
     CNodeWriteLocker lock(m_childLock);
     m_children.clear();
+    ++m_childGeneration;
 }
 
 void CLvFileSystemNode::RenameChild(const QString& oldName, const QString& newName, NodeIndex id)
@@ -320,6 +340,7 @@ void CLvFileSystemNode::RenameChild(const QString& oldName, const QString& newNa
     CNodeWriteLocker lock(m_childLock);
     m_children.remove(oldName.toUpper());
     m_children.insert(newKey, id);
+    ++m_childGeneration;
     for (int i = 0; i < m_rowOrder.size(); ++i) {
         if (m_rowOrder.at(i).compare(oldName, Qt::CaseInsensitive) == 0) {
             m_rowOrder[i] = newKey;
@@ -361,6 +382,24 @@ QList<NodeIndex> CLvFileSystemNode::ChildIds() const
 {
     CNodeReadLocker lock(m_childLock);
     return m_children.values();
+}
+
+std::vector<std::pair<QString, NodeIndex>> CLvFileSystemNode::ChildEntries(quint64* generation) const
+{
+    std::vector<std::pair<QString, NodeIndex>> entries;
+    CNodeReadLocker lock(m_childLock);
+    if (generation)
+        *generation = m_childGeneration;
+    entries.reserve(size_t(m_children.size()));
+    for (auto it = m_children.cbegin(); it != m_children.cend(); ++it)
+        entries.emplace_back(it.key(), it.value());
+    return entries;
+}
+
+quint64 CLvFileSystemNode::ChildGeneration() const
+{
+    CNodeReadLocker lock(m_childLock);
+    return m_childGeneration;
 }
 
 int CLvFileSystemNode::ChildCount() const
@@ -544,6 +583,7 @@ void CLvFileSystemNode::InsertChildRowAt(int pos, const QString& name)
     NodeIndex childId = 0;
     {
         CNodeWriteLocker lock(m_childLock);
+        ++m_childGeneration;
         if (pos < 0 || pos >= m_rowOrder.size()) {
             m_rowOrder.append(key);
             CNodeWriteLocker cacheLock(m_rowCacheMutex);
@@ -560,6 +600,34 @@ void CLvFileSystemNode::InsertChildRowAt(int pos, const QString& name)
         child->SetInParentRows(true);
 }
 
+void CLvFileSystemNode::AppendChildRows(const QStringList& names)
+{
+    std::vector<NodeIndex> shown;
+    shown.reserve(size_t(names.size()));
+    {
+        CNodeWriteLocker lock(m_childLock);
+        ++m_childGeneration;
+        m_rowOrder.reserve(m_rowOrder.size() + names.size());
+        CNodeWriteLocker cacheLock(m_rowCacheMutex);
+        for (const QString& name : names) {
+            // Names that are already upper-cased keep sharing their text with the child's key.
+            const QString key = name.toUpper();
+            m_rowOrder.append(key);
+            if (m_rowCache && !m_rowCache->contains(key))
+                m_rowCache->insert(key, m_rowOrder.size() - 1);
+            shown.push_back(m_children.value(key, 0));
+        }
+    }
+    std::vector<CLvFileSystemNode*> nodes(shown.size(), nullptr);
+    CLvFileSystemNodeMgr::GetNodes(shown.data(), shown.size(), nodes.data());
+    for (CLvFileSystemNode* child : nodes) {
+        if (!child)
+            continue;
+        child->SetInParentRows(true);
+        child->Release();
+    }
+}
+
 void CLvFileSystemNode::InsertChildRows(const QStringList& names)
 {
     const int kind = GetKind();
@@ -574,6 +642,7 @@ void CLvFileSystemNode::InsertChildRows(const QStringList& names)
         shown.reserve(names.size());
         {
             CNodeWriteLocker lock(m_childLock);
+            ++m_childGeneration;
             m_rowOrder.reserve(m_rowOrder.size() + names.size());
             for (const QString& name : names) {
                 const QString key = name.toUpper();
@@ -600,6 +669,26 @@ void CLvFileSystemNode::InsertChildRows(const QStringList& names)
         SortNetworkRows();
 }
 
+bool CLvFileSystemNode::ReplaceRowsInOrder(const QStringList& upperNames)
+{
+    const int kind = GetKind();
+    if (kind == NodeKind::kComputer || kind == NodeKind::kNetworkGroup)
+        return false;
+    {
+        CNodeWriteLocker lock(m_pinMutex);
+        if (!m_pinnedNames.isEmpty())
+            return false;
+    }
+    {
+        CNodeWriteLocker lock(m_childLock);
+        m_rowOrder = upperNames;
+        InvalidateRowCache();
+    }
+    if (NeedsNetworkResort())
+        SortNetworkRows();
+    return true;
+}
+
 bool CLvFileSystemNode::NeedsNetworkResort() const
 {
     return m_displayName == QObject::tr("Network") && RowCount() > 1;
@@ -623,6 +712,12 @@ void CLvFileSystemNode::AddSortedNames(const QStringList& names)
     m_sortedNames.reserve(m_sortedNames.size() + names.size());
     for (const QString& n : names)
         m_sortedNames.append(n.toUpper());
+}
+
+void CLvFileSystemNode::SetSortedUpperNames(const QStringList& upperNames)
+{
+    CNodeWriteLocker lock(m_childLock);
+    m_sortedNames = upperNames;
 }
 
 QStringList CLvFileSystemNode::SortedNames() const

@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <QVariant>
 #include <atomic>
+#include <utility>
+#include <vector>
 
 class IFileSystemModel;
 
@@ -103,6 +105,8 @@ public:
     void SetSelectItem(const CSelectItemPtr& item);
     CNodeInfoPtr Info() const;
     bool HasInfo() const;
+    // The record's plain fields in one read (present = false when there is no record).
+    CNodeInfoFacts InfoFacts() const;
     // Stores a copy of record with owner = this node, filling an empty modified text.
     void SetInfo(const CNodeInfoPtr& record);
     // Sets the owner of the stored record (copies share records until one is stored).
@@ -120,6 +124,12 @@ public:
     bool HasChildId(NodeIndex id) const;
     QStringList ChildNames() const;
     QList<NodeIndex> ChildIds() const;
+    // Every child as (upper-cased name, id), in the order of ChildIds, read under one lock, and
+    // the children generation at that moment (see ChildGeneration).
+    std::vector<std::pair<QString, NodeIndex>> ChildEntries(quint64* generation = nullptr) const;
+    // Changes whenever a child is added, removed or renamed, and whenever rows are put in (which
+    // marks children as shown).
+    quint64 ChildGeneration() const;
     int ChildCount() const;
     NodeIndex ChildIdAt(int i) const;
     int RowCount() const;
@@ -136,13 +146,21 @@ public:
     int InsertPosition(const QString& name) const;
     // Puts each name into the row order by the position rule and marks the child as shown.
     void InsertChildRows(const QStringList& names);
+    // When the position rule of this node appends every name (no pinned names, not a computer
+    // or a network group), makes upperNames (children's keys, each once) the whole row order
+    // and answers true; the caller marks those children as shown. Otherwise changes nothing.
+    bool ReplaceRowsInOrder(const QStringList& upperNames);
     // Inserts upper(name) at row pos (appends when pos is out of range) and marks the child.
     void InsertChildRowAt(int pos, const QString& name);
+    // InsertChildRowAt(-1, name) for each name, under one lock and one registry look-up.
+    void AppendChildRows(const QStringList& names);
     // True when the node's rows should be re-sorted as network hosts after an insertion.
     bool NeedsNetworkResort() const;
     // Sorts the rows after the leading pinned ones case-insensitively (network host rows).
     void SortNetworkRows();
     void AddSortedNames(const QStringList& names);
+    // Replaces the sorted names by upperNames, which are already upper-cased.
+    void SetSortedUpperNames(const QStringList& upperNames);
     QStringList SortedNames() const;
     void ClearSortedNames();
     int SortedNameCount() const;
@@ -218,6 +236,7 @@ private:
     mutable CNodeRwLock m_lock2;
     std::atomic<IFileSystemModel*> m_model{nullptr};
     QHash<QString, NodeIndex> m_children;
+    quint64 m_childGeneration = 0;
     QStringList m_rowOrder;
     QStringList m_sortedNames;
     QStringList m_pinnedNames;

@@ -34,6 +34,16 @@ CLvFileSystemNode* CLvFileSystemNodeMgr::GetNode(NodeIndex id)
     return nullptr;
 }
 
+void CLvFileSystemNodeMgr::GetNodes(const NodeIndex* ids, size_t count, CLvFileSystemNode** out)
+{
+    Registry& r = registry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    for (size_t i = 0; i < count; ++i) {
+        CLvFileSystemNode* node = ids[i] ? r.nodes.value(ids[i], nullptr) : nullptr;
+        out[i] = node && node->AddRefIfAlive() ? node : nullptr;
+    }
+}
+
 bool CLvFileSystemNodeMgr::IsValidNode(NodeIndex id)
 {
     if (id == 0)

@@ -14,6 +14,9 @@ public:
     // The node with a reference added for the caller (hold it in a CLvAutoPtrEx), or null.
     static CLvFileSystemNode* GetNode(NodeIndex id);
     static bool IsValidNode(NodeIndex id);
+    // GetNode for count ids under one lock of the registry: out[i] is the node of ids[i] with a
+    // reference added for the caller, or null.
+    static void GetNodes(const NodeIndex* ids, size_t count, CLvFileSystemNode** out);
     // A new registered node with one reference (the caller's).
     static CLvFileSystemNode* CreateNode(const QString& name, NodeIndex parent, IFileSystemModel* model);
     // A registered copy of id merged with it, with one reference; null when id does not resolve.

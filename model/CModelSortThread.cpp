@@ -3,6 +3,7 @@
 #include "CLvFileSystemModelPrivate.h"
 #include "CLvFileSystemNode.h"
 #include "CLvFileSystemNodeMgr.h"
+#include "CNaturalKey.h"
 #include <QDateTime>
 #include <QLocale>
 #include <QStringView>
@@ -13,147 +14,187 @@ namespace {
 
 typedef CLvAutoPtrEx<CLvFileSystemNode> NodePtr;
 
-// What the comparison of one column reads from a node, fetched once per node: the merge sort
-// compares each node many times and must not take the node's locks every time.
-struct SortKey
-{
-    NodeIndex id = 0;
-    int pos = 0;
-    QString name;
-    QString text;
-    QDateTime modified;
-    qint64 number = 0;
-    bool isDir = false;
-};
-
-SortKey MakeKey(int column, const CLvFileSystemNode* node, int pos)
-{
-    SortKey k;
-    k.id = node->Id();
-    k.pos = pos;
-    // The shown name sorts; a node without a display name shows (and sorts by) its name.
-    k.name = node->DisplayName();
-    if (k.name.isEmpty())
-        k.name = node->Name();
-    // The answers of IsDir, GetSize and GetSecondSize from one read of the record.
-    const CNodeInfoPtr info = node->Info();
-    const bool isDir = info ? info->Kind() == InfoKind::kDirectory : node->ChildCount() >= 1;
-    const bool noSize = !info || info->Kind() == InfoKind::kDirectory;
-    switch (column) {
-    case 0:
-        k.isDir = isDir;
-        break;
-    case 1:
-    case 5:
-        k.isDir = isDir;
-        k.number = noSize ? 0 : info->size;
-        break;
-    case 2:
-        k.text = node->GetTypeText();
-        break;
-    case 3:
-        k.modified = info ? info->modified : QDateTime();
-        break;
-    case 4:
-        k.text = node->PathText();
-        break;
-    case 6:
-        k.isDir = isDir;
-        k.number = noSize ? 0 : info->secondSize;
-        break;
-    default:
-        break;
-    }
-    return k;
-}
-
 int NaturalCompareRaw(const ushort* p1, int n1, const ushort* p2, int n2, Qt::CaseSensitivity cs, bool cLocale);
 
-// Whether the running sort compares in the C locale (decided once per sort, not per pair).
-thread_local bool t_cLocale = true;
-
-// What the merge sort moves around: the name inline when it is short, so that comparing two
-// entries reads the sort array itself instead of two strings elsewhere on the heap.
-struct HotKey
+// What a comparison reads besides the hot entry, fetched once per node: the sort compares each
+// node many times and must not take the node's locks every time.
+struct ColdKey
 {
-    static constexpr int kInline = 22;
-    ushort chars[kInline + 1];
-    quint16 len;
-    bool isLong;
-    bool isDir;
-    qint64 number;
-    const SortKey* cold;
-
-    void Set(const SortKey& key)
-    {
-        cold = &key;
-        isDir = key.isDir;
-        number = key.number;
-        isLong = key.name.size() > kInline;
-        len = isLong ? 0 : quint16(key.name.size());
-        if (!isLong) {
-            const ushort* src = key.name.utf16();
-            for (int i = 0; i < len; ++i)
-                chars[i] = src[i];
-            chars[len] = 0;
-        }
-    }
-    const ushort* Name() const { return isLong ? cold->name.utf16() : chars; }
-    int NameLength() const { return isLong ? cold->name.size() : len; }
+    QString name;   // the shown name: display name, or the name when there is none
+    QString upper;  // the child's key in its parent (what the sorted names list holds)
+    QString text;
+    QDateTime modified;
 };
 
-bool NameBefore(const HotKey& l, const HotKey& r)
+// What the merge sort moves around. A name whose natural key can express its order compares by
+// the key (first by its packed prefix); the others, and equal keys, by the full comparison.
+struct SortEntry
 {
-    return NaturalCompareRaw(l.Name(), l.NameLength(), r.Name(), r.NameLength(), Qt::CaseInsensitive, t_cLocale) < 0;
-}
+    quint64 prefix = 0;
+    qint64 number = 0;
+    const ushort* key = nullptr;
+    quint32 keyLength = 0;
+    quint32 cold = 0;
+    bool isDir = false;
+    bool simple = false;
+};
 
-bool KeyBefore(int column, const HotKey& l, const HotKey& r)
+struct SortData
 {
-    switch (column) {
-    case 0:
-        if (l.isDir != r.isDir)
-            return l.isDir;
-        return NameBefore(l, r);
-    case 1:
-    case 5:
-    case 6:
-        if (l.isDir != r.isDir)
-            return l.isDir;
-        if (l.number != r.number)
-            return l.number < r.number;
-        return NameBefore(l, r);
-    case 2: {
-        const int c = QString::localeAwareCompare(l.cold->text, r.cold->text);
-        return c != 0 ? c < 0 : NameBefore(l, r);
+    int column = 0;
+    bool cLocale = true;
+    std::vector<ColdKey> cold;
+    std::vector<SortEntry> entries;
+    std::vector<size_t> keyOffsets;
+    std::vector<ushort> keys;
+
+    // Reads what column compares from node (which is kept by the caller) into a new entry.
+    void Add(const CLvFileSystemNode* node, const QString& upper, const CNodeInfoFacts& info)
+    {
+        ColdKey c;
+        c.name = node->DisplayName();
+        if (c.name.isEmpty())
+            c.name = node->Name();
+        c.upper = upper;
+        SortEntry e;
+        // The answers of IsDir, GetSize and GetSecondSize from one read of the record.
+        const bool isDir = info.present ? info.kind == InfoKind::kDirectory : node->ChildCount() >= 1;
+        const bool noSize = !info.present || info.kind == InfoKind::kDirectory;
+        switch (column) {
+        case 0:
+            e.isDir = isDir;
+            break;
+        case 1:
+        case 5:
+            e.isDir = isDir;
+            e.number = noSize ? 0 : info.size;
+            break;
+        case 2:
+            c.text = node->GetTypeText();
+            break;
+        case 3:
+            c.modified = node->GetModified();
+            break;
+        case 4:
+            c.text = node->PathText();
+            break;
+        case 6:
+            e.isDir = isDir;
+            e.number = noSize ? 0 : info.secondSize;
+            break;
+        default:
+            break;
+        }
+        // Outside the C locale characters compare through the locale: no keys then.
+        const size_t offset = keys.size();
+        e.simple = cLocale && CNaturalKey::Append(c.name, keys);
+        e.keyLength = quint32(keys.size() - offset);
+        e.cold = quint32(cold.size());
+        keyOffsets.push_back(offset);
+        cold.push_back(std::move(c));
+        entries.push_back(e);
     }
-    case 3:
-        if (l.cold->modified == r.cold->modified)
-            return NameBefore(l, r);
-        return l.cold->modified < r.cold->modified;
-    case 4:
-        if (l.cold->text == r.cold->text)
-            return NameBefore(l, r);
-        return l.cold->text < r.cold->text;
-    default:
-        return false;
+
+    // Points the entries at their keys once the key buffer no longer grows. The packed prefix
+    // starts after what every simple key shares (names of one folder often begin alike), so
+    // that it decides most comparisons on its own.
+    void Finish()
+    {
+        size_t common = 0;
+        const SortEntry* first = nullptr;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            SortEntry& e = entries[i];
+            e.key = keys.data() + keyOffsets[i];
+            if (!e.simple)
+                continue;
+            if (!first) {
+                first = &e;
+                common = e.keyLength;
+                continue;
+            }
+            size_t n = 0;
+            while (n < common && n < e.keyLength && e.key[n] == first->key[n])
+                ++n;
+            common = n;
+        }
+        skip = common;
+        for (SortEntry& e : entries)
+            if (e.simple)
+                e.prefix = CNaturalKey::Prefix(e.key + skip, e.keyLength - skip);
     }
-}
+
+    // Leading key elements that every simple key holds alike.
+    size_t skip = 0;
+
+    bool NameBefore(const SortEntry& l, const SortEntry& r) const
+    {
+        if (l.simple && r.simple) {
+            if (l.prefix != r.prefix)
+                return l.prefix < r.prefix;
+            const int c = CNaturalKey::Compare(l.key + skip, l.keyLength - skip, r.key + skip, r.keyLength - skip);
+            if (c != 0)
+                return c < 0;
+        }
+        const QString& a = cold[l.cold].name;
+        const QString& b = cold[r.cold].name;
+        return NaturalCompareRaw(a.utf16(), a.size(), b.utf16(), b.size(), Qt::CaseInsensitive, cLocale) < 0;
+    }
+
+    bool Before(const SortEntry& l, const SortEntry& r) const
+    {
+        switch (column) {
+        case 0:
+            if (l.isDir != r.isDir)
+                return l.isDir;
+            return NameBefore(l, r);
+        case 1:
+        case 5:
+        case 6:
+            if (l.isDir != r.isDir)
+                return l.isDir;
+            if (l.number != r.number)
+                return l.number < r.number;
+            return NameBefore(l, r);
+        case 2: {
+            const int c = QString::localeAwareCompare(cold[l.cold].text, cold[r.cold].text);
+            return c != 0 ? c < 0 : NameBefore(l, r);
+        }
+        case 3: {
+            const QDateTime& a = cold[l.cold].modified;
+            const QDateTime& b = cold[r.cold].modified;
+            if (a == b)
+                return NameBefore(l, r);
+            return a < b;
+        }
+        case 4: {
+            const QString& a = cold[l.cold].text;
+            const QString& b = cold[r.cold].text;
+            if (a == b)
+                return NameBefore(l, r);
+            return a < b;
+        }
+        default:
+            return false;
+        }
+    }
+};
 
 // Stable top-down merge sort: equal keys keep their enumeration order. Written out rather than
-// std::stable_sort so that a comparison that is not a strict weak order can never make it read
-// outside the range.
-void MergeSort(int column, std::vector<HotKey>& items, std::vector<HotKey>& buffer, size_t lo, size_t hi)
+// std::stable_sort so that a comparison that is not a strict weak order (the full natural
+// comparison is intransitive on some names, such as non-ASCII digits) can never make it read
+// outside the range, and so that such names keep the order they always had.
+void MergeSort(const SortData& data, SortEntry* items, SortEntry* buffer, size_t lo, size_t hi)
 {
     if (hi - lo < 2)
         return;
     const size_t mid = lo + (hi - lo) / 2;
-    MergeSort(column, items, buffer, lo, mid);
-    MergeSort(column, items, buffer, mid, hi);
-    if (!KeyBefore(column, items[mid], items[mid - 1]))
+    MergeSort(data, items, buffer, lo, mid);
+    MergeSort(data, items, buffer, mid, hi);
+    if (!data.Before(items[mid], items[mid - 1]))
         return; // already in order
     size_t i = lo, j = mid, out = lo;
     while (i < mid && j < hi) {
-        if (KeyBefore(column, items[j], items[i]))
+        if (data.Before(items[j], items[i]))
             buffer[out++] = items[j++];
         else
             buffer[out++] = items[i++];
@@ -162,7 +203,7 @@ void MergeSort(int column, std::vector<HotKey>& items, std::vector<HotKey>& buff
         buffer[out++] = items[i++];
     while (j < hi)
         buffer[out++] = items[j++];
-    std::copy(buffer.begin() + long(lo), buffer.begin() + long(hi), items.begin() + long(lo));
+    std::copy(buffer + lo, buffer + hi, items + lo);
 }
 
 bool IsCLocale()
@@ -267,6 +308,8 @@ CModelSortThread::CModelSortThread(CLvFileSystemModelPrivate* d_, const QList<No
 {
 }
 
+CModelSortThread::~CModelSortThread() = default;
+
 qint64 CModelSortThread::run()
 {
     NodeIndex first = 0;
@@ -292,37 +335,67 @@ void CModelSortThread::SortChildren(int col, NodeIndex id)
     NodePtr node(CLvFileSystemNodeMgr::GetNode(id));
     if (!node)
         return;
-    const QList<NodeIndex> children = node->ChildIds();
-    if (children.isEmpty())
-        return;
-    std::vector<SortKey> keys;
-    std::vector<QString> names;
-    keys.reserve(children.size());
-    names.reserve(children.size());
-    int pos = 0;
-    for (NodeIndex childId : children) {
-        NodePtr child(CLvFileSystemNodeMgr::GetNode(childId));
-        if (!child)
-            continue;
-        if (!d || d->Accepts(child.get())) {
-            keys.push_back(MakeKey(col, child.get(), pos));
-            names.push_back(child->Name().toUpper());
+    // One snapshot of the children, under one lock.
+    quint64 generation = 0;
+    const std::vector<std::pair<QString, NodeIndex>> children = node->ChildEntries(&generation);
+    std::vector<NodeIndex> ids;
+    ids.reserve(children.size());
+    for (const auto& entry : children)
+        ids.push_back(entry.second);
+    toShow.clear();
+    toHide.clear();
+
+    SortData data;
+    data.column = col;
+    data.cLocale = IsCLocale();
+    data.cold.reserve(children.size());
+    data.entries.reserve(children.size());
+    data.keyOffsets.reserve(children.size());
+    data.keys.reserve(children.size() * 16);
+    // The registry is asked for a few hundred children at a time (one lock each), and each
+    // chunk is read while its nodes are still in the cache.
+    constexpr size_t kChunk = 256;
+    CLvFileSystemNode* nodes[kChunk];
+    for (size_t base = 0; base < ids.size(); base += kChunk) {
+        const size_t count = std::min(kChunk, ids.size() - base);
+        CLvFileSystemNodeMgr::GetNodes(ids.data() + base, count, nodes);
+        for (size_t i = 0; i < count; ++i) {
+            // The children lie all over the heap: ask for the next ones early, so that reading
+            // them does not wait for memory one node at a time (for writing: their locks are
+            // taken, which needs the lines exclusively).
+            if (i + 8 < count && nodes[i + 8]) {
+                const char* ahead = reinterpret_cast<const char*>(nodes[i + 8]);
+                for (size_t line = 0; line < sizeof(CLvFileSystemNode); line += 64)
+                    __builtin_prefetch(ahead + line, 1);
+            }
+            NodePtr child(nodes[i]); // adopts the reference GetNodes added
+            if (!child)
+                continue;
+            const CNodeInfoFacts facts = child->InfoFacts();
+            // Only children whose shown flag the new rows change are kept for the GUI thread.
+            if (!d || d->Accepts(child.get(), facts)) {
+                data.Add(child.get(), children[base + i].first, facts);
+                if (!child->InParentRows())
+                    toShow.push_back(std::move(child));
+            } else if (child->InParentRows()) {
+                toHide.push_back(std::move(child));
+            }
         }
-        ++pos;
     }
-    std::vector<HotKey> order(keys.size());
-    for (size_t i = 0; i < keys.size(); ++i)
-        order[i].Set(keys[i]);
-    std::vector<HotKey> buffer(keys.size());
-    t_cLocale = IsCLocale();
-    MergeSort(col, order, buffer, 0, order.size());
+    data.Finish();
+    std::vector<SortEntry> buffer(data.entries.size());
+    MergeSort(data, data.entries.data(), buffer.data(), 0, data.entries.size());
 
     QStringList sorted;
-    sorted.reserve(int(order.size()));
-    for (const HotKey& k : order)
-        sorted.append(names[size_t(k.cold - keys.data())]);
-    node->ClearSortedNames();
-    node->AddSortedNames(sorted);
+    sorted.reserve(int(data.entries.size()));
+    for (const SortEntry& e : data.entries) {
+        // Handed over rather than copied: no reference count to touch per name.
+        sorted.append(QString());
+        sorted.last().swap(data.cold[e.cold].upper);
+    }
+    node->SetSortedUpperNames(sorted);
+    sortedNode = id;
+    sortedGeneration = generation;
 }
 
 bool CModelSortThread::compareNodes(int column, NodeIndex left, NodeIndex right)
@@ -331,13 +404,13 @@ bool CModelSortThread::compareNodes(int column, NodeIndex left, NodeIndex right)
     NodePtr r(CLvFileSystemNodeMgr::GetNode(right));
     if (!l || !r)
         return false;
-    t_cLocale = IsCLocale();
-    const SortKey lk = MakeKey(column, l.get(), 0);
-    const SortKey rk = MakeKey(column, r.get(), 1);
-    HotKey lh, rh;
-    lh.Set(lk);
-    rh.Set(rk);
-    return KeyBefore(column, lh, rh);
+    SortData data;
+    data.column = column;
+    data.cLocale = IsCLocale();
+    data.Add(l.get(), QString(), l->InfoFacts());
+    data.Add(r.get(), QString(), r->InfoFacts());
+    data.Finish();
+    return data.Before(data.entries[0], data.entries[1]);
 }
 
 int CModelSortThread::naturalCompare(const QString& s1, const QString& s2, Qt::CaseSensitivity cs)

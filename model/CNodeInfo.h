@@ -36,3 +36,15 @@ public:
 };
 
 typedef QSharedPointer<CNodeInfo> CNodeInfoPtr;
+
+// The plain fields of a node's record that filters and sorting read for every child, copied out
+// under the node's lock without taking a reference on the record (CLvFileSystemNode::InfoFacts).
+struct CNodeInfoFacts
+{
+    bool present = false;
+    bool hidden = false;
+    qint32 kind = InfoKind::kSystem; // as CNodeInfo::Kind() answers
+    quint32 permissions = 0;
+    qint64 size = 0;
+    qint64 secondSize = 0;
+};

@@ -162,6 +162,29 @@ int main(int argc, char** argv)
     if (args.size() >= 4 && args.at(1) == "--memory")
         return MemoryChild(args.at(2), args.at(3));
     CBaseSyncExecuter::SetWaiterDelay(600000);
+    // --ours: only the model's own loading and sorts, without baselines (for profiling).
+    if (args.contains("--ours")) {
+        CFileSystemModel model;
+        QElapsedTimer t;
+        NodeIndex big = 0;
+        {
+            QTreeView view;
+            view.setModel(&model);
+            view.resize(800, 600);
+            view.show();
+            t.start();
+            big = LoadFolder(model, kRows, &view);
+            QCoreApplication::processEvents();
+            std::printf("load   %10.2f ms\n", t.nsecsElapsed() / 1e6);
+        }
+        const int rounds = args.contains("--repeat") ? 10 : 1;
+        for (int column = 0; column < 2 * rounds; ++column) {
+            t.restart();
+            model.SortNode(big, column % 2, Qt::AscendingOrder);
+            std::printf("sort %d %10.2f ms\n", column % 2, t.nsecsElapsed() / 1e6);
+        }
+        return 0;
+    }
 
     QTemporaryDir tmp;
     const QString folder = tmp.path() + "/files";

@@ -147,6 +147,45 @@ private slots:
         QCOMPARE(m.rowCount(m.IndexOf(one)), 4);
     }
 
+    // A node that only its batch holds becomes the model's node as it is; one that the library
+    // keeps is copied and stays the library's, untouched.
+    void batchNodesAdoptedOnlyWhenNobodyElseHoldsThem()
+    {
+        CFileSystemModel m;
+        const NodeIndex root = m.GetRootIndex();
+        LoadChildren(m, root, {{"top", true, 0, {}}, {"twin", true, 0, {}}});
+        const NodeIndex top = Child(root, "top");
+        const NodeIndex alone = MakeLibNode("alone", false, 5);
+        const NodeIndex kept = MakeLibNode("kept", false, 6);
+        NodePtr keptNode(CLvFileSystemNodeMgr::GetNode(kept)); // the library's own reference
+        m.AddNode(top, {alone, kept}, -1, 0);
+
+        QCOMPARE(Child(top, "alone"), alone);
+        NodePtr adopted(CLvFileSystemNodeMgr::GetNode(alone));
+        QCOMPARE(adopted->Parent(), top);
+        QCOMPARE(adopted->Info()->owner, alone);
+        QCOMPARE(adopted->GetSize(), qint64(5));
+        QVERIFY(adopted->InParentRows());
+        QCOMPARE(adopted->RefCount(), 2u); // the folder's and this test's
+
+        const NodeIndex copy = Child(top, "kept");
+        QVERIFY(copy && copy != kept);
+        QCOMPARE(NodePtr(CLvFileSystemNodeMgr::GetNode(copy))->Info()->owner, copy);
+        QCOMPARE(keptNode->Parent(), NodeIndex(0));
+        QVERIFY(!keptNode->Model());
+        QCOMPARE(keptNode->Info()->owner, kept);
+        QCOMPARE(keptNode->RefCount(), 1u);
+
+        // Twins each get their own copy: one node cannot hang under two folders.
+        const NodeIndex twin = Child(root, "twin");
+        NodePtr(CLvFileSystemNodeMgr::GetNode(top))->AddTwin(twin);
+        NodePtr(CLvFileSystemNodeMgr::GetNode(twin))->AddTwin(top);
+        const NodeIndex shared = MakeLibNode("shared", false);
+        m.AddNode(top, {shared}, -1, 0);
+        QVERIFY(Child(top, "shared") != Child(twin, "shared"));
+        QVERIFY(!CLvFileSystemNodeMgr::IsValidNode(shared));
+    }
+
     void networkHostsAndPinnedNames()
     {
         CFileSystemModel m;

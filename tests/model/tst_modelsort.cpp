@@ -117,6 +117,60 @@ private slots:
         QCOMPARE(Shown(m, parent), QStringList({"a"}));
     }
 
+    // The sort against a plain stable sort of the enumeration order with naturalCompare, on
+    // names that exercise both the sort keys and the names they leave to the full comparison
+    // (but no non-ASCII digits: they make naturalCompare intransitive, so no order is "the" one).
+    void sortMatchesStableNaturalOrder()
+    {
+        CFileSystemModel m;
+        const NodeIndex root = m.GetRootIndex();
+        LoadChildren(m, root, {{"top", true, 0, {}}});
+        const NodeIndex top = Child(root, "top");
+        const QString alphabet = QString::fromUtf8("aB0 1.9\u00e9_\t");
+        QRandomGenerator rng(7);
+        QList<TreeSpec> specs;
+        QSet<QString> seen;
+        while (specs.size() < 400) {
+            QString name = "n";
+            for (int c = int(rng.bounded(6)); c > 0; --c)
+                name += alphabet.at(int(rng.bounded(alphabet.size())));
+            if (name.trimmed() != name || seen.contains(name.toUpper()))
+                continue;
+            seen.insert(name.toUpper());
+            specs.append({name, rng.bounded(5) == 0, qint64(rng.bounded(4)), {}});
+        }
+        LoadChildren(m, top, specs, 64);
+        const QModelIndex parent = m.IndexOf(top);
+        NodePtr folder(CLvFileSystemNodeMgr::GetNode(top));
+
+        for (int column : {0, 1}) {
+            QList<NodeIndex> expected = folder->ChildIds();
+            std::stable_sort(expected.begin(), expected.end(), [&](NodeIndex a, NodeIndex b) {
+                NodePtr l(CLvFileSystemNodeMgr::GetNode(a)), r(CLvFileSystemNodeMgr::GetNode(b));
+                if (l->IsDir() != r->IsDir())
+                    return l->IsDir();
+                if (column == 1 && l->GetSize() != r->GetSize())
+                    return l->GetSize() < r->GetSize();
+                return CFileSystemModel::naturalCompare(l->Name(), r->Name(), Qt::CaseInsensitive) < 0;
+            });
+            QStringList names;
+            for (NodeIndex id : expected)
+                names << NodePtr(CLvFileSystemNodeMgr::GetNode(id))->Name();
+            m.SortNode(top, column, Qt::AscendingOrder);
+            QCOMPARE(Shown(m, parent), names);
+        }
+        // Every shown child knows it is shown; a refused one does not.
+        m.setNameFilterDisables(false);
+        m.setNameFilters({"*1*"});
+        m.SortNode(top, 0, Qt::AscendingOrder);
+        for (NodeIndex id : folder->ChildIds()) {
+            NodePtr child(CLvFileSystemNodeMgr::GetNode(id));
+            const bool shown = child->IsDir() || child->Name().contains('1');
+            QCOMPARE(child->InParentRows(), shown);
+            QCOMPARE(folder->RowOfName(child->Name()) >= 0, shown);
+        }
+    }
+
     void needSortAtTheEndOfLoading()
     {
         CFileSystemModel m;

@@ -1,0 +1,104 @@
+#include "CFileSystemModel.h"
+#include "CNaturalKey.h"
+#include <QRandomGenerator>
+#include <QtTest>
+
+// The natural-order sort keys must order every pair of names exactly as naturalCompare does
+// whenever the keys differ; names the key cannot express must say so.
+class TestNaturalKey : public QObject
+{
+    Q_OBJECT
+
+    static int Sign(int v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
+
+    // Fails with both names when the keys disagree with the full comparison.
+    static void CheckPair(const QString& a, const QString& b)
+    {
+        std::vector<ushort> ka, kb;
+        if (!CNaturalKey::Append(a, ka) || !CNaturalKey::Append(b, kb))
+            return;
+        const int byKey = CNaturalKey::Compare(ka.data(), ka.size(), kb.data(), kb.size());
+        if (byKey == 0)
+            return; // the caller falls back to the full comparison
+        const int full = Sign(CFileSystemModel::naturalCompare(a, b, Qt::CaseInsensitive));
+        QVERIFY2(full == byKey, qPrintable(QString("'%1' vs '%2': key %3, full %4").arg(a, b).arg(byKey).arg(full)));
+        // The packed prefix never contradicts the whole key.
+        const quint64 pa = CNaturalKey::Prefix(ka.data(), ka.size());
+        const quint64 pb = CNaturalKey::Prefix(kb.data(), kb.size());
+        if (pa != pb)
+            QCOMPARE(pa < pb ? -1 : 1, byKey);
+    }
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+
+    void refusesWhatItCannotExpress_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("simple");
+        QTest::newRow("plain") << "file10.dat" << true;
+        QTest::newRow("spaces") << "my file 2" << true;
+        QTest::newRow("accented letters") << QString::fromUtf8("été 3") << true;
+        QTest::newRow("zero-ending run before a space") << "a10 b" << false;
+        QTest::newRow("zero run before a tab") << "0\tx" << false;
+        QTest::newRow("zero-ending run at the end") << "a10" << true;
+        QTest::newRow("non-ASCII digit") << QString::fromUtf8("v\u0661") << false;
+        QTest::newRow("embedded NUL") << QString("a") + QChar(0) + "b" << false;
+    }
+    void refusesWhatItCannotExpress()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, simple);
+        std::vector<ushort> key{7};
+        QCOMPARE(CNaturalKey::Append(name, key), simple);
+        if (!simple)
+            QCOMPARE(key.size(), size_t(1)); // nothing left behind after a refusal
+    }
+
+    void agreesWithNaturalCompare_data()
+    {
+        QTest::addColumn<QString>("a");
+        QTest::addColumn<QString>("b");
+        QTest::newRow("number length") << "file9" << "file10";
+        QTest::newRow("leading zeros") << "a007b" << "a7c";
+        QTest::newRow("number against letter") << "x5" << "x_";
+        QTest::newRow("number against dot") << "x5" << "x.";
+        QTest::newRow("zero-only runs") << "0a" << "00b";
+        QTest::newRow("prefix") << "abc" << "abc1";
+        QTest::newRow("case") << "ABD" << "abc";
+        QTest::newRow("spaces dropped") << "a b c" << "abd";
+        QTest::newRow("zero run then letter") << "v10a" << "v10b";
+        QTest::newRow("empty") << "" << "0";
+        QTest::newRow("kelvin sign") << QString::fromUtf8("\u212Aa") << "ka";
+        QTest::newRow("dotted capital I") << QString::fromUtf8("\u0130x") << "iy";
+    }
+    void agreesWithNaturalCompare()
+    {
+        QFETCH(QString, a);
+        QFETCH(QString, b);
+        CheckPair(a, b);
+        CheckPair(b, a);
+    }
+
+    // Random names over an alphabet rich in the characters that the comparison treats
+    // specially: digits and zeros, white space, case, punctuation around '0'..'9', non-ASCII.
+    void agreesOnRandomNames()
+    {
+        const QString alphabet = QString::fromUtf8("aAbZz0001919  \t._-/:@\u00e9\u00c9\u0130\u212A");
+        QRandomGenerator rng(20261206);
+        QStringList names;
+        for (int i = 0; i < 600; ++i) {
+            QString s;
+            const int length = int(rng.bounded(7));
+            for (int c = 0; c < length; ++c)
+                s += alphabet.at(int(rng.bounded(alphabet.size())));
+            names << s;
+        }
+        for (int i = 0; i < names.size(); ++i)
+            for (int j = i + 1; j < names.size(); j += 3)
+                CheckPair(names.at(i), names.at(j));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNaturalKey)
+#include "tst_naturalkey.moc"
