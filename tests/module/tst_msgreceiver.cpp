@@ -1,7 +1,12 @@
 #include "CMsgReceiver.h"
+#include "CUIManagerProbe.h"
 #include "IMsgHub.h"
+#include "IUIManager.h"
+
+#include "CLibLoader.h"
 
 #include <QTemporaryFile>
+#include <QThread>
 #include <QtTest>
 
 #include <cstdio>
@@ -82,12 +87,30 @@ class CountingReceiver : public CMsgReceiver
 {
 public:
     int msgs = 0;
+    QList<uint32_t> sigs;
+    QByteArray lastSignalPayload;
+    bool allOnGuiThread = true;
     int64_t OnMsg(NRDeliveryRecord) override
     {
         ++msgs;
+        allOnGuiThread = allOnGuiThread && QThread::currentThread() == qApp->thread();
         return 42;
     }
+    int64_t OnSig(NRDeliveryRecord record) override
+    {
+        sigs << record.id;
+        lastSignalPayload = QByteArray(static_cast<const char*>(record.payload), int(record.length));
+        allOnGuiThread = allOnGuiThread && QThread::currentThread() == qApp->thread();
+        return 0;
+    }
 };
+
+IMsgHub* hostHub()
+{
+    auto create = reinterpret_cast<NRUIManagerCreateFn>(CLibLoader::Resolve(QStringLiteral("UIManager"), "CreateObject"));
+    IUIManager* manager = create ? create() : nullptr;
+    return manager ? manager->GetHub() : nullptr;
+}
 
 } // namespace
 
@@ -146,6 +169,40 @@ private slots:
         QCOMPARE(r.msgs, 1);
     }
 
+    void againstTheHostsHub()
+    {
+        IMsgHub* hub = hostHub();
+        QVERIFY(hub);
+        {
+            CountingReceiver r;
+            r.SetHub(hub);
+            r.RegisterMsg(4000);
+            r.RegisterSig(4001);
+            QCOMPARE(CUIManagerProbe::MessageSubscriptions(4000), 1);
+            QCOMPARE(CUIManagerProbe::SignalSubscriptions(4001), 1);
+            CUIManagerProbe::SendMessage(4000, QByteArray());
+            CUIManagerProbe::SendSignal(4001, QByteArray("\x05\x00\x00\x00", 4));
+            QCOMPARE(r.msgs, 1);
+            QCOMPARE(r.sigs, QList<uint32_t>({4001}));
+            QCOMPARE(r.lastSignalPayload, QByteArray("\x05\x00\x00\x00", 4));
+            // From a worker the hub queues the delivery to the GUI thread.
+            QThread* worker = QThread::create([] { CUIManagerProbe::SendMessage(4000, QByteArray("x")); });
+            worker->start();
+            worker->wait();
+            delete worker;
+            QTRY_COMPARE(r.msgs, 2);
+            QVERIFY(r.allOnGuiThread);
+            // What the receiver sends is what the host records.
+            CUIManagerProbe::ClearSentMessages();
+            const uint8_t flag = 1;
+            hub->Send(4682, 0, &flag, 1);
+            QCOMPARE(CUIManagerProbe::SentPayloads(4682), QList<QByteArray>({QByteArray(1, '\1')}));
+        }
+        // The dead receiver left nothing subscribed.
+        QCOMPARE(CUIManagerProbe::MessageSubscriptions(4000), 0);
+        QCOMPARE(CUIManagerProbe::SignalSubscriptions(4001), 0);
+    }
+
     void defaultHandlersPrint()
     {
         CMsgReceiver r;
@@ -170,5 +227,5 @@ private slots:
     }
 };
 
-QTEST_APPLESS_MAIN(TestMsgReceiver)
+QTEST_GUILESS_MAIN(TestMsgReceiver)
 #include "tst_msgreceiver.moc"
