@@ -5,6 +5,7 @@
 #include "CTrace.h"
 #include "IFileSystemModel.h"
 #include <QObject>
+#include <QThreadPool>
 #include <algorithm>
 
 namespace {
@@ -679,10 +680,24 @@ bool CLvFileSystemNode::ReplaceRowsInOrder(const QStringList& upperNames)
         if (!m_pinnedNames.isEmpty())
             return false;
     }
+    QStringList oldRows;
+    QHash<QString, int>* oldCache = nullptr;
     {
         CNodeWriteLocker lock(m_childLock);
+        oldRows.swap(m_rowOrder);
         m_rowOrder = upperNames;
-        InvalidateRowCache();
+        CNodeWriteLocker cacheLock(m_rowCacheMutex);
+        std::swap(oldCache, m_rowCache);
+    }
+    // A large folder's old rows and name table take a while to give back: not on the GUI
+    // thread, which is in the middle of a layout change.
+    if (oldRows.size() > 4096 && QThreadPool::globalInstance()) {
+        QThreadPool::globalInstance()->start([rows = std::move(oldRows), oldCache]() mutable {
+            rows.clear();
+            delete oldCache;
+        });
+    } else {
+        delete oldCache;
     }
     if (NeedsNetworkResort())
         SortNetworkRows();

@@ -183,27 +183,30 @@ struct SortData
 // std::stable_sort so that a comparison that is not a strict weak order (the full natural
 // comparison is intransitive on some names, such as non-ASCII digits) can never make it read
 // outside the range, and so that such names keep the order they always had.
-void MergeSort(const SortData& data, SortEntry* items, SortEntry* buffer, size_t lo, size_t hi)
+// Sorts [lo, hi) of items, reading from source, which holds the same entries on entry: the two
+// arrays trade roles at every level, so no merge has to copy its result back.
+void MergeSort(const SortData& data, SortEntry* source, SortEntry* items, size_t lo, size_t hi)
 {
     if (hi - lo < 2)
         return;
     const size_t mid = lo + (hi - lo) / 2;
-    MergeSort(data, items, buffer, lo, mid);
-    MergeSort(data, items, buffer, mid, hi);
-    if (!data.Before(items[mid], items[mid - 1]))
-        return; // already in order
+    MergeSort(data, items, source, lo, mid);
+    MergeSort(data, items, source, mid, hi);
+    if (!data.Before(source[mid], source[mid - 1])) {
+        std::copy(source + lo, source + hi, items + lo); // already in order
+        return;
+    }
     size_t i = lo, j = mid, out = lo;
     while (i < mid && j < hi) {
-        if (data.Before(items[j], items[i]))
-            buffer[out++] = items[j++];
+        if (data.Before(source[j], source[i]))
+            items[out++] = source[j++];
         else
-            buffer[out++] = items[i++];
+            items[out++] = source[i++];
     }
     while (i < mid)
-        buffer[out++] = items[i++];
+        items[out++] = source[i++];
     while (j < hi)
-        buffer[out++] = items[j++];
-    std::copy(buffer + lo, buffer + hi, items + lo);
+        items[out++] = source[j++];
 }
 
 bool IsCLocale()
@@ -383,8 +386,8 @@ void CModelSortThread::SortChildren(int col, NodeIndex id)
         }
     }
     data.Finish();
-    std::vector<SortEntry> buffer(data.entries.size());
-    MergeSort(data, data.entries.data(), buffer.data(), 0, data.entries.size());
+    std::vector<SortEntry> buffer(data.entries);
+    MergeSort(data, buffer.data(), data.entries.data(), 0, data.entries.size());
 
     QStringList sorted;
     sorted.reserve(int(data.entries.size()));
