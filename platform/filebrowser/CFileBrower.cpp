@@ -424,6 +424,9 @@ void CFileBrower::RememberCredentials(const QString& share, const QString& user,
     if (!key.endsWith(QLatin1Char('\\')))
         key += QLatin1Char('\\');
     m_credentials.insert(key, qMakePair(user, password));
+    // The source holds it too, so it does not ask for a login it was given.
+    if (m_source)
+        m_source->SetCredentials(share, user, password);
 }
 
 bool CFileBrower::GetShareCredentials(const QString& shareKey, QString* user, QString* password)
@@ -440,6 +443,14 @@ bool CFileBrower::GetShareCredentials(const QString& shareKey, QString* user, QS
         return true;
     }
     QString u, p;
+    // What the user typed in the source's login dialog, then what the configuration gives.
+    if (m_source && m_source->HeldCredentials(shareKey, &u, &p)) {
+        if (user)
+            *user = u;
+        if (password)
+            *password = p;
+        return true;
+    }
     if (!CStorageMap::Current()->Credentials(shareKey, &u, &p) || (u.isEmpty() && p.isEmpty()))
         return false;
     if (user)

@@ -60,6 +60,8 @@ public:
     QString TranslateMappedPath(const QString& drivePath) override;
     bool SetNodeCheckState(NodeIndex node, int state) override;
     void SetNetworkRecords(const void* records, uint32_t count) override;
+    // Slot 22: remembered here, else held by the source (typed in its login dialog), else
+    // configured.
     bool GetShareCredentials(const QString& shareKey, QString* user, QString* password) override;
     QString GetShareOfPath(const QString& path) override;
     QByteArray GetNetworkLocations(uint32_t* count) override;
@@ -89,7 +91,8 @@ public:
     CFileSystemModel* Model() const { return m_model; }
     CBrower* Browser() const;
     int TreeType() const { return m_treeType; }
-    // Remembers the user name and password given for a share (a login the source asked for).
+    // Remembers the user name and password given for a share; the data source then holds them
+    // too and does not ask for that share's login.
     void RememberCredentials(const QString& share, const QString& user, const QString& password);
     // The Windows form of a node's location (empty for the root and the groups).
     QString WindowsPathOf(NodeIndex node) const;

@@ -8,6 +8,7 @@
 #include "CLvAutoPtrEx.h"
 #include "CLvFileSystemNode.h"
 #include "CLvFileSystemNodeMgr.h"
+#include "CShareLoginDialog.h"
 #include "CStorageMap.h"
 #include "CTrace.h"
 
@@ -79,9 +80,33 @@ CGetDataCommon::CGetDataCommon(uint32_t options, QObject* parent) : QObject(pare
     CKWBrowserIconProc::Instance();
 }
 
+// A worker's wait for the login dialog of a share.
+struct CGetDataCommon::LoginRequest
+{
+    QString share;
+    std::mutex mutex;
+    std::condition_variable answered;
+    bool done = false;
+    bool abandoned = false; // the worker stopped waiting: nothing to ask any more
+    uint32_t result = 0;
+};
+
 CGetDataCommon::~CGetDataCommon()
 {
     m_cancel = true;
+    {
+        // Workers waiting for a login are released and leave before the members go.
+        std::unique_lock<std::mutex> lock(m_loginMutex);
+        for (const auto& request : qAsConst(m_pendingLogins)) {
+            std::lock_guard<std::mutex> rl(request->mutex);
+            if (!request->done) {
+                request->done = true;
+                request->result = kErrLoginAbandoned;
+            }
+            request->answered.notify_all();
+        }
+        m_loginsGone.wait(lock, [this] { return m_pendingLogins.isEmpty(); });
+    }
     delete m_pool; // waits for the jobs
     m_pool = nullptr;
     std::lock_guard<std::mutex> lock(m_queueMutex);
@@ -399,6 +424,22 @@ void CGetDataCommon::Expand(NodeIndex node)
     const QString windowsPath = WindowsPathOf(node);
     n.reset();
 
+    // A share that wants a login gets one before anything below it is listed; without one it
+    // shows no children.
+    const uint32_t login = EnsureLogin(CStorageMap::Current()->ShareBehind(windowsPath));
+    if (login != 0) {
+        Delivery d;
+        d.parent = node;
+        d.iStream = -1;
+        Push(std::move(d));
+        Delivery end;
+        end.parent = node;
+        end.done = true;
+        end.err = qint32(login);
+        Push(std::move(end));
+        return;
+    }
+
     if (kind == NodeKind::kComputer) {
         RunLoad(node, [this, node](const std::atomic_bool&) {
             const auto map = CStorageMap::Current();
@@ -547,7 +588,153 @@ uint32_t CGetDataCommon::CheckNetworkPath(const QString& path, bool mapped)
 {
     if (path.isEmpty())
         return kErrNoNetworkPath;
-    return CStorageMap::Current()->CheckNetworkPath(path, mapped, 5000);
+    const auto map = CStorageMap::Current();
+    const uint32_t rc = map->CheckNetworkPath(path, mapped, 5000);
+    if (rc != 0)
+        return rc;
+    return EnsureLogin(map->ShareBehind(path));
+}
+
+// ---- share logins
+
+namespace {
+
+QString shareKey(const QString& share)
+{
+    const QStringList parts = CStorageMap::Components(share);
+    if (parts.size() < 2)
+        return QString();
+    return (QStringLiteral("\\\\") + parts.join(QLatin1Char('\\')) + QLatin1Char('\\')).toUpper();
+}
+
+} // namespace
+
+void CGetDataCommon::SetCredentials(const QString& share, const QString& user, const QString& password)
+{
+    const QString key = shareKey(share);
+    if (key.isEmpty())
+        return;
+    std::lock_guard<std::mutex> lock(m_credentialMutex);
+    m_credentials.insert(key, qMakePair(user, password));
+}
+
+bool CGetDataCommon::HeldCredentials(const QString& share, QString* user, QString* password) const
+{
+    const QString key = shareKey(share);
+    std::lock_guard<std::mutex> lock(m_credentialMutex);
+    auto it = m_credentials.constFind(key);
+    if (key.isEmpty() || it == m_credentials.constEnd())
+        return false;
+    if (user)
+        *user = it->first;
+    if (password)
+        *password = it->second;
+    return true;
+}
+
+bool CGetDataCommon::NeedsLogin(const QString& share) const
+{
+    const auto map = CStorageMap::Current();
+    const CStorageMap::Share* s = map->FindShare(share);
+    // A configured user name is a known login; a configured password alone is what the typed
+    // one is checked against.
+    return s && s->loginAsk && s->user.isEmpty() && !HeldCredentials(share, nullptr, nullptr);
+}
+
+uint32_t CGetDataCommon::EnsureLogin(const QString& share)
+{
+    if (share.isEmpty() || !NeedsLogin(share))
+        return 0;
+    if (QThread::currentThread() == thread())
+        return AskLogin(share);
+
+    auto request = std::make_shared<LoginRequest>();
+    request->share = share;
+    {
+        std::lock_guard<std::mutex> lock(m_loginMutex);
+        if (m_cancel)
+            return kErrLoginAbandoned;
+        m_pendingLogins.append(request);
+    }
+    QMetaObject::invokeMethod(this, [this, request] { AnswerLoginRequest(request); }, Qt::QueuedConnection);
+    uint32_t rc;
+    {
+        std::unique_lock<std::mutex> lock(request->mutex);
+        if (request->answered.wait_for(lock, std::chrono::milliseconds(kLoginWaitMs), [&] { return request->done; })) {
+            rc = request->result;
+        } else {
+            request->abandoned = true;
+            rc = kErrLoginTimeout;
+            NR_TRACE(u"File = %s, Line = %u, no answer to the login of %S", __FILE__, __LINE__, share.utf16());
+        }
+    }
+    std::lock_guard<std::mutex> lock(m_loginMutex);
+    m_pendingLogins.removeOne(request);
+    m_loginsGone.notify_all();
+    return rc;
+}
+
+void CGetDataCommon::AnswerLoginRequest(std::shared_ptr<LoginRequest> request)
+{
+    {
+        std::lock_guard<std::mutex> lock(request->mutex);
+        if (request->done || request->abandoned)
+            return;
+    }
+    // One dialog per share: a second asker waits for the first dialog's outcome.
+    if (m_askingFor.contains(shareKey(request->share))) {
+        QTimer::singleShot(20, this, [this, request] { AnswerLoginRequest(request); });
+        return;
+    }
+    const uint32_t rc = NeedsLogin(request->share) ? AskLogin(request->share) : 0;
+    if (rc == kErrLoginAbandoned)
+        return; // this source is gone; its destructor released the waiter
+    std::lock_guard<std::mutex> lock(request->mutex);
+    request->result = rc;
+    request->done = true;
+    request->answered.notify_all();
+}
+
+uint32_t CGetDataCommon::AskLogin(const QString& share)
+{
+    const QString key = shareKey(share);
+    if (m_askingFor.contains(key))
+        return kErrLoginBusy;
+    m_askingFor.insert(key);
+    // The map is held so the configured password stays valid while the dialog runs.
+    const auto map = CStorageMap::Current();
+    const CStorageMap::Share* s = map->FindShare(share);
+    const QString configured = s ? s->password : QString();
+    const QString shown = s ? s->unc : share;
+
+    QPointer<CGetDataCommon> self(this);
+    QString note;
+    uint32_t rc = kErrLoginRefused;
+    for (int attempt = 0; attempt < kMaxLoginAttempts; ++attempt) {
+        QString user, password;
+        int answer;
+        {
+            CShareLoginDialog dialog(shown, note);
+            answer = dialog.Run();
+            user = dialog.UserName();
+            password = dialog.Password();
+        }
+        if (!self)
+            return kErrLoginAbandoned; // deleted while the dialog ran its event loop
+        if (answer != CKWPopWnd::BtnOk) {
+            rc = kErrLoginCancelled;
+            break;
+        }
+        if (!configured.isEmpty() && password != configured) {
+            note = tr("The password is not correct. Try again.");
+            continue;
+        }
+        SetCredentials(share, user, password);
+        rc = 0;
+        break;
+    }
+    m_askingFor.remove(key);
+    return rc;
 }
 
 // ---- paths

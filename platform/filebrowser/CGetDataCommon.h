@@ -16,7 +16,9 @@
 #include <QStringList>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 class CFileSystemModel;
@@ -43,6 +45,17 @@ public:
     static constexpr uint32_t kErrNotAFolder = NRResult::Make(0x742, 0x10B);
     static constexpr uint32_t kErrLinkLoop = NRResult::Make(0x743, 0x780);
     static constexpr uint32_t kErrNoNetworkPath = NRResult::Make(0x744, NRResult::kErrInvalidArg);
+    // Login of a share marked for one: the user cancelled the dialog; the configured password was
+    // typed wrong kMaxLoginAttempts times; nobody answered within kLoginWaitMs; the source went
+    // away while a worker waited; the share's dialog is open already (a re-entrant request on the
+    // source's own thread). All but the timeout and the busy one carry access denied (5).
+    static constexpr uint32_t kErrLoginCancelled = NRResult::Make(0x745, 5);
+    static constexpr uint32_t kErrLoginRefused = NRResult::Make(0x746, 5);
+    static constexpr uint32_t kErrLoginTimeout = NRResult::Make(0x747, 0x5B4);
+    static constexpr uint32_t kErrLoginAbandoned = NRResult::Make(0x748, 5);
+    static constexpr uint32_t kErrLoginBusy = NRResult::Make(0x749, 0xAA);
+    static constexpr int kMaxLoginAttempts = 3;
+    static constexpr int kLoginWaitMs = 300000;
 
     // Node kinds this source gives (key 1 of a node's properties).
     static constexpr int kKindDrive = NodeKind::kGoToTarget1;
@@ -99,7 +112,18 @@ public:
 
     // 0 when the UNC path (or the network root behind a mapped drive) can be browsed, else a
     // failure code. Bounded in time; callable from any thread.
+    // A share marked "|login=ask" without a known login asks the user first (see EnsureLogin).
     virtual uint32_t CheckNetworkPath(const QString& path, bool mapped);
+
+    // Logins this source holds, by share ("\\srv\share", trailing backslash optional): what the
+    // user typed in its login dialog, or what SetCredentials gave. Any thread.
+    void SetCredentials(const QString& share, const QString& user, const QString& password);
+    bool HeldCredentials(const QString& share, QString* user, QString* password) const;
+    // 0 when the share needs no login or one is known (held, or a user name configured for it);
+    // otherwise asks the user with CShareLoginDialog on this source's thread and holds what was
+    // entered. From another thread the caller blocks until the dialog is answered, at most
+    // kLoginWaitMs; that thread's event loop must be running (the sync executer keeps it so).
+    uint32_t EnsureLogin(const QString& share);
 
     // The Windows form of a model node's location ("C:\x", "\\srv\share\x", "NAS:\\dev\share").
     QString WindowsPathOf(NodeIndex node) const;
@@ -165,6 +189,12 @@ private:
     void Finished(NodeIndex node, qint32 err);
     void ContinuePath(NodeIndex node, qint32 err);
 
+    struct LoginRequest;
+    bool NeedsLogin(const QString& share) const;
+    // The dialog itself, on this source's thread.
+    uint32_t AskLogin(const QString& share);
+    void AnswerLoginRequest(std::shared_ptr<LoginRequest> request);
+
     uint32_t m_options;
     IFileBrower* m_browser = nullptr;
     QPointer<CFileSystemModel> m_model;
@@ -178,4 +208,11 @@ private:
     // The path walk of ExpandPath: the folder it waits on and the names still to go.
     NodeIndex m_walkNode = 0;
     QStringList m_walkRest;
+
+    mutable std::mutex m_credentialMutex;
+    QHash<QString, QPair<QString, QString>> m_credentials; // by share, upper case, "\\SRV\SHARE\" form
+    QSet<QString> m_askingFor;                              // shares with an open dialog (own thread)
+    std::mutex m_loginMutex;                                // guards m_pendingLogins
+    std::condition_variable m_loginsGone;                   // a waiter left m_pendingLogins
+    QList<std::shared_ptr<LoginRequest>> m_pendingLogins;   // workers waiting for an answer
 };

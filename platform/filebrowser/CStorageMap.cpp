@@ -199,6 +199,8 @@ void CStorageMap::Load(const QString& iniPath, const QString& mountsPath)
             share.user = QString::fromUtf8(item.second);
         else if (field == QLatin1String("password"))
             share.password = QString::fromUtf8(item.second);
+        else if (field == QLatin1String("login"))
+            share.loginAsk = item.second.trimmed().toLower() == "ask";
     }
     // Credentials without a directory name no share on this machine.
     for (int i = m_shares.size() - 1; i >= 0; --i) {

@@ -59,6 +59,7 @@ public:
         QByteArray dir;  // where it is mounted or copied on this machine
         QString user;
         QString password;
+        bool loginAsk = false;  // "|login=ask": the user is asked for a login when none is known
         bool fromMounts = false;
         QString Server() const;
     };
