@@ -203,15 +203,18 @@ NodeIndex CGetDataCommon::MakeGroupNode(const QString& name, const QString& disp
     n->SetPathText(pathText);
     const CKWBrowserIconProc& icons = CKWBrowserIconProc::Instance();
     n->SetIcon(kind == NodeKind::kComputer ? icons.SysIcon(1) : icons.NetworkIcon());
-    if (kind == kKindHost || kind == kKindShare || kind == NodeKind::kNasDevice || kind == NodeKind::kNasShare) {
-        // Hosts and shares are folders to the views (and not drives to the pages' walks).
-        auto info = CNodeInfoPtr::create();
-        info->kind = InfoKind::kDirectory;
-        info->typeText = kind == kKindHost || kind == NodeKind::kNasDevice ? QStringLiteral("Computer")
-                                                                         : QStringLiteral("Network share");
-        info->icon = n->Icon();
-        n->SetInfo(info);
-    }
+    // Groups, hosts and shares are folders to the views (and not drives to the pages' walks): a
+    // node without a record reads as a file, and the folder tree shows no files.
+    auto info = CNodeInfoPtr::create();
+    info->kind = InfoKind::kDirectory;
+    if (kind == kKindHost || kind == NodeKind::kNasDevice)
+        info->typeText = QStringLiteral("Computer");
+    else if (kind == kKindShare || kind == NodeKind::kNasShare)
+        info->typeText = QStringLiteral("Network share");
+    else
+        info->typeText = QStringLiteral("System Folder");
+    info->icon = n->Icon();
+    n->SetInfo(info);
     return n->Id();
 }
 
