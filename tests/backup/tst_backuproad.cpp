@@ -5,6 +5,8 @@
 
 #include "CCredentialRecord.h"
 
+#include <QTreeView>
+
 using namespace backuptest;
 
 class TestBackupRoad : public QObject
@@ -38,6 +40,10 @@ private slots:
         QVERIFY(page.Open(8));
         QCOMPARE(page.initResult, 0u);
         QVERIFY(page.Browser());
+        // The folder tree shows the computer and the two network groups.
+        auto* tree = page.Ui()->findChild<QTreeView*>(QStringLiteral("treeDirView"));
+        QVERIFY(tree && tree->model());
+        QCOMPARE(tree->model()->rowCount(tree->rootIndex()), 3);
 
         const NodeIndex work = page.ReachLocal("C:", {"Work"});
         const NodeIndex other = page.ReachLocal("C:", {"Work", "Other"});
