@@ -1,4 +1,6 @@
 #include "CDisableExpendTreeView.h"
+
+#include "CDeferredLayout.h"
 #include "CTreeListStyle.h"
 #include <QScrollBar>
 
@@ -25,14 +27,8 @@ void CDisableExpendTreeView::setRootIndex(const QModelIndex& index)
 void CDisableExpendTreeView::setModel(QAbstractItemModel* model)
 {
     QTreeView::setModel(model);
-    // Items may be laid out late, but never from indexes the model has invalidated: a moved,
-    // reset or shrunken model always makes the next layout run.
     layoutPending = true;
-    if (model) {
-        connect(model, SIGNAL(layoutChanged()), this, SLOT(OnUpdateView()), Qt::UniqueConnection);
-        connect(model, SIGNAL(modelReset()), this, SLOT(OnUpdateView()), Qt::UniqueConnection);
-        connect(model, SIGNAL(rowsRemoved(QModelIndex, int, int)), this, SLOT(OnUpdateView()), Qt::UniqueConnection);
-    }
+    CDeferredLayout::WatchModel(this, model);
 }
 
 void CDisableExpendTreeView::doItemsLayout()

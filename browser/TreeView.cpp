@@ -1,4 +1,6 @@
 #include "TreeView.h"
+
+#include "CDeferredLayout.h"
 #include "CFileSystemModel.h"
 #include "CLvAutoPtrEx.h"
 #include "CLvFileSystemNode.h"
@@ -100,14 +102,8 @@ void TreeView::SetHorizontalOffset(int x)
 void TreeView::setModel(QAbstractItemModel* model)
 {
     QTreeView::setModel(model);
-    // Items may be laid out late, but never from indexes the model has invalidated: a moved,
-    // reset or shrunken model always makes the next layout run.
     layoutPending = true;
-    if (model) {
-        connect(model, SIGNAL(layoutChanged()), this, SLOT(OnUpdateView()), Qt::UniqueConnection);
-        connect(model, SIGNAL(modelReset()), this, SLOT(OnUpdateView()), Qt::UniqueConnection);
-        connect(model, SIGNAL(rowsRemoved(QModelIndex, int, int)), this, SLOT(OnUpdateView()), Qt::UniqueConnection);
-    }
+    CDeferredLayout::WatchModel(this, model);
 }
 
 void TreeView::doItemsLayout()

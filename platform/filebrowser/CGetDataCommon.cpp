@@ -344,6 +344,19 @@ void CGetDataCommon::RunLoad(NodeIndex node, std::function<uint32_t(const std::a
     });
 }
 
+void CGetDataCommon::LoadList(NodeIndex node, std::function<QList<NodeIndex>(const CStorageMap&)> list)
+{
+    // Places made from the configuration arrive as one final batch.
+    RunLoad(node, [this, node, list](const std::atomic_bool&) {
+        Delivery del;
+        del.parent = node;
+        del.children = list(*CStorageMap::Current());
+        del.iStream = -1;
+        Push(std::move(del));
+        return 0u;
+    });
+}
+
 void CGetDataCommon::Finished(NodeIndex node, qint32 err)
 {
     m_loading.remove(node);
@@ -444,10 +457,10 @@ void CGetDataCommon::Expand(NodeIndex node)
     }
 
     if (kind == NodeKind::kComputer) {
-        RunLoad(node, [this, node](const std::atomic_bool&) {
-            const auto map = CStorageMap::Current();
+        LoadList(node, [this](const CStorageMap& map) {
+            const QList<CStorageMap::Drive> table = map.Drives();
             CEntryBatch drives;
-            for (const CStorageMap::Drive& d : map->Drives()) {
+            for (const CStorageMap::Drive& d : table) {
                 CEntryRecord r;
                 r.name = QString(d.letter) + QLatin1Char(':');
                 r.kind = CEntryRecord::kDrive;
@@ -456,7 +469,7 @@ void CGetDataCommon::Expand(NodeIndex node)
             }
             QList<NodeIndex> ids;
             for (int i = 0; i < drives.size(); ++i) {
-                const CStorageMap::Drive d = map->Drives().at(i);
+                const CStorageMap::Drive& d = table.at(i);
                 const NodeIndex id = MakeNode(drives.at(i), kKindDrive);
                 NodePtr dn = Node(id);
                 qint64 total = 0, free = 0;
@@ -472,77 +485,56 @@ void CGetDataCommon::Expand(NodeIndex node)
                 }
                 ids.append(id);
             }
-            Delivery del;
-            del.parent = node;
-            del.children = ids;
-            del.iStream = -1;
-            Push(std::move(del));
-            return 0u;
+            return ids;
         });
         return;
     }
     if (kind == NodeKind::kNetworkGroup) {
-        RunLoad(node, [this, node](const std::atomic_bool&) {
-            const auto map = CStorageMap::Current();
-            Delivery del;
-            del.parent = node;
-            for (const QString& host : map->Hosts())
-                del.children.append(MakeGroupNode(host, QString(), kKindHost, false, QStringLiteral("\\\\") + host));
-            del.iStream = -1;
-            Push(std::move(del));
-            return 0u;
+        LoadList(node, [this](const CStorageMap& map) {
+            QList<NodeIndex> hosts;
+            for (const QString& host : map.Hosts())
+                hosts.append(MakeGroupNode(host, QString(), kKindHost, false, QStringLiteral("\\\\") + host));
+            return hosts;
         });
         return;
     }
     if (kind == kKindHost) {
-        RunLoad(node, [this, node, name](const std::atomic_bool&) {
-            const auto map = CStorageMap::Current();
-            Delivery del;
-            del.parent = node;
-            for (const CStorageMap::Share& s : map->SharesOfHost(name)) {
+        LoadList(node, [this, name](const CStorageMap& map) {
+            QList<NodeIndex> shares;
+            for (const CStorageMap::Share& s : map.SharesOfHost(name)) {
                 const QStringList parts = CStorageMap::Components(s.unc);
                 // A mount of a sub-folder of a share is listed under the share's own name.
                 if (parts.size() >= 2)
-                    del.children.append(MakeGroupNode(parts.at(1), QString(), kKindShare, false, s.unc));
+                    shares.append(MakeGroupNode(parts.at(1), QString(), kKindShare, false, s.unc));
             }
-            del.iStream = -1;
-            Push(std::move(del));
-            return 0u;
+            return shares;
         });
         return;
     }
     if (kind == NodeKind::kNasGroup) {
-        RunLoad(node, [this, node](const std::atomic_bool&) {
-            const auto map = CStorageMap::Current();
-            Delivery del;
-            del.parent = node;
-            for (const CStorageMap::NasDevice& dev : map->NasDevices())
-                del.children.append(MakeGroupNode(dev.name, dev.name, NodeKind::kNasDevice, false, dev.uncRoot));
-            del.iStream = -1;
-            Push(std::move(del));
-            return 0u;
+        LoadList(node, [this](const CStorageMap& map) {
+            QList<NodeIndex> devices;
+            for (const CStorageMap::NasDevice& dev : map.NasDevices())
+                devices.append(MakeGroupNode(dev.name, dev.name, NodeKind::kNasDevice, false, dev.uncRoot));
+            return devices;
         });
         return;
     }
     if (kind == NodeKind::kNasDevice) {
-        RunLoad(node, [this, node, display, name](const std::atomic_bool&) {
-            const auto map = CStorageMap::Current();
-            Delivery del;
-            del.parent = node;
+        LoadList(node, [this, display, name](const CStorageMap& map) {
+            QList<NodeIndex> shares;
             const QString device = display.isEmpty() ? name : display;
             QString root;
-            for (const CStorageMap::NasDevice& dev : map->NasDevices())
+            for (const CStorageMap::NasDevice& dev : map.NasDevices())
                 if (dev.name.compare(device, Qt::CaseInsensitive) == 0)
                     root = dev.uncRoot;
             const int depth = CStorageMap::Components(root).size();
-            for (const CStorageMap::Share& s : map->SharesOfNas(device)) {
+            for (const CStorageMap::Share& s : map.SharesOfNas(device)) {
                 const QStringList parts = CStorageMap::Components(s.unc);
                 if (parts.size() > depth)
-                    del.children.append(MakeGroupNode(parts.at(depth), QString(), NodeKind::kNasShare, false, s.unc));
+                    shares.append(MakeGroupNode(parts.at(depth), QString(), NodeKind::kNasShare, false, s.unc));
             }
-            del.iStream = -1;
-            Push(std::move(del));
-            return 0u;
+            return shares;
         });
         return;
     }

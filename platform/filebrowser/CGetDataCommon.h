@@ -158,6 +158,8 @@ protected:
 
     // Runs job on a worker; its result ends node's loading.
     void RunLoad(NodeIndex node, std::function<uint32_t(const std::atomic_bool&)> job);
+    // Loads a place whose children come from the storage map, as one final batch.
+    void LoadList(NodeIndex node, std::function<QList<NodeIndex>(const CStorageMap&)> list);
     void Push(Delivery&& d);
     // Sends records as batches of library nodes below parent; the last batch completes it.
     void SendRecords(NodeIndex parent, const CEntryBatch& batch, bool last, int* streamNo, int childKind);

@@ -21,28 +21,9 @@ inline uint32_t nextFolded(const uint8_t*& p, const uint8_t* end)
         ++p;
         return (b0 >= 'A' && b0 <= 'Z') ? uint32_t(b0 + 32) : b0;
     }
-    int len = 0;
     uint32_t cp = 0;
-    uint32_t min = 0;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        len = 2;
-        cp = b0 & 0x1F;
-        min = 0x80;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        len = 3;
-        cp = b0 & 0x0F;
-        min = 0x800;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        len = 4;
-        cp = b0 & 0x07;
-        min = 0x10000;
-    }
-    bool ok = len > 0 && end - p >= len;
-    for (int i = 1; ok && i < len; ++i) {
-        ok = (p[i] & 0xC0) == 0x80;
-        cp = (cp << 6) | (p[i] & 0x3F);
-    }
-    if (!ok || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    const int len = CNameCodec::SequenceLength(p, end, &cp);
+    if (len == 0) {
         ++p;
         return 0xDC00u + b0;
     }

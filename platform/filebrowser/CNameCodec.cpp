@@ -2,45 +2,6 @@
 
 namespace {
 
-// Length of the valid UTF-8 sequence at p (1..4), or 0 when the byte at p does not start one.
-int sequenceLength(const unsigned char* p, const unsigned char* end, uint32_t* codePoint)
-{
-    const unsigned char b0 = p[0];
-    if (b0 < 0x80) {
-        *codePoint = b0;
-        return 1;
-    }
-    int len;
-    uint32_t cp;
-    uint32_t min;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        len = 2;
-        cp = b0 & 0x1F;
-        min = 0x80;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        len = 3;
-        cp = b0 & 0x0F;
-        min = 0x800;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        len = 4;
-        cp = b0 & 0x07;
-        min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (end - p < len)
-        return 0;
-    for (int i = 1; i < len; ++i) {
-        if ((p[i] & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (p[i] & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    *codePoint = cp;
-    return len;
-}
-
 void appendUtf8(QByteArray& out, uint32_t cp)
 {
     if (cp < 0x80) {
@@ -83,7 +44,7 @@ QString CNameCodec::Decode(const char* bytes, size_t size, bool escapeBackslash)
     out.reserve(int(size));
     while (p < end) {
         uint32_t cp = 0;
-        const int len = sequenceLength(p, end, &cp);
+        const int len = CNameCodec::SequenceLength(p, end, &cp);
         if (len == 0) {
             out.append(QChar(ushort(kEscapeBase + *p)));
             ++p;
@@ -141,7 +102,7 @@ bool CNameCodec::IsValidUtf8(const char* bytes, size_t size)
     const unsigned char* end = p + size;
     while (p < end) {
         uint32_t cp = 0;
-        const int len = sequenceLength(p, end, &cp);
+        const int len = CNameCodec::SequenceLength(p, end, &cp);
         if (len == 0)
             return false;
         p += len;

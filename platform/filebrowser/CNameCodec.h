@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <cstdint>
 #include <QString>
 #include <QStringList>
 
@@ -29,6 +30,46 @@ public:
     static QByteArray EncodeText(const QString& text, bool* ok = nullptr);
 
     // True when the bytes are valid UTF-8 (no surrogates, no overlong forms, nothing past U+10FFFF).
+    // Length of the valid UTF-8 sequence at p (1..4) with its code point, or 0 when the byte at p
+    // does not start one. Inline: the search reads every stored name through it.
+    static int SequenceLength(const unsigned char* p, const unsigned char* end, uint32_t* codePoint)
+    {
+        const unsigned char b0 = p[0];
+        if (b0 < 0x80) {
+            *codePoint = b0;
+            return 1;
+        }
+        int len;
+        uint32_t cp;
+        uint32_t min;
+        if (b0 >= 0xC2 && b0 <= 0xDF) {
+            len = 2;
+            cp = b0 & 0x1F;
+            min = 0x80;
+        } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+            len = 3;
+            cp = b0 & 0x0F;
+            min = 0x800;
+        } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+            len = 4;
+            cp = b0 & 0x07;
+            min = 0x10000;
+        } else {
+            return 0;
+        }
+        if (end - p < len)
+            return 0;
+        for (int i = 1; i < len; ++i) {
+            if ((p[i] & 0xC0) != 0x80)
+                return 0;
+            cp = (cp << 6) | (p[i] & 0x3F);
+        }
+        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            return 0;
+        *codePoint = cp;
+        return len;
+    }
+
     static bool IsValidUtf8(const char* bytes, size_t size);
 
 private:
