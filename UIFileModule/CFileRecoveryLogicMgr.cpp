@@ -82,8 +82,7 @@ uint32_t CFileRecoveryLogicMgr::commitFromDefaultTree()
         return kDefaultCommitNoPage;
     if (!dynamic_cast<IUIFileOperation*>(uiCommon.data()))
         return kDefaultCommitNoFileOperation;
-    if (!page->GetDefaultTree())
-        return kDefaultCommitNoTree;
+    // The page builds no default tree yet, so there is nothing to export.
     return kDefaultCommitNoTree;
 }
 
