@@ -82,15 +82,12 @@ QModelIndex CFileSystemModel::IndexOf(NodeIndex id, int column) const
 
 QModelIndex CFileSystemModel::index(int row, int column, const QModelIndex& parent) const
 {
-    if (row < 0 || column < 0 || row >= rowCount(parent) || column >= columnCount(parent))
+    if (row < 0 || column < 0 || column >= columnCount(parent))
         return QModelIndex();
     NodePtr node = Node(NodeOf(parent));
     if (!node)
         return QModelIndex();
-    const int r = node->MapRow(row);
-    if (r < 0 || r >= node->RowCount())
-        return QModelIndex();
-    const NodeIndex child = node->ChildByName(node->NameAtRow(r));
+    const NodeIndex child = node->ChildAtViewRow(row);
     if (child == 0)
         return QModelIndex();
     return createIndex(row, column, quintptr(child));
@@ -297,8 +294,14 @@ Qt::ItemFlags CFileSystemModel::flags(const QModelIndex& index) const
         return QAbstractItemModel::flags(index);
     Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
     const NodeIndex id = NodeOf(index);
-    NodePtr node = Node(id);
-    if ((d->nameFilterDisablesFlag && node && !d->PassesNameFilters(node.get())) || d->disabledNodes.contains(id))
+    // Views ask for the flags of every row they lay out: the node is read only when name
+    // filters can disable it.
+    bool filteredOut = false;
+    if (d->nameFilterDisablesFlag && !d->nameFilters.isEmpty()) {
+        NodePtr node = Node(id);
+        filteredOut = node && !d->PassesNameFilters(node.get());
+    }
+    if (filteredOut || d->disabledNodes.contains(id))
         f &= ~Qt::ItemIsEnabled;
     f |= Qt::ItemIsDragEnabled;
     if (index.column() == NameColumn && d->checkEnabled)
@@ -615,6 +618,9 @@ QString CFileSystemModel::DeepestAncestorKey(const QString& path, bool* found) c
 
 quint32 CFileSystemModel::CheckState(NodeIndex id)
 {
+    // Nothing ticked anywhere: every node reads unchecked (arriving batches ask for each child).
+    if (checkMap.isEmpty())
+        return Qt::Unchecked;
     NodePtr node = Node(id);
     if (!node || !d)
         return Qt::Unchecked;

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QThreadPool>
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -25,6 +26,13 @@ QString NativeSeparators(QString path)
 
 } // namespace
 
+struct CLvFileSystemNode::RowIds
+{
+    std::vector<NodeIndex> ids;
+    // Rows whose key had no child when their id was taken.
+    int missing = 0;
+};
+
 CLvFileSystemNode::CLvFileSystemNode(const QString& name, NodeIndex parent, IFileSystemModel* model)
     : m_name(name), m_model(model), m_parent(parent)
 {
@@ -39,6 +47,7 @@ CLvFileSystemNode::CLvFileSystemNode(const CLvFileSystemNode& other)
         CNodeReadLocker lock(other.m_lock2);
         m_properties = other.m_properties;
         m_info = other.m_info;
+        m_infoKind.store(other.m_infoKind.load(std::memory_order_relaxed), std::memory_order_relaxed);
         m_selectItem = other.m_selectItem;
     }
     {
@@ -119,6 +128,7 @@ CLvFileSystemNode::~CLvFileSystemNode()
     }
     SetParent(0);
     delete m_rowCache;
+    delete m_rowIds;
 }
 
 void CLvFileSystemNode::ReleaseTree(NodeIndex id)
@@ -136,6 +146,7 @@ void CLvFileSystemNode::ReleaseTree(NodeIndex id)
             // Cleared first, so the destructor does not release the children a second time.
             node->m_children.clear();
             ++node->m_childGeneration;
+            node->InvalidateRowIds();
         }
         for (NodeIndex childId : children) {
             NodePtr child(CLvFileSystemNodeMgr::GetNode(childId));
@@ -279,6 +290,7 @@ void CLvFileSystemNode::SetInfo(const CNodeInfoPtr& record)
     }
     CNodeWriteLocker lock(m_lock2);
     m_info = copy;
+    m_infoKind.store(copy ? copy->Kind() : kNoRecord, std::memory_order_relaxed);
 }
 
 void CLvFileSystemNode::SetInfoOwner(NodeIndex owner)
@@ -305,7 +317,19 @@ void CLvFileSystemNode::AddChild(const QString& name, NodeIndex id)
     }
     key = key.toUpper();
     CNodeWriteLocker lock(m_childLock);
-    m_children.insert(key, id);
+    auto it = m_children.find(key);
+    if (it == m_children.end()) {
+        m_children.insert(key, id);
+        // A new key can only be the child of rows that had none.
+        CNodeWriteLocker cacheLock(m_rowCacheMutex);
+        if (m_rowIds && m_rowIds->missing > 0) {
+            delete m_rowIds;
+            m_rowIds = nullptr;
+        }
+    } else if (it.value() != id) {
+        it.value() = id;
+        InvalidateRowIds();
+    }
     ++m_childGeneration;
 }
 
@@ -314,12 +338,14 @@ void CLvFileSystemNode::RemoveChild(const QString& name)
     CNodeWriteLocker lock(m_childLock);
     m_children.remove(name.toUpper());
     ++m_childGeneration;
+    InvalidateRowIds();
 }
 
 void CLvFileSystemNode::RemoveChildId(NodeIndex id)
 {
     CNodeWriteLocker lock(m_childLock);
     ++m_childGeneration;
+    InvalidateRowIds();
     for (auto it = m_children.begin(); it != m_children.end();) {
         if (it.value() == id)
             it = m_children.erase(it);
@@ -333,6 +359,7 @@ void CLvFileSystemNode::ClearChildren()
     CNodeWriteLocker lock(m_childLock);
     m_children.clear();
     ++m_childGeneration;
+    InvalidateRowIds();
 }
 
 void CLvFileSystemNode::RenameChild(const QString& oldName, const QString& newName, NodeIndex id)
@@ -342,6 +369,7 @@ void CLvFileSystemNode::RenameChild(const QString& oldName, const QString& newNa
     m_children.remove(oldName.toUpper());
     m_children.insert(newKey, id);
     ++m_childGeneration;
+    InvalidateRowIds();
     for (int i = 0; i < m_rowOrder.size(); ++i) {
         if (m_rowOrder.at(i).compare(oldName, Qt::CaseInsensitive) == 0) {
             m_rowOrder[i] = newKey;
@@ -458,6 +486,24 @@ void CLvFileSystemNode::InvalidateRowCache() const
     CNodeWriteLocker lock(m_rowCacheMutex);
     delete m_rowCache;
     m_rowCache = nullptr;
+    delete m_rowIds;
+    m_rowIds = nullptr;
+}
+
+void CLvFileSystemNode::InvalidateRowIds() const
+{
+    CNodeWriteLocker lock(m_rowCacheMutex);
+    delete m_rowIds;
+    m_rowIds = nullptr;
+}
+
+void CLvFileSystemNode::AppendRowIdLocked(NodeIndex id) const
+{
+    if (!m_rowIds)
+        return;
+    m_rowIds->ids.push_back(id);
+    if (id == 0)
+        ++m_rowIds->missing;
 }
 
 int CLvFileSystemNode::MapRow(int r) const
@@ -469,6 +515,28 @@ int CLvFileSystemNode::MapRow(int r) const
     // map view rows to rows that no longer exist.
     const int sorted = (m_sortedCount < 0 || m_sortedCount > rows) ? rows : m_sortedCount;
     return r < sorted ? sorted - r - 1 : r;
+}
+
+NodeIndex CLvFileSystemNode::ChildAtViewRow(int r) const
+{
+    CNodeReadLocker lock(m_childLock);
+    const int rows = m_rowOrder.size();
+    if (r < 0 || r >= rows)
+        return 0;
+    if (m_reversed != 0) {
+        const int sorted = (m_sortedCount < 0 || m_sortedCount > rows) ? rows : m_sortedCount;
+        if (r < sorted)
+            r = sorted - r - 1;
+    }
+    CNodeWriteLocker cacheLock(m_rowCacheMutex);
+    if (!m_rowIds) {
+        m_rowIds = new RowIds;
+        m_rowIds->ids.reserve(size_t(rows));
+        // Rows hold the children's keys as they are (already upper-cased).
+        for (const QString& key : m_rowOrder)
+            AppendRowIdLocked(m_children.value(key, 0));
+    }
+    return m_rowIds->ids[size_t(r)];
 }
 
 void CLvFileSystemNode::RemoveRow(int i)
@@ -587,14 +655,16 @@ void CLvFileSystemNode::InsertChildRowAt(int pos, const QString& name)
         ++m_childGeneration;
         if (pos < 0 || pos >= m_rowOrder.size()) {
             m_rowOrder.append(key);
+            childId = m_children.value(key, 0);
             CNodeWriteLocker cacheLock(m_rowCacheMutex);
             if (m_rowCache && !m_rowCache->contains(key))
                 m_rowCache->insert(key, m_rowOrder.size() - 1);
+            AppendRowIdLocked(childId);
         } else {
             m_rowOrder.insert(pos, key);
             InvalidateRowCache();
+            childId = m_children.value(key, 0);
         }
-        childId = m_children.value(key, 0);
     }
     NodePtr child(CLvFileSystemNodeMgr::GetNode(childId));
     if (child)
@@ -617,6 +687,7 @@ void CLvFileSystemNode::AppendChildRows(const QStringList& names)
             if (m_rowCache && !m_rowCache->contains(key))
                 m_rowCache->insert(key, m_rowOrder.size() - 1);
             shown.push_back(m_children.value(key, 0));
+            AppendRowIdLocked(shown.back());
         }
     }
     std::vector<CLvFileSystemNode*> nodes(shown.size(), nullptr);
@@ -688,6 +759,8 @@ bool CLvFileSystemNode::ReplaceRowsInOrder(const QStringList& upperNames)
         m_rowOrder = upperNames;
         CNodeWriteLocker cacheLock(m_rowCacheMutex);
         std::swap(oldCache, m_rowCache);
+        delete m_rowIds;
+        m_rowIds = nullptr;
     }
     // A large folder's old rows and name table take a while to give back: not on the GUI
     // thread, which is in the middle of a layout change.
@@ -843,26 +916,26 @@ quint32 CLvFileSystemNode::GetPermissions() const
 
 bool CLvFileSystemNode::IsDir() const
 {
-    const CNodeInfoPtr info = Info();
-    return info ? info->Kind() == InfoKind::kDirectory : ChildCount() >= 1;
+    const qint32 kind = m_infoKind.load(std::memory_order_relaxed);
+    return kind != kNoRecord ? kind == InfoKind::kDirectory : ChildCount() >= 1;
 }
 
 bool CLvFileSystemNode::IsFile() const
 {
-    const CNodeInfoPtr info = Info();
-    return info ? info->Kind() == InfoKind::kFile : true;
+    const qint32 kind = m_infoKind.load(std::memory_order_relaxed);
+    return kind != kNoRecord ? kind == InfoKind::kFile : true;
 }
 
 bool CLvFileSystemNode::IsDrive() const
 {
-    const CNodeInfoPtr info = Info();
-    return info ? info->Kind() == InfoKind::kDrive : true;
+    const qint32 kind = m_infoKind.load(std::memory_order_relaxed);
+    return kind != kNoRecord ? kind == InfoKind::kDrive : true;
 }
 
 bool CLvFileSystemNode::IsSystem() const
 {
-    const CNodeInfoPtr info = Info();
-    return info ? info->Kind() == InfoKind::kSystem : true;
+    const qint32 kind = m_infoKind.load(std::memory_order_relaxed);
+    return kind != kNoRecord ? kind == InfoKind::kSystem : true;
 }
 
 bool CLvFileSystemNode::IsHidden() const

@@ -137,6 +137,9 @@ public:
     int RowOfName(const QString& name) const;
     // Row as the views see it: reversed rows read from the end of the sorted range.
     int MapRow(int r) const;
+    // The child shown at view row r (MapRow applied), or 0: one lock and no string copies, for
+    // the views' per-row look-ups.
+    NodeIndex ChildAtViewRow(int r) const;
     void RemoveRow(int i);
     // Removes upper(name) from the row order; false when absent.
     bool RemoveRowName(const QString& name);
@@ -217,7 +220,13 @@ private:
     void SetId(NodeIndex id) { m_id = id; }
     QString BuildPath(bool stop, bool stripComputer, bool display) const;
     int InsertPositionLocked(const QString& upperName) const;
+    // Drops the name -> row table and the row ids (the rows changed).
     void InvalidateRowCache() const;
+    // Drops the row ids (a child key changed its id or went).
+    void InvalidateRowIds() const;
+    // Records id as the child of the row just appended, when the row ids are kept. Called with
+    // m_childLock and m_rowCacheMutex held for writing.
+    void AppendRowIdLocked(NodeIndex id) const;
     int FindRowLocked(const QString& upperName) const;
     bool IsPinnedUpper(const QString& upperName) const;
 
@@ -243,10 +252,18 @@ private:
     mutable CNodeRwLock m_pinMutex;
     // Row of each name, built on demand for large folders (guarded by m_rowCacheMutex).
     mutable QHash<QString, int>* m_rowCache = nullptr;
+    // Child id of each row, built on demand and kept through appends (guarded by
+    // m_rowCacheMutex): views look a row's child up several times per row they lay out.
+    struct RowIds;
+    mutable RowIds* m_rowIds = nullptr;
     mutable CNodeRwLock m_rowCacheMutex;
     std::atomic<NodeIndex> m_parent{0};
     NodeIndex m_id = 0;
     std::atomic<quint32> m_checkState{0};
+    // The record's Kind(), kept beside it so that the per-row questions of the views (file,
+    // folder, drive) read the node alone; kNoRecord without a record.
+    static constexpr qint32 kNoRecord = -0x7fffffff;
+    std::atomic<qint32> m_infoKind{kNoRecord};
     quint32 m_reversed = 0;
     quint32 m_lastSortColumn = 0;
     qint32 m_sortedCount = -1;

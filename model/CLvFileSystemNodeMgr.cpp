@@ -1,15 +1,62 @@
 #include "CLvFileSystemNodeMgr.h"
 #include "CLvFileSystemNode.h"
-#include <QHash>
+#include <memory>
 #include <mutex>
+#include <vector>
 
 namespace {
+
+// Ids are handed out in order, so the registry is a table indexed by id, in pages that exist
+// while they hold a node: a look-up is two array reads, and the children of one folder (whose ids
+// follow each other) share their slots' cache lines.
+constexpr unsigned kPageBits = 10;
+constexpr NodeIndex kPageSize = NodeIndex(1) << kPageBits;
+
+struct Page
+{
+    CLvFileSystemNode* entries[kPageSize] = {};
+    NodeIndex used = 0;
+};
 
 struct Registry
 {
     std::mutex mutex;
-    QHash<NodeIndex, CLvFileSystemNode*> nodes;
+    std::vector<std::unique_ptr<Page>> pages;
     NodeIndex next = 1;
+    int count = 0;
+
+    CLvFileSystemNode* Find(NodeIndex id) const
+    {
+        const size_t page = id >> kPageBits;
+        return page < pages.size() && pages[page] ? pages[page]->entries[id & (kPageSize - 1)] : nullptr;
+    }
+
+    void Insert(NodeIndex id, CLvFileSystemNode* node)
+    {
+        const size_t page = id >> kPageBits;
+        if (page >= pages.size())
+            pages.resize(page + 1);
+        if (!pages[page])
+            pages[page].reset(new Page);
+        pages[page]->entries[id & (kPageSize - 1)] = node;
+        ++pages[page]->used;
+        ++count;
+    }
+
+    // Empties the slot of id when it holds node (any node when node is null).
+    void Erase(NodeIndex id, const CLvFileSystemNode* node)
+    {
+        const size_t page = id >> kPageBits;
+        if (page >= pages.size() || !pages[page])
+            return;
+        CLvFileSystemNode*& slot = pages[page]->entries[id & (kPageSize - 1)];
+        if (!slot || (node && slot != node))
+            return;
+        slot = nullptr;
+        --count;
+        if (--pages[page]->used == 0)
+            pages[page].reset();
+    }
 };
 
 Registry& registry()
@@ -27,7 +74,7 @@ CLvFileSystemNode* CLvFileSystemNodeMgr::GetNode(NodeIndex id)
         return nullptr;
     Registry& r = registry();
     std::lock_guard<std::mutex> lock(r.mutex);
-    CLvFileSystemNode* node = r.nodes.value(id, nullptr);
+    CLvFileSystemNode* node = r.Find(id);
     // A node whose count already reached zero is being destroyed: it no longer resolves.
     if (node && node->AddRefIfAlive())
         return node;
@@ -39,7 +86,7 @@ void CLvFileSystemNodeMgr::GetNodes(const NodeIndex* ids, size_t count, CLvFileS
     Registry& r = registry();
     std::lock_guard<std::mutex> lock(r.mutex);
     for (size_t i = 0; i < count; ++i) {
-        CLvFileSystemNode* node = ids[i] ? r.nodes.value(ids[i], nullptr) : nullptr;
+        CLvFileSystemNode* node = ids[i] ? r.Find(ids[i]) : nullptr;
         out[i] = node && node->AddRefIfAlive() ? node : nullptr;
     }
 }
@@ -50,7 +97,7 @@ bool CLvFileSystemNodeMgr::IsValidNode(NodeIndex id)
         return false;
     Registry& r = registry();
     std::lock_guard<std::mutex> lock(r.mutex);
-    return r.nodes.contains(id);
+    return r.Find(id) != nullptr;
 }
 
 CLvFileSystemNode* CLvFileSystemNodeMgr::CreateNode(const QString& name, NodeIndex parent, IFileSystemModel* model)
@@ -79,14 +126,14 @@ void CLvFileSystemNodeMgr::RemoveNode(NodeIndex id)
         return;
     Registry& r = registry();
     std::lock_guard<std::mutex> lock(r.mutex);
-    r.nodes.remove(id);
+    r.Erase(id, nullptr);
 }
 
 int CLvFileSystemNodeMgr::NodeCount()
 {
     Registry& r = registry();
     std::lock_guard<std::mutex> lock(r.mutex);
-    return r.nodes.size();
+    return r.count;
 }
 
 NodeIndex CLvFileSystemNodeMgr::Register(CLvFileSystemNode* node)
@@ -95,10 +142,10 @@ NodeIndex CLvFileSystemNodeMgr::Register(CLvFileSystemNode* node)
     std::lock_guard<std::mutex> lock(r.mutex);
     // Skip 0 and every id still held by a live node (the counter wraps after 2^32 - 1 ids).
     NodeIndex id = r.next;
-    while (id == 0 || r.nodes.contains(id))
+    while (id == 0 || r.Find(id))
         ++id;
     r.next = id + 1;
-    r.nodes.insert(id, node);
+    r.Insert(id, node);
     node->SetId(id);
     return id;
 }
@@ -107,7 +154,5 @@ void CLvFileSystemNodeMgr::Unregister(NodeIndex id, const CLvFileSystemNode* nod
 {
     Registry& r = registry();
     std::lock_guard<std::mutex> lock(r.mutex);
-    auto it = r.nodes.find(id);
-    if (it != r.nodes.end() && it.value() == node)
-        r.nodes.erase(it);
+    r.Erase(id, node);
 }

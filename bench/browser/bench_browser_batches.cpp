@@ -3,15 +3,18 @@
 //   range    the same rows inserted as one range into a QStandardItemModel behind a sorting
 //            QSortFilterProxyModel in a QTreeView (time until laid out);
 //   batches  the children handed to CFileSystemModel::AddNode in batches of 1,000 by a worker
-//            thread, queued as the file-browser library does, with the model shown in both
+//            thread, queued and drained as the file-browser library does (in order, a time
+//            budget per turn of the event loop), with the model shown in both
 //            views through both proxies and the contents list showing that folder sorted by
 //            name (time until the last batch is laid out);
 //   qfs      QFileSystemModel + proxy + view loading a real folder of as many files.
 // For "batches" and "qfs" the longest gap between ticks of a 5 ms timer is the GUI stall.
 // Usage: bench_browser_batches [children=100000] [batch=1000] [passes=range,batches,qfs]
+// NR_BENCH_EXPLAIN=1 also prints the slowest event dispatches of the batches pass.
 #include "CBrower.h"
 #include "CDisableExpendTreeView.h"
 #include "CFileSystemModel.h"
+#include "CGetDataCommon.h"
 #include "CLvAutoPtrEx.h"
 #include "CLvFileSystemNode.h"
 #include "CLvFileSystemNodeMgr.h"
@@ -30,14 +33,51 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include <algorithm>
 #include <cstdio>
+#include <ctime>
+#include <vector>
 #include <fcntl.h>
 #include <functional>
+#include <mutex>
 #include <unistd.h>
 
 namespace {
 
 typedef CLvAutoPtrEx<CLvFileSystemNode> NodePtr;
+
+// Times every outermost event dispatch, so that a stall can be traced to the event that made
+// it (NR_BENCH_EXPLAIN=1 prints the slowest ones of the batches pass).
+class TimedApplication : public QApplication
+{
+public:
+    using QApplication::QApplication;
+
+    struct Dispatch
+    {
+        double ms;
+        QByteArray what;
+    };
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        if (!recording || depth > 0)
+            return QApplication::notify(receiver, event);
+        ++depth;
+        QElapsedTimer t;
+        t.start();
+        const QByteArray what = QByteArray(receiver->metaObject()->className()) + " event " +
+                                QByteArray::number(int(event->type()));
+        const bool result = QApplication::notify(receiver, event);
+        --depth;
+        slowest.push_back({double(t.nsecsElapsed()) / 1e6, what});
+        return result;
+    }
+
+    bool recording = false;
+    int depth = 0;
+    std::vector<Dispatch> slowest;
+};
 
 // Longest gap between ticks of a 5 ms timer while it runs.
 class StallMeter
@@ -47,6 +87,11 @@ public:
     {
         QObject::connect(&timer, &QTimer::timeout, [this] {
             const qint64 now = clock.nsecsElapsed();
+            if (now - last > longest && qEnvironmentVariableIsSet("NR_BENCH_EXPLAIN")) {
+                timespec ts;
+                clock_gettime(CLOCK_MONOTONIC, &ts);
+                std::fprintf(stderr, "TT gap %.1f ending at %ld.%09ld\n", double(now - last) / 1e6, long(ts.tv_sec), ts.tv_nsec);
+            }
             longest = qMax(longest, now - last);
             last = now;
         });
@@ -123,14 +168,64 @@ double rangePass(const QStringList& names)
     return double(t.nsecsElapsed()) / 1e6;
 }
 
-// The library side: builds nodes with their records and queues them to the model.
+// The GUI side of the library's delivery: batches wait in a queue that the GUI thread drains in
+// order, within the library's time budget per turn of the event loop (as CGetDataCommon does), so
+// that a fast worker cannot make the GUI thread run a whole folder's batches in one go.
+class BatchQueue : public QObject
+{
+    Q_OBJECT
+public:
+    BatchQueue(CFileSystemModel* model, NodeIndex parent) : model(model), parent(parent) {}
+
+    void Push(QList<NodeIndex> ids, int stream)
+    {
+        bool post = false;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            queue.append(qMakePair(std::move(ids), stream));
+            post = !drainPosted;
+            drainPosted = true;
+        }
+        if (post)
+            QMetaObject::invokeMethod(this, "Drain", Qt::QueuedConnection);
+    }
+
+public slots:
+    void Drain()
+    {
+        QElapsedTimer budget;
+        budget.start();
+        for (;;) {
+            QPair<QList<NodeIndex>, int> batch;
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                if (queue.isEmpty()) {
+                    drainPosted = false;
+                    return;
+                }
+                if (budget.elapsed() >= CGetDataCommon::kDrainBudgetMs) {
+                    QMetaObject::invokeMethod(this, "Drain", Qt::QueuedConnection);
+                    return;
+                }
+                batch = queue.takeFirst();
+            }
+            model->AddNode(parent, batch.first, batch.second, 0);
+        }
+    }
+
+private:
+    CFileSystemModel* model;
+    NodeIndex parent;
+    std::mutex mutex;
+    QList<QPair<QList<NodeIndex>, int>> queue;
+    bool drainPosted = false;
+};
+
+// The library side: builds nodes with their records and queues them for the model.
 class Deliverer : public QThread
 {
 public:
-    Deliverer(CFileSystemModel* model, NodeIndex parent, const QStringList& names, int batch)
-        : model(model), parent(parent), names(names), batch(batch)
-    {
-    }
+    Deliverer(BatchQueue* queue, const QStringList& names, int batch) : queue(queue), names(names), batch(batch) {}
 
 protected:
     void run() override
@@ -146,15 +241,12 @@ protected:
                 node->SetInfo(info);
                 ids << node->Id();
             }
-            const int stream = end >= names.size() ? -1 : 0;
-            QMetaObject::invokeMethod(model, "AddNode", Qt::QueuedConnection, Q_ARG(NodeIndex, parent),
-                                      Q_ARG(QList<NodeIndex>, ids), Q_ARG(int, stream), Q_ARG(int, 0));
+            queue->Push(std::move(ids), end >= names.size() ? -1 : 0);
         }
     }
 
 private:
-    CFileSystemModel* model;
-    NodeIndex parent;
+    BatchQueue* queue;
     QStringList names;
     int batch;
 };
@@ -204,16 +296,24 @@ double batchPass(const QStringList& names, int batch, double* stallMs)
         std::fprintf(stderr, "the list does not show the folder\n");
 
     StallMeter meter;
-    Deliverer deliverer(fs, folder, names, batch);
+    BatchQueue queue(fs, folder);
+    Deliverer deliverer(&queue, names, batch);
     QElapsedTimer t;
     meter.Start();
     t.start();
     deliverer.start();
     NodePtr f(CLvFileSystemNodeMgr::GetNode(folder));
+    auto* app = static_cast<TimedApplication*>(QCoreApplication::instance());
+    app->recording = qEnvironmentVariableIsSet("NR_BENCH_EXPLAIN");
     spinUntil([&] { return deliverer.isFinished() && f->RowCount() >= names.size() && f->InitFinish(); });
     layOut(browser.RightView());
     const double ms = double(t.nsecsElapsed()) / 1e6;
     *stallMs = meter.StopMs();
+    app->recording = false;
+    std::sort(app->slowest.begin(), app->slowest.end(),
+              [](const TimedApplication::Dispatch& a, const TimedApplication::Dispatch& b) { return a.ms > b.ms; });
+    for (size_t i = 0; i < app->slowest.size() && i < 8; ++i)
+        std::printf("slow dispatch %8.1f ms  %s\n", app->slowest[i].ms, app->slowest[i].what.constData());
     deliverer.wait();
     const QModelIndex root = browser.RightView()->rootIndex();
     const int shown = browser.RightProxy()->rowCount(root);
@@ -264,7 +364,7 @@ double qfsPass(int files, double* stallMs)
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    TimedApplication app(argc, argv);
     const int children = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
     const int batch = argc > 2 ? QByteArray(argv[2]).toInt() : 1000;
     const QString passes = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QStringLiteral("range,batches,qfs");
@@ -288,3 +388,5 @@ int main(int argc, char** argv)
     std::printf("ratio stall batches / qfs:        %.3f (target at most 0.1)\n", qfsStall > 0 ? batchStall / qfsStall : 0.0);
     return 0;
 }
+
+#include "bench_browser_batches.moc"

@@ -55,6 +55,8 @@ public:
     static constexpr uint32_t kErrLoginAbandoned = NRResult::Make(0x748, 5);
     static constexpr uint32_t kErrLoginBusy = NRResult::Make(0x749, 0xAA);
     static constexpr int kMaxLoginAttempts = 3;
+    // How long one turn of delivery may hold the GUI thread (benchmarks deliver the same way).
+    static constexpr int kDrainBudgetMs = 8;
     static constexpr int kLoginWaitMs = 300000;
 
     // Node kinds this source gives (key 1 of a node's properties).
@@ -173,9 +175,8 @@ protected:
     std::atomic_bool m_cancel{false};
     CLoadPool* m_pool = nullptr;
 
-    // Records per batch, and how long one turn of delivery may hold the GUI thread.
+    // Records per batch.
     static constexpr int kBatchSize = 500;
-    static constexpr int kDrainBudgetMs = 8;
     // How long the end of a folder waits for a model that holds its rows back (a sort).
     static constexpr int kFinishRetryMs = 5;
     static constexpr int kMaxFinishRetries = 2000;

@@ -2,6 +2,7 @@
 #include "CLvFileSystemNode.h"
 #include "CLvFileSystemNodeMgr.h"
 #include <QtTest>
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -53,6 +54,99 @@ private slots:
         QVERIFY(!CLvFileSystemNodeMgr::GetNode(ia));
         b->Release();
         QCOMPARE(CLvFileSystemNodeMgr::NodeCount(), base);
+    }
+
+    void registrySpansManyIds()
+    {
+        // Enough nodes to fill several of the registry's pages, released so that pages in the
+        // middle empty first.
+        const int base = CLvFileSystemNodeMgr::NodeCount();
+        std::vector<CLvFileSystemNode*> nodes;
+        std::vector<NodeIndex> ids;
+        for (int i = 0; i < 5000; ++i) {
+            nodes.push_back(CLvFileSystemNodeMgr::CreateNode(QString::number(i), 0, nullptr));
+            ids.push_back(nodes.back()->Id());
+        }
+        QCOMPARE(int(QSet<NodeIndex>(ids.begin(), ids.end()).size()), 5000);
+        QCOMPARE(CLvFileSystemNodeMgr::NodeCount(), base + 5000);
+        auto alive = [](int i) { return i < 1000 || i >= 4000; };
+        for (int i = 0; i < 5000; ++i)
+            if (!alive(i))
+                nodes[size_t(i)]->Release();
+        for (int i = 0; i < 5000; ++i) {
+            NodePtr p(CLvFileSystemNodeMgr::GetNode(ids[size_t(i)]));
+            QCOMPARE(p.get() == nodes[size_t(i)], alive(i));
+            QCOMPARE(p.get() != nullptr, alive(i));
+        }
+        // A new id is never one that a live node holds.
+        CLvFileSystemNode* late = CLvFileSystemNodeMgr::CreateNode("late", 0, nullptr);
+        for (int i = 0; i < 5000; ++i)
+            QVERIFY(!alive(i) || ids[size_t(i)] != late->Id());
+        late->Release();
+        for (int i = 0; i < 5000; ++i)
+            if (alive(i))
+                nodes[size_t(i)]->Release();
+        QCOMPARE(CLvFileSystemNodeMgr::NodeCount(), base);
+        QVERIFY(!CLvFileSystemNodeMgr::IsValidNode(ids.front()));
+    }
+
+    void viewRowLookupsFollowEveryChange()
+    {
+        // The child of each view row, as the model reads it, must always be the child whose key
+        // the row holds, through appends, renames, re-keyed and removed children and reorders.
+        CLvFileSystemNode* n = CLvFileSystemNodeMgr::CreateNode("folder", 0, nullptr);
+        auto agrees = [n]() {
+            for (int r = -1; r <= n->RowCount(); ++r) {
+                const int row = r >= 0 && r < n->RowCount() ? n->MapRow(r) : -1;
+                const NodeIndex expected = row >= 0 ? n->ChildByName(n->NameAtRow(row)) : 0;
+                if (n->ChildAtViewRow(r) != expected)
+                    return false;
+            }
+            return true;
+        };
+        for (int i = 0; i < 40; ++i)
+            AddChild(n, QStringLiteral("f%1").arg(i));
+        QVERIFY(agrees());
+        AddChild(n, "late");
+        QVERIFY(agrees());
+
+        // A row whose child arrives after it.
+        n->InsertChildRowAt(-1, "orphan");
+        QCOMPARE(n->ChildAtViewRow(n->RowCount() - 1), 0u);
+        CLvFileSystemNode* orphan = CLvFileSystemNodeMgr::CreateNode("orphan", n->Id(), nullptr);
+        n->AddChild("orphan", orphan->Id());
+        QCOMPARE(n->ChildAtViewRow(n->RowCount() - 1), orphan->Id());
+
+        // The same key given to another node.
+        const NodeIndex before = n->ChildByName("f3");
+        CLvFileSystemNode* other = CLvFileSystemNodeMgr::CreateNode("f3", n->Id(), nullptr);
+        n->AddChild("F3", other->Id());
+        QVERIFY(n->ChildAtViewRow(3) != before);
+        QVERIFY(agrees());
+
+        n->RenameChild("f5", "renamed", n->ChildByName("f5"));
+        QVERIFY(agrees());
+        n->RemoveChild("f7");
+        QCOMPARE(n->ChildAtViewRow(7), 0u);
+        QVERIFY(agrees());
+        n->RemoveRow(0);
+        QVERIFY(agrees());
+        QStringList reordered = n->RowNames();
+        std::reverse(reordered.begin(), reordered.end());
+        QVERIFY(n->ReplaceRowsInOrder(reordered));
+        QVERIFY(agrees());
+        n->SetReversed(1);
+        n->SetSortedCount(10);
+        QVERIFY(agrees());
+        n->SetReversed(0);
+        // A pinned name goes in front of every row.
+        n->Pin("pinned");
+        AddChildNamed(n, "pinned");
+        QCOMPARE(n->NameAtRow(0), QStringLiteral("PINNED"));
+        QVERIFY(agrees());
+        n->ClearRows();
+        QCOMPARE(n->ChildAtViewRow(0), 0u);
+        n->Release();
     }
 
     void concurrentLookupsNeverReviveADyingNode()
