@@ -13,6 +13,7 @@
 #include <QPixmap>
 #include <QSet>
 #include <QUrl>
+#include <vector>
 
 namespace {
 
@@ -78,6 +79,55 @@ QModelIndex CFileSystemModel::IndexOf(NodeIndex id, int column) const
     if (row < 0)
         return QModelIndex();
     return createIndex(parent->MapRow(row), column, quintptr(id));
+}
+
+CFileSystemModel::HeldRows CFileSystemModel::HoldPersistentRows() const
+{
+    HeldRows held;
+    held.before = persistentIndexList();
+    held.nodes.reserve(held.before.size());
+    for (const QModelIndex& pi : held.before)
+        held.nodes.append(qMakePair(NodeOf(pi), pi.column()));
+    return held;
+}
+
+void CFileSystemModel::MovePersistentRows(const HeldRows& held)
+{
+    // The new rows are found per parent in one pass over its rows: looking each node up by name
+    // would first build a name table of a large folder that was just reordered.
+    QHash<NodeIndex, QHash<NodeIndex, int>> rowsByParent;
+    QVector<NodeIndex> parents(held.nodes.size(), 0);
+    for (int i = 0; i < held.nodes.size(); ++i) {
+        const NodeIndex id = held.nodes.at(i).first;
+        const int column = held.nodes.at(i).second;
+        if (id == 0 || id == d->root || column < 0 || column >= ColumnCount)
+            continue;
+        NodePtr node = Node(id);
+        if (!node || !node->InParentRows())
+            continue;
+        parents[i] = node->Parent();
+        rowsByParent[parents[i]].insert(id, -1);
+    }
+    std::vector<NodePtr> keep;
+    QHash<NodeIndex, CLvFileSystemNode*> parentNodes;
+    for (auto it = rowsByParent.begin(); it != rowsByParent.end(); ++it) {
+        NodePtr parent = Node(it.key());
+        if (!parent)
+            continue;
+        parent->FindChildRows(&it.value());
+        parentNodes.insert(it.key(), parent.get());
+        keep.push_back(std::move(parent));
+    }
+    QModelIndexList after;
+    after.reserve(held.nodes.size());
+    for (int i = 0; i < held.nodes.size(); ++i) {
+        const CLvFileSystemNode* parent = parentNodes.value(parents[i], nullptr);
+        const int row = parent ? rowsByParent.value(parents[i]).value(held.nodes.at(i).first, -1) : -1;
+        after.append(row < 0 ? QModelIndex()
+                             : createIndex(parent->MapRow(row), held.nodes.at(i).second,
+                                           quintptr(held.nodes.at(i).first)));
+    }
+    changePersistentIndexList(held.before, after);
 }
 
 QModelIndex CFileSystemModel::index(int row, int column, const QModelIndex& parent) const
@@ -908,11 +958,7 @@ void CFileSystemModel::SortNode(NodeIndex id, int column, Qt::SortOrder order)
     }
 
     emit layoutAboutToBeChanged(QList<QPersistentModelIndex>(), QAbstractItemModel::NoLayoutChangeHint);
-    const QModelIndexList before = persistentIndexList();
-    QList<QPair<NodeIndex, int>> ids;
-    ids.reserve(before.size());
-    for (const QModelIndex& pi : before)
-        ids.append(qMakePair(NodeOf(pi), pi.column()));
+    const HeldRows held = HoldPersistentRows();
     for (NodeIndex target : targets) {
         NodePtr t = Node(target);
         if (!t)
@@ -925,11 +971,7 @@ void CFileSystemModel::SortNode(NodeIndex id, int column, Qt::SortOrder order)
         t->SetSorted(true);
     }
     // Rows moved: every persistent index (selections, expanded folders, proxies) follows its node.
-    QModelIndexList after;
-    after.reserve(before.size());
-    for (const auto& entry : ids)
-        after.append(IndexOf(entry.first, entry.second));
-    changePersistentIndexList(before, after);
+    MovePersistentRows(held);
     emit layoutChanged(QList<QPersistentModelIndex>(), QAbstractItemModel::NoLayoutChangeHint);
     d->RunDeferred();
 }

@@ -139,6 +139,15 @@ private:
     void InsertCheckKey(const QString& key, const CheckEntry& entry);
     // Deepest key of the map that is an ancestor of path (not path itself); empty when none.
     QString DeepestAncestorKey(const QString& path, bool* found) const;
+    // Persistent indexes held across a change of row order: HoldPersistentRows before it,
+    // MovePersistentRows after it, so that every index follows its node.
+    struct HeldRows
+    {
+        QModelIndexList before;
+        QList<QPair<NodeIndex, int>> nodes;
+    };
+    HeldRows HoldPersistentRows() const;
+    void MovePersistentRows(const HeldRows& held);
 
     CLvFileSystemModelPrivate* d;
     QFileIconProvider iconProvider;

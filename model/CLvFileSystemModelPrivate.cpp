@@ -412,17 +412,11 @@ void CLvFileSystemModelPrivate::InsertRows(NodeIndex parent, const QStringList& 
         if (!announce || partial) {
             if (announce)
                 emit q->layoutAboutToBeChanged();
-            const QModelIndexList before = announce ? q->persistentIndexList() : QModelIndexList();
-            QList<QPair<NodeIndex, int>> ids;
-            for (const QModelIndex& pi : before)
-                ids.append(qMakePair(q->NodeOf(pi), pi.column()));
+            const CFileSystemModel::HeldRows held = announce ? q->HoldPersistentRows() : CFileSystemModel::HeldRows();
             node->AppendChildRows(run);
             node->SetSortedCount(node->RowCount());
             if (announce) {
-                QModelIndexList after;
-                for (const auto& e : ids)
-                    after.append(q->IndexOf(e.first, e.second));
-                q->changePersistentIndexList(before, after);
+                q->MovePersistentRows(held);
                 emit q->layoutChanged();
             }
         } else {
@@ -468,15 +462,9 @@ void CLvFileSystemModelPrivate::InsertRows(NodeIndex parent, const QStringList& 
 
     if (inserted && node->NeedsNetworkResort()) {
         emit q->layoutAboutToBeChanged();
-        const QModelIndexList before = q->persistentIndexList();
-        QList<QPair<NodeIndex, int>> ids;
-        for (const QModelIndex& pi : before)
-            ids.append(qMakePair(q->NodeOf(pi), pi.column()));
+        const CFileSystemModel::HeldRows held = q->HoldPersistentRows();
         node->SortNetworkRows();
-        QModelIndexList after;
-        for (const auto& e : ids)
-            after.append(q->IndexOf(e.first, e.second));
-        q->changePersistentIndexList(before, after);
+        q->MovePersistentRows(held);
         emit q->layoutChanged();
     }
     // Rows appended after a sort are not sorted: a repeated sort must not be skipped.

@@ -46,6 +46,7 @@ CLvFileSystemNode::CLvFileSystemNode(const CLvFileSystemNode& other)
     {
         CNodeReadLocker lock(other.m_lock2);
         m_properties = other.m_properties;
+        m_kind.store(other.m_kind.load(std::memory_order_relaxed), std::memory_order_relaxed);
         m_info = other.m_info;
         m_infoKind.store(other.m_infoKind.load(std::memory_order_relaxed), std::memory_order_relaxed);
         m_selectItem = other.m_selectItem;
@@ -189,6 +190,8 @@ void CLvFileSystemNode::SetProperties(const QMap<int, QVariant>& p)
 {
     CNodeWriteLocker lock(m_lock2);
     m_properties = p;
+    auto it = m_properties.constFind(NodeKind::kPropertyKind);
+    m_kind.store(it == m_properties.constEnd() ? NodeKind::kNone : it.value().toInt(), std::memory_order_relaxed);
 }
 
 QVariant CLvFileSystemNode::Property(int key) const
@@ -201,13 +204,13 @@ void CLvFileSystemNode::SetProperty(int key, const QVariant& v)
 {
     CNodeWriteLocker lock(m_lock2);
     m_properties.insert(key, v);
+    if (key == NodeKind::kPropertyKind)
+        m_kind.store(v.toInt(), std::memory_order_relaxed);
 }
 
 int CLvFileSystemNode::GetKind() const
 {
-    CNodeReadLocker lock(m_lock2);
-    auto it = m_properties.constFind(NodeKind::kPropertyKind);
-    return it == m_properties.constEnd() ? NodeKind::kNone : it.value().toInt();
+    return m_kind.load(std::memory_order_relaxed);
 }
 
 QList<NodeIndex> CLvFileSystemNode::Twins() const
@@ -529,14 +532,37 @@ NodeIndex CLvFileSystemNode::ChildAtViewRow(int r) const
             r = sorted - r - 1;
     }
     CNodeWriteLocker cacheLock(m_rowCacheMutex);
-    if (!m_rowIds) {
-        m_rowIds = new RowIds;
-        m_rowIds->ids.reserve(size_t(rows));
-        // Rows hold the children's keys as they are (already upper-cased).
-        for (const QString& key : m_rowOrder)
-            AppendRowIdLocked(m_children.value(key, 0));
-    }
+    BuildRowIdsLocked();
     return m_rowIds->ids[size_t(r)];
+}
+
+void CLvFileSystemNode::BuildRowIdsLocked() const
+{
+    if (m_rowIds)
+        return;
+    m_rowIds = new RowIds;
+    m_rowIds->ids.reserve(size_t(m_rowOrder.size()));
+    // Rows hold the children's keys as they are (already upper-cased).
+    for (const QString& key : m_rowOrder)
+        AppendRowIdLocked(m_children.value(key, 0));
+}
+
+void CLvFileSystemNode::FindChildRows(QHash<NodeIndex, int>* rows) const
+{
+    for (auto it = rows->begin(); it != rows->end(); ++it)
+        it.value() = -1;
+    CNodeReadLocker lock(m_childLock);
+    CNodeWriteLocker cacheLock(m_rowCacheMutex);
+    BuildRowIdsLocked();
+    int left = rows->size();
+    const std::vector<NodeIndex>& ids = m_rowIds->ids;
+    for (size_t r = 0; r < ids.size() && left > 0; ++r) {
+        auto it = rows->find(ids[r]);
+        if (it != rows->end() && it.value() < 0) {
+            it.value() = int(r);
+            --left;
+        }
+    }
 }
 
 void CLvFileSystemNode::RemoveRow(int i)

@@ -140,6 +140,9 @@ public:
     // The child shown at view row r (MapRow applied), or 0: one lock and no string copies, for
     // the views' per-row look-ups.
     NodeIndex ChildAtViewRow(int r) const;
+    // Sets each value of rows (keyed by child id) to the first row of that child, or -1: one
+    // pass over the rows, however many children are asked for.
+    void FindChildRows(QHash<NodeIndex, int>* rows) const;
     void RemoveRow(int i);
     // Removes upper(name) from the row order; false when absent.
     bool RemoveRowName(const QString& name);
@@ -227,6 +230,9 @@ private:
     // Records id as the child of the row just appended, when the row ids are kept. Called with
     // m_childLock and m_rowCacheMutex held for writing.
     void AppendRowIdLocked(NodeIndex id) const;
+    // Builds the row ids when they are not kept. Called with m_childLock held (for reading at
+    // least) and m_rowCacheMutex held for writing.
+    void BuildRowIdsLocked() const;
     int FindRowLocked(const QString& upperName) const;
     bool IsPinnedUpper(const QString& upperName) const;
 
@@ -264,6 +270,8 @@ private:
     // folder, drive) read the node alone; kNoRecord without a record.
     static constexpr qint32 kNoRecord = -0x7fffffff;
     std::atomic<qint32> m_infoKind{kNoRecord};
+    // The kind property, kept beside the properties for the same reason.
+    std::atomic<int> m_kind{NodeKind::kNone};
     quint32 m_reversed = 0;
     quint32 m_lastSortColumn = 0;
     qint32 m_sortedCount = -1;
