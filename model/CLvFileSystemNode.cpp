@@ -34,7 +34,7 @@ struct CLvFileSystemNode::RowIds
 };
 
 CLvFileSystemNode::CLvFileSystemNode(const QString& name, NodeIndex parent, IFileSystemModel* model)
-    : m_name(name), m_model(model), m_parent(parent)
+    : m_parent(parent), m_name(name), m_model(model)
 {
 }
 
@@ -129,7 +129,7 @@ CLvFileSystemNode::~CLvFileSystemNode()
     }
     SetParent(0);
     delete m_rowCache;
-    delete m_rowIds;
+    delete m_rowIds.exchange(nullptr);
 }
 
 void CLvFileSystemNode::ReleaseTree(NodeIndex id)
@@ -325,10 +325,9 @@ void CLvFileSystemNode::AddChild(const QString& name, NodeIndex id)
         m_children.insert(key, id);
         // A new key can only be the child of rows that had none.
         CNodeWriteLocker cacheLock(m_rowCacheMutex);
-        if (m_rowIds && m_rowIds->missing > 0) {
-            delete m_rowIds;
-            m_rowIds = nullptr;
-        }
+        const RowIds* ids = m_rowIds.load(std::memory_order_relaxed);
+        if (ids && ids->missing > 0)
+            delete m_rowIds.exchange(nullptr);
     } else if (it.value() != id) {
         it.value() = id;
         InvalidateRowIds();
@@ -489,24 +488,23 @@ void CLvFileSystemNode::InvalidateRowCache() const
     CNodeWriteLocker lock(m_rowCacheMutex);
     delete m_rowCache;
     m_rowCache = nullptr;
-    delete m_rowIds;
-    m_rowIds = nullptr;
+    delete m_rowIds.exchange(nullptr);
 }
 
 void CLvFileSystemNode::InvalidateRowIds() const
 {
     CNodeWriteLocker lock(m_rowCacheMutex);
-    delete m_rowIds;
-    m_rowIds = nullptr;
+    delete m_rowIds.exchange(nullptr);
 }
 
 void CLvFileSystemNode::AppendRowIdLocked(NodeIndex id) const
 {
-    if (!m_rowIds)
+    RowIds* ids = m_rowIds.load(std::memory_order_relaxed);
+    if (!ids)
         return;
-    m_rowIds->ids.push_back(id);
+    ids->ids.push_back(id);
     if (id == 0)
-        ++m_rowIds->missing;
+        ++ids->missing;
 }
 
 int CLvFileSystemNode::MapRow(int r) const
@@ -531,20 +529,29 @@ NodeIndex CLvFileSystemNode::ChildAtViewRow(int r) const
         if (r < sorted)
             r = sorted - r - 1;
     }
-    CNodeWriteLocker cacheLock(m_rowCacheMutex);
-    BuildRowIdsLocked();
-    return m_rowIds->ids[size_t(r)];
+    const RowIds* ids = m_rowIds.load(std::memory_order_acquire);
+    if (!ids) {
+        CNodeWriteLocker cacheLock(m_rowCacheMutex);
+        ids = BuildRowIdsLocked();
+    }
+    return ids->ids[size_t(r)];
 }
 
-void CLvFileSystemNode::BuildRowIdsLocked() const
+const CLvFileSystemNode::RowIds* CLvFileSystemNode::BuildRowIdsLocked() const
 {
-    if (m_rowIds)
-        return;
-    m_rowIds = new RowIds;
-    m_rowIds->ids.reserve(size_t(m_rowOrder.size()));
+    if (const RowIds* ids = m_rowIds.load(std::memory_order_acquire))
+        return ids;
+    auto* ids = new RowIds;
+    ids->ids.reserve(size_t(m_rowOrder.size()));
     // Rows hold the children's keys as they are (already upper-cased).
-    for (const QString& key : m_rowOrder)
-        AppendRowIdLocked(m_children.value(key, 0));
+    for (const QString& key : m_rowOrder) {
+        ids->ids.push_back(m_children.value(key, 0));
+        if (ids->ids.back() == 0)
+            ++ids->missing;
+    }
+    // Published complete: readers take it without the cache lock.
+    m_rowIds.store(ids, std::memory_order_release);
+    return ids;
 }
 
 void CLvFileSystemNode::FindChildRows(QHash<NodeIndex, int>* rows) const
@@ -553,9 +560,8 @@ void CLvFileSystemNode::FindChildRows(QHash<NodeIndex, int>* rows) const
         it.value() = -1;
     CNodeReadLocker lock(m_childLock);
     CNodeWriteLocker cacheLock(m_rowCacheMutex);
-    BuildRowIdsLocked();
     int left = rows->size();
-    const std::vector<NodeIndex>& ids = m_rowIds->ids;
+    const std::vector<NodeIndex>& ids = BuildRowIdsLocked()->ids;
     for (size_t r = 0; r < ids.size() && left > 0; ++r) {
         auto it = rows->find(ids[r]);
         if (it != rows->end() && it.value() < 0) {
@@ -785,8 +791,7 @@ bool CLvFileSystemNode::ReplaceRowsInOrder(const QStringList& upperNames)
         m_rowOrder = upperNames;
         CNodeWriteLocker cacheLock(m_rowCacheMutex);
         std::swap(oldCache, m_rowCache);
-        delete m_rowIds;
-        m_rowIds = nullptr;
+        delete m_rowIds.exchange(nullptr);
     }
     // A large folder's old rows and name table take a while to give back: not on the GUI
     // thread, which is in the middle of a layout change.

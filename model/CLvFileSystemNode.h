@@ -230,12 +230,40 @@ private:
     // Records id as the child of the row just appended, when the row ids are kept. Called with
     // m_childLock and m_rowCacheMutex held for writing.
     void AppendRowIdLocked(NodeIndex id) const;
-    // Builds the row ids when they are not kept. Called with m_childLock held (for reading at
+    // The row ids, built when they are not kept. Called with m_childLock held (for reading at
     // least) and m_rowCacheMutex held for writing.
-    void BuildRowIdsLocked() const;
+    struct RowIds;
+    const RowIds* BuildRowIdsLocked() const;
     int FindRowLocked(const QString& upperName) const;
     bool IsPinnedUpper(const QString& upperName) const;
 
+    // What the views read of every row they lay out comes first, so that it shares the
+    // reference count's cache line: a folder of 100,000 rows touches each child cold.
+    mutable CNodeRwLock m_childLock;
+    mutable CNodeRwLock m_rowCacheMutex;
+    std::atomic<NodeIndex> m_parent{0};
+    NodeIndex m_id = 0;
+    // The record's Kind(), kept beside it so that the per-row questions of the views (file,
+    // folder, drive) read the node alone; kNoRecord without a record.
+    static constexpr qint32 kNoRecord = -0x7fffffff;
+    std::atomic<qint32> m_infoKind{kNoRecord};
+    // The kind property, kept beside the properties for the same reason.
+    std::atomic<int> m_kind{NodeKind::kNone};
+    quint32 m_reversed = 0;
+    qint32 m_sortedCount = -1;
+    bool m_mayHaveChildren = true;
+    bool m_inParentRows = false;
+    bool m_sorted = false;
+    bool m_initFinish = false;
+    QStringList m_rowOrder;
+    // Child id of each row, built on demand and kept through appends: views look a row's child
+    // up several times per row they lay out. Built under m_childLock (read) and m_rowCacheMutex;
+    // changed or dropped under m_childLock (write); read under m_childLock (read).
+    mutable std::atomic<RowIds*> m_rowIds{nullptr};
+    QHash<QString, NodeIndex> m_children;
+    std::atomic<quint32> m_checkState{0};
+    mutable CNodeRwLock m_lock2;
+    quint64 m_childGeneration = 0;
     QVariant m_userData;
     QString m_name;
     QString m_displayName;
@@ -247,41 +275,16 @@ private:
     QMap<int, QVariant> m_properties;
     QList<NodeIndex> m_twins;
     CSelectItemPtr m_selectItem;
-    mutable CNodeRwLock m_childLock;
-    mutable CNodeRwLock m_lock2;
     std::atomic<IFileSystemModel*> m_model{nullptr};
-    QHash<QString, NodeIndex> m_children;
-    quint64 m_childGeneration = 0;
-    QStringList m_rowOrder;
     QStringList m_sortedNames;
     QStringList m_pinnedNames;
     mutable CNodeRwLock m_pinMutex;
     // Row of each name, built on demand for large folders (guarded by m_rowCacheMutex).
     mutable QHash<QString, int>* m_rowCache = nullptr;
-    // Child id of each row, built on demand and kept through appends (guarded by
-    // m_rowCacheMutex): views look a row's child up several times per row they lay out.
-    struct RowIds;
-    mutable RowIds* m_rowIds = nullptr;
-    mutable CNodeRwLock m_rowCacheMutex;
-    std::atomic<NodeIndex> m_parent{0};
-    NodeIndex m_id = 0;
-    std::atomic<quint32> m_checkState{0};
-    // The record's Kind(), kept beside it so that the per-row questions of the views (file,
-    // folder, drive) read the node alone; kNoRecord without a record.
-    static constexpr qint32 kNoRecord = -0x7fffffff;
-    std::atomic<qint32> m_infoKind{kNoRecord};
-    // The kind property, kept beside the properties for the same reason.
-    std::atomic<int> m_kind{NodeKind::kNone};
-    quint32 m_reversed = 0;
     quint32 m_lastSortColumn = 0;
-    qint32 m_sortedCount = -1;
-    bool m_mayHaveChildren = true;
     bool m_hasFolders = false;
     bool m_sticky = false;
     bool m_checkable = true;
     bool m_pathStop = false;
     bool m_notLoaded = false;
-    bool m_inParentRows = false;
-    bool m_sorted = false;
-    bool m_initFinish = false;
 };
