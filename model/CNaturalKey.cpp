@@ -94,3 +94,19 @@ quint64 CNaturalKey::Prefix(const ushort* key, size_t length)
         packed = (packed << 16) | (i < length ? key[i] : 0);
     return packed;
 }
+
+bool CNaturalKey::FitsNarrow(const ushort* key, size_t length)
+{
+    ushort all = 0;
+    for (size_t i = 0; i < 8 && i < length; ++i)
+        all |= key[i];
+    return all < 256;
+}
+
+quint64 CNaturalKey::NarrowPrefix(const ushort* key, size_t length)
+{
+    quint64 packed = 0;
+    for (size_t i = 0; i < 8; ++i)
+        packed = (packed << 8) | (i < length ? key[i] : 0);
+    return packed;
+}

@@ -27,6 +27,13 @@ class TestNaturalKey : public QObject
         const quint64 pb = CNaturalKey::Prefix(kb.data(), kb.size());
         if (pa != pb)
             QCOMPARE(pa < pb ? -1 : 1, byKey);
+        // So does the byte-packed prefix where both keys allow it.
+        if (CNaturalKey::FitsNarrow(ka.data(), ka.size()) && CNaturalKey::FitsNarrow(kb.data(), kb.size())) {
+            const quint64 na = CNaturalKey::NarrowPrefix(ka.data(), ka.size());
+            const quint64 nb = CNaturalKey::NarrowPrefix(kb.data(), kb.size());
+            if (na != nb)
+                QCOMPARE(na < nb ? -1 : 1, byKey);
+        }
     }
 
 private slots:
@@ -80,11 +87,28 @@ private slots:
         CheckPair(b, a);
     }
 
+    // The byte-packed prefix refuses keys with an element of 256 or more among its eight: a
+    // letter beyond Latin-1, a digit run of 256 digits or more (its length element).
+    void narrowPrefixOnlyWhereItFits()
+    {
+        const auto fits = [](const QString& name) {
+            std::vector<ushort> key;
+            return CNaturalKey::Append(name, key) && CNaturalKey::FitsNarrow(key.data(), key.size());
+        };
+        QVERIFY(fits("file12345.dat"));
+        QVERIFY(fits(QString::fromUtf8("été 3")));
+        QVERIFY(!fits(QString::fromUtf8("Ωmega")));
+        QVERIFY(!fits("v" + QString(256, QLatin1Char('7'))));
+        QVERIFY(fits("v" + QString(255, QLatin1Char('7'))));
+        // Only the first eight elements count.
+        QVERIFY(fits(QString::fromUtf8("abcdefghΩ")));
+    }
+
     // Random names over an alphabet rich in the characters that the comparison treats
     // specially: digits and zeros, white space, case, punctuation around '0'..'9', non-ASCII.
     void agreesOnRandomNames()
     {
-        const QString alphabet = QString::fromUtf8("aAbZz0001919  \t._-/:@\u00e9\u00c9\u0130\u212A");
+        const QString alphabet = QString::fromUtf8("aAbZz0001919  \t._-/:@\u00e9\u00c9\u0130\u212A\u03a9");
         QRandomGenerator rng(20261206);
         QStringList names;
         for (int i = 0; i < 600; ++i) {
