@@ -1,6 +1,7 @@
 #include "CLvAutoPtrEx.h"
 #include "CLvFileSystemNode.h"
 #include "CLvFileSystemNodeMgr.h"
+#include <QRandomGenerator>
 #include <QtTest>
 #include <atomic>
 #include <thread>
@@ -53,6 +54,54 @@ private slots:
         QVERIFY(!CLvFileSystemNodeMgr::GetNode(ia));
         b->Release();
         QCOMPARE(CLvFileSystemNodeMgr::NodeCount(), base);
+    }
+
+    // Many nodes come and go in a shuffled order, so that the table grows, shrinks and closes
+    // gaps in runs of neighbouring slots: every live id keeps resolving to its node (one by one
+    // and many at a time), every dead one resolves to nothing.
+    void registryKeepsEveryLiveNodeThroughChurn()
+    {
+        const int base = CLvFileSystemNodeMgr::NodeCount();
+        QRandomGenerator rng(42);
+        std::vector<CLvFileSystemNode*> live;
+        std::vector<NodeIndex> dead;
+        const auto check = [&] {
+            std::vector<NodeIndex> ids;
+            for (CLvFileSystemNode* n : live)
+                ids.push_back(n->Id());
+            ids.insert(ids.end(), dead.begin(), dead.end());
+            std::vector<CLvFileSystemNode*> peeked(ids.size());
+            CLvFileSystemNodeMgr::PeekNodes(ids.data(), ids.size(), peeked.data());
+            for (size_t i = 0; i < ids.size(); ++i) {
+                CLvFileSystemNode* expected = i < live.size() ? live[i] : nullptr;
+                if (peeked[i] != expected || CLvFileSystemNodeMgr::IsValidNode(ids[i]) != (expected != nullptr))
+                    return false;
+            }
+            return CLvFileSystemNodeMgr::NodeCount() == base + int(live.size());
+        };
+        for (int round = 0; round < 3; ++round) {
+            while (live.size() < 6000)
+                live.push_back(CLvFileSystemNodeMgr::CreateNode("n", 0, nullptr));
+            QVERIFY(check());
+            // Down to a few, in a shuffled order; some taken out of the registry first.
+            while (live.size() > 50) {
+                const size_t at = rng.bounded(quint32(live.size()));
+                CLvFileSystemNode* n = live[at];
+                live[at] = live.back();
+                live.pop_back();
+                dead.push_back(n->Id());
+                if (at % 3 == 0)
+                    CLvFileSystemNodeMgr::RemoveNode(n->Id());
+                n->Release();
+                if (live.size() % 1000 == 0)
+                    QVERIFY(check());
+            }
+            QVERIFY(check());
+        }
+        for (CLvFileSystemNode* n : live)
+            n->Release();
+        live.clear();
+        QVERIFY(check());
     }
 
     void concurrentLookupsNeverReviveADyingNode()
