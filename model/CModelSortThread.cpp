@@ -311,23 +311,21 @@ void MergeSort(const Less& before, SortEntry* source, SortEntry* items, size_t l
     Merge(before, source, items, lo, mid, hi);
 }
 
-template <int Column>
-void SortBy(const SortData& data, std::vector<SortEntry>& entries)
-{
-    std::vector<SortEntry> buffer(entries);
-    const auto before = [&data](const SortEntry& l, const SortEntry& r) { return data.Before<Column>(l, r); };
-    MergeSort(before, buffer.data(), entries.data(), 0, entries.size());
-}
-
 // Smaller folders are merge-sorted: the radix sort's fixed passes do not pay there.
 constexpr size_t kRadixMin = 256;
 
-// For the name and size columns when every name has a natural key: sorts the entries by what
-// decides the comparison before the name's full key (folders first, then the number when
-// WithNumber) and the packed prefix, with a stable radix sort. When no two entries tie on all of
-// those, each comparison of the full order is decided by them alone and there is just one order
-// that agrees with it (the merge sort's): answers true with the entries in that order. Otherwise
-// answers false and leaves the entries as they were.
+// Whether two entries tie on everything the radix sort orders by.
+template <bool WithNumber>
+bool SameRadixKey(const SortEntry& l, const SortEntry& r)
+{
+    return l.prefix == r.prefix && l.isDir == r.isDir && (!WithNumber || l.number == r.number);
+}
+
+// For the name and size columns when every name has a natural key: sorts the entries stably by
+// what decides a comparison before the rest of the key (folders first, then the number when
+// WithNumber) and the packed prefix, with a radix sort; entries that tie on all of that stay in
+// their enumeration order for the caller to sort further. False (entries unchanged) when the
+// entries are too few or not every name has a key.
 template <bool WithNumber>
 bool RadixSortByPrefix(std::vector<SortEntry>& entries)
 {
@@ -337,10 +335,9 @@ bool RadixSortByPrefix(std::vector<SortEntry>& entries)
     for (const SortEntry& e : entries)
         if (!e.simple)
             return false;
-    std::vector<SortEntry> first(entries);
-    std::vector<SortEntry> second(n);
-    SortEntry* from = first.data();
-    SortEntry* to = second.data();
+    std::vector<SortEntry> spare(n);
+    SortEntry* from = entries.data();
+    SortEntry* to = spare.data();
     // One counting pass per byte, least significant first; a byte that every entry shares
     // leaves the order as it is and is skipped.
     const auto pass = [&](auto digit) {
@@ -368,28 +365,50 @@ bool RadixSortByPrefix(std::vector<SortEntry>& entries)
             pass([shift](const SortEntry& e) { return unsigned((quint64(e.number) ^ (quint64(1) << 63)) >> shift) & 0xFFu; });
     }
     pass([](const SortEntry& e) { return e.isDir ? 0u : 1u; });
-    for (size_t i = 1; i < n; ++i) {
-        const SortEntry& l = from[i - 1];
-        const SortEntry& r = from[i];
-        if (l.prefix == r.prefix && l.isDir == r.isDir && (!WithNumber || l.number == r.number))
-            return false;
-    }
-    std::copy(from, from + n, entries.begin());
+    if (from != entries.data())
+        std::copy(from, from + n, entries.begin());
     return true;
+}
+
+template <int Column>
+void SortBy(const SortData& data, std::vector<SortEntry>& entries)
+{
+    const auto before = [&data](const SortEntry& l, const SortEntry& r) { return data.Before<Column>(l, r); };
+    constexpr bool kRadix = Column == 0 || Column == 1;
+    if (kRadix && RadixSortByPrefix<Column == 1>(entries)) {
+        // When every name has a key the order is a strict weak one: keys compare element by
+        // element, and names with equal keys differ only in case, white space and leading
+        // zeros, where the full comparison comes down to a plain case-insensitive one. So every
+        // stable sort gives the same order as the merge sort below: the radix sort's, with each
+        // run of entries that tie on its key merge-sorted in place.
+        std::vector<SortEntry> buffer;
+        const size_t n = entries.size();
+        for (size_t lo = 0; lo < n;) {
+            size_t hi = lo + 1;
+            while (hi < n && SameRadixKey<Column == 1>(entries[lo], entries[hi]))
+                ++hi;
+            if (hi - lo > 1) {
+                buffer.assign(entries.begin() + lo, entries.begin() + hi);
+                MergeSort(before, buffer.data(), entries.data() + lo, 0, hi - lo);
+            }
+            lo = hi;
+        }
+        return;
+    }
+    std::vector<SortEntry> buffer(entries);
+    MergeSort(before, buffer.data(), entries.data(), 0, entries.size());
 }
 
 void SortData::Sort()
 {
     switch (column) {
     case 0:
-        if (!RadixSortByPrefix<false>(entries))
-            SortBy<0>(*this, entries);
+        SortBy<0>(*this, entries);
         break;
     case 1:
     case 5:
     case 6:
-        if (!RadixSortByPrefix<true>(entries))
-            SortBy<1>(*this, entries);
+        SortBy<1>(*this, entries);
         break;
     case 2:
         SortBy<2>(*this, entries);
