@@ -723,7 +723,10 @@ void CLvFileSystemModelPrivate::ApplySort(NodeIndex id, const CModelSortThread* 
             child->SetInParentRows(false);
     }
     node->ClearRows();
-    node->InsertChildRows(node->SortedNames());
+    // Sorted names can outlive their children: a twin's list names children this node lost, and
+    // a row removed while the sort ran is still in the list. Such a name must not come back as a
+    // row without a node.
+    node->InsertChildRows(node->ChildKeysAmong(node->SortedNames()));
     // The sorted range is what the rows now hold.
     node->SetSortedCount(node->RowCount());
 }

@@ -4,6 +4,7 @@
 #include "CLvFileSystemNodeMgr.h"
 #include "CTrace.h"
 #include "IFileSystemModel.h"
+#include "NodePrefetch.h"
 #include <QObject>
 #include <QThreadPool>
 #include <algorithm>
@@ -281,6 +282,36 @@ CNodeInfoFacts CLvFileSystemNode::InfoFacts() const
         facts.secondSize = info->secondSize;
     }
     return facts;
+}
+
+void CLvFileSystemNode::PrefetchNode() const
+{
+    // Every line of the node: it need not start on one, so its last byte may lie on one more.
+    const char* p = reinterpret_cast<const char*>(this);
+    for (size_t line = 0; line < sizeof(CLvFileSystemNode); line += 64)
+        PrefetchForWrite(p + line);
+    PrefetchForWrite(p + sizeof(CLvFileSystemNode) - 1);
+}
+
+void CLvFileSystemNode::PrefetchFacts() const
+{
+    {
+        CNodeReadLocker lock(m_lock2);
+        if (const CNodeInfo* info = m_info.data()) {
+            // Only addresses are taken: the record's facts lie between these two fields.
+            __builtin_prefetch(&info->permissions);
+            __builtin_prefetch(&info->kind);
+        }
+    }
+    // The texts' headers (their reference counts, which copies change) and characters, as far
+    // as a usual name goes. data_ptr() only hands out the pointer; it is not const in Qt 5 for
+    // no reason that matters here.
+    const QString& shown = m_displayName.isNull() ? m_name : m_displayName;
+    const char* text = reinterpret_cast<const char*>(const_cast<QString&>(shown).data_ptr());
+    PrefetchForWrite(text);
+    __builtin_prefetch(text + 64);
+    if (&shown != &m_name)
+        PrefetchForWrite(const_cast<QString&>(m_name).data_ptr());
 }
 
 void CLvFileSystemNode::SetInfo(const CNodeInfoPtr& record)
@@ -837,6 +868,17 @@ void CLvFileSystemNode::SetSortedUpperNames(const QStringList& upperNames)
 {
     CNodeWriteLocker lock(m_childLock);
     m_sortedNames = upperNames;
+}
+
+QStringList CLvFileSystemNode::ChildKeysAmong(const QStringList& upperNames) const
+{
+    QStringList known;
+    known.reserve(upperNames.size());
+    CNodeReadLocker lock(m_childLock);
+    for (const QString& name : upperNames)
+        if (m_children.contains(name))
+            known.append(name);
+    return known;
 }
 
 QStringList CLvFileSystemNode::SortedNames() const

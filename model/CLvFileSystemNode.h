@@ -53,6 +53,9 @@ public:
     QString Name() const { return m_name; }
     void SetName(const QString& name) { m_name = name; }
     QString DisplayName() const { return m_displayName; }
+    // The shown name (display name, or the name when there is none) without a copy: for a reader
+    // that copies only what it keeps (sorting builds keys from it for every child).
+    const QString& DisplayOrNameRef() const { return m_displayName.isEmpty() ? m_name : m_displayName; }
     void SetDisplayName(const QString& name) { m_displayName = name; }
     QStringList DisplaySuffixes() const { return m_displaySuffixes; }
     void SetDisplaySuffixes(const QStringList& s) { m_displaySuffixes = s; }
@@ -130,6 +133,24 @@ public:
     // Changes whenever a child is added, removed or renamed, and whenever rows are put in (which
     // marks children as shown).
     quint64 ChildGeneration() const;
+    // Runs read(children, generation) with the children lock held for reading: the map of
+    // upper-cased names to ids and the children generation. Every child in the map stays alive
+    // meanwhile, without a reference of the reader's own: this node holds one on each, and gives
+    // it back only after the child left the map under the write lock. read must not take this
+    // node's children lock again (a waiting writer would keep it out), nor hold on to the map's
+    // keys or the children afterwards without references.
+    template <class Read>
+    void ReadChildrenLocked(Read&& read) const
+    {
+        CNodeReadLocker lock(m_childLock);
+        read(static_cast<const QHash<QString, NodeIndex>&>(m_children), m_childGeneration);
+    }
+    // For a reader that goes through many nodes in a row: PrefetchNode asks for the node's own
+    // memory to be brought into the cache without waiting for it (nothing is read); PrefetchFacts,
+    // some nodes later, for what InfoFacts and the names read (the record's address is read under
+    // the second lock, so the node's memory should have arrived by then).
+    void PrefetchNode() const;
+    void PrefetchFacts() const;
     int ChildCount() const;
     NodeIndex ChildIdAt(int i) const;
     int RowCount() const;
@@ -168,6 +189,9 @@ public:
     // Replaces the sorted names by upperNames, which are already upper-cased.
     void SetSortedUpperNames(const QStringList& upperNames);
     QStringList SortedNames() const;
+    // The names of upperNames (already upper-cased) that are keys of this node's children, in
+    // their order.
+    QStringList ChildKeysAmong(const QStringList& upperNames) const;
     void ClearSortedNames();
     int SortedNameCount() const;
     bool IsPinned(const QString& name) const;

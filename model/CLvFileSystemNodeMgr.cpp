@@ -91,6 +91,14 @@ void CLvFileSystemNodeMgr::GetNodes(const NodeIndex* ids, size_t count, CLvFileS
     }
 }
 
+void CLvFileSystemNodeMgr::PeekNodes(const NodeIndex* ids, size_t count, CLvFileSystemNode** out)
+{
+    Registry& r = registry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    for (size_t i = 0; i < count; ++i)
+        out[i] = ids[i] ? r.Find(ids[i]) : nullptr;
+}
+
 bool CLvFileSystemNodeMgr::IsValidNode(NodeIndex id)
 {
     if (id == 0)

@@ -17,6 +17,10 @@ public:
     // GetNode for count ids under one lock of the registry: out[i] is the node of ids[i] with a
     // reference added for the caller, or null.
     static void GetNodes(const NodeIndex* ids, size_t count, CLvFileSystemNode** out);
+    // GetNodes without references: out[i] is the node of ids[i] or null, for a caller that keeps
+    // those nodes alive by other means (a parent's children lock held for reading, see
+    // CLvFileSystemNode::ReadChildrenLocked).
+    static void PeekNodes(const NodeIndex* ids, size_t count, CLvFileSystemNode** out);
     // A new registered node with one reference (the caller's).
     static CLvFileSystemNode* CreateNode(const QString& name, NodeIndex parent, IFileSystemModel* model);
     // A registered copy of id merged with it, with one reference; null when id does not resolve.

@@ -4,6 +4,7 @@
 #include "CLvFileSystemNode.h"
 #include "CLvFileSystemNodeMgr.h"
 #include "CNaturalKey.h"
+#include "NodePrefetch.h"
 #include <QDateTime>
 #include <QLocale>
 #include <QStringView>
@@ -16,47 +17,58 @@ typedef CLvAutoPtrEx<CLvFileSystemNode> NodePtr;
 
 int NaturalCompareRaw(const ushort* p1, int n1, const ushort* p2, int n2, Qt::CaseSensitivity cs, bool cLocale);
 
-// What a comparison reads besides the hot entry, fetched once per node: the sort compares each
-// node many times and must not take the node's locks every time.
-struct ColdKey
-{
-    QString name;   // the shown name: display name, or the name when there is none
-    QString upper;  // the child's key in its parent (what the sorted names list holds)
-    QString text;
-    QDateTime modified;
-};
-
-// What the merge sort moves around. A name whose natural key can express its order compares by
+// What the merge sort moves around: what decides most comparisons, and the index of the rest
+// (the columns below, read once per node: the sort compares each node many times and must not
+// take the node's locks every time). A name whose natural key can express its order compares by
 // the key (first by its packed prefix); the others, and equal keys, by the full comparison.
 struct SortEntry
 {
     quint64 prefix = 0;
     qint64 number = 0;
-    const ushort* key = nullptr;
-    quint32 keyLength = 0;
-    quint32 cold = 0;
+    quint32 index = 0;
     bool isDir = false;
     bool simple = false;
+};
+
+// Where an entry's natural key lies in the key buffer.
+struct KeySpan
+{
+    quint32 offset = 0;
+    quint32 length = 0;
 };
 
 struct SortData
 {
     int column = 0;
     bool cLocale = true;
-    std::vector<ColdKey> cold;
     std::vector<SortEntry> entries;
-    std::vector<size_t> keyOffsets;
+    // By entry index: the shown name (display name, or the name when there is none), the child's
+    // key in its parent (what the sorted names list holds), and what columns 2 to 4 compare.
+    std::vector<QString> names;
+    std::vector<QString> uppers;
+    std::vector<QString> texts;
+    std::vector<QDateTime> modified;
+    std::vector<KeySpan> spans;
     std::vector<ushort> keys;
+
+    void Reserve(size_t n)
+    {
+        entries.reserve(n);
+        names.reserve(n);
+        uppers.reserve(n);
+        if (column == 2 || column == 4)
+            texts.reserve(n);
+        if (column == 3)
+            modified.reserve(n);
+        spans.reserve(n);
+        keys.reserve(n * 16);
+    }
 
     // Reads what column compares from node (which is kept by the caller) into a new entry.
     void Add(const CLvFileSystemNode* node, const QString& upper, const CNodeInfoFacts& info)
     {
-        ColdKey c;
-        c.name = node->DisplayName();
-        if (c.name.isEmpty())
-            c.name = node->Name();
-        c.upper = upper;
         SortEntry e;
+        e.index = quint32(entries.size());
         // The answers of IsDir, GetSize and GetSecondSize from one read of the record.
         const bool isDir = info.present ? info.kind == InfoKind::kDirectory : node->ChildCount() >= 1;
         const bool noSize = !info.present || info.kind == InfoKind::kDirectory;
@@ -70,13 +82,13 @@ struct SortData
             e.number = noSize ? 0 : info.size;
             break;
         case 2:
-            c.text = node->GetTypeText();
+            texts.push_back(node->GetTypeText());
             break;
         case 3:
-            c.modified = node->GetModified();
+            modified.push_back(node->GetModified());
             break;
         case 4:
-            c.text = node->PathText();
+            texts.push_back(node->PathText());
             break;
         case 6:
             e.isDir = isDir;
@@ -85,90 +97,103 @@ struct SortData
         default:
             break;
         }
+        const QString& name = node->DisplayOrNameRef();
         // Outside the C locale characters compare through the locale: no keys then.
-        const size_t offset = keys.size();
-        e.simple = cLocale && CNaturalKey::Append(c.name, keys);
-        e.keyLength = quint32(keys.size() - offset);
-        e.cold = quint32(cold.size());
-        keyOffsets.push_back(offset);
-        cold.push_back(std::move(c));
+        KeySpan span;
+        span.offset = quint32(keys.size());
+        e.simple = cLocale && CNaturalKey::Append(name, keys);
+        span.length = quint32(keys.size() - span.offset);
+        names.push_back(name);
+        uppers.push_back(upper);
+        spans.push_back(span);
         entries.push_back(e);
     }
 
-    // Points the entries at their keys once the key buffer no longer grows. The packed prefix
-    // starts after what every simple key shares (names of one folder often begin alike), so
-    // that it decides most comparisons on its own.
+    // The packed prefix starts after what every simple key shares (names of one folder often
+    // begin alike), so that it decides most comparisons on its own.
     void Finish()
     {
         size_t common = 0;
-        const SortEntry* first = nullptr;
-        for (size_t i = 0; i < entries.size(); ++i) {
-            SortEntry& e = entries[i];
-            e.key = keys.data() + keyOffsets[i];
+        const ushort* first = nullptr;
+        for (const SortEntry& e : entries) {
             if (!e.simple)
                 continue;
+            const KeySpan& span = spans[e.index];
+            const ushort* key = keys.data() + span.offset;
             if (!first) {
-                first = &e;
-                common = e.keyLength;
+                first = key;
+                common = span.length;
                 continue;
             }
             size_t n = 0;
-            while (n < common && n < e.keyLength && e.key[n] == first->key[n])
+            while (n < common && n < span.length && key[n] == first[n])
                 ++n;
             common = n;
         }
         skip = common;
+        // A byte per element when every simple key allows it (the usual case), which lets the
+        // prefix alone decide nearly every comparison.
+        bool narrow = true;
+        for (const SortEntry& e : entries)
+            if (e.simple && !CNaturalKey::FitsNarrow(Key(e), Length(e))) {
+                narrow = false;
+                break;
+            }
         for (SortEntry& e : entries)
             if (e.simple)
-                e.prefix = CNaturalKey::Prefix(e.key + skip, e.keyLength - skip);
+                e.prefix = narrow ? CNaturalKey::NarrowPrefix(Key(e), Length(e)) : CNaturalKey::Prefix(Key(e), Length(e));
     }
 
     // Leading key elements that every simple key holds alike.
     size_t skip = 0;
+
+    // An entry's key after those leading elements.
+    const ushort* Key(const SortEntry& e) const { return keys.data() + spans[e.index].offset + skip; }
+    size_t Length(const SortEntry& e) const { return spans[e.index].length - skip; }
 
     bool NameBefore(const SortEntry& l, const SortEntry& r) const
     {
         if (l.simple && r.simple) {
             if (l.prefix != r.prefix)
                 return l.prefix < r.prefix;
-            const int c = CNaturalKey::Compare(l.key + skip, l.keyLength - skip, r.key + skip, r.keyLength - skip);
+            const int c = CNaturalKey::Compare(Key(l), Length(l), Key(r), Length(r));
             if (c != 0)
                 return c < 0;
         }
-        const QString& a = cold[l.cold].name;
-        const QString& b = cold[r.cold].name;
+        const QString& a = names[l.index];
+        const QString& b = names[r.index];
         return NaturalCompareRaw(a.utf16(), a.size(), b.utf16(), b.size(), Qt::CaseInsensitive, cLocale) < 0;
     }
 
+    // The order of column as a comparison of two entries (inlined into the sort).
+    template <int Column>
     bool Before(const SortEntry& l, const SortEntry& r) const
     {
-        switch (column) {
+        switch (Column) {
         case 0:
             if (l.isDir != r.isDir)
                 return l.isDir;
             return NameBefore(l, r);
         case 1:
-        case 5:
-        case 6:
             if (l.isDir != r.isDir)
                 return l.isDir;
             if (l.number != r.number)
                 return l.number < r.number;
             return NameBefore(l, r);
         case 2: {
-            const int c = QString::localeAwareCompare(cold[l.cold].text, cold[r.cold].text);
+            const int c = QString::localeAwareCompare(texts[l.index], texts[r.index]);
             return c != 0 ? c < 0 : NameBefore(l, r);
         }
         case 3: {
-            const QDateTime& a = cold[l.cold].modified;
-            const QDateTime& b = cold[r.cold].modified;
+            const QDateTime& a = modified[l.index];
+            const QDateTime& b = modified[r.index];
             if (a == b)
                 return NameBefore(l, r);
             return a < b;
         }
         case 4: {
-            const QString& a = cold[l.cold].text;
-            const QString& b = cold[r.cold].text;
+            const QString& a = texts[l.index];
+            const QString& b = texts[r.index];
             if (a == b)
                 return NameBefore(l, r);
             return a < b;
@@ -177,6 +202,29 @@ struct SortData
             return false;
         }
     }
+
+    bool Before(const SortEntry& l, const SortEntry& r) const
+    {
+        switch (column) {
+        case 0:
+            return Before<0>(l, r);
+        case 1:
+        case 5:
+        case 6:
+            return Before<1>(l, r);
+        case 2:
+            return Before<2>(l, r);
+        case 3:
+            return Before<3>(l, r);
+        case 4:
+            return Before<4>(l, r);
+        default:
+            return false;
+        }
+    }
+
+    // Sorts the entries by column (see MergeSort).
+    void Sort();
 };
 
 // Stable top-down merge sort: equal keys keep their enumeration order. Written out rather than
@@ -185,28 +233,150 @@ struct SortData
 // outside the range, and so that such names keep the order they always had.
 // Sorts [lo, hi) of items, reading from source, which holds the same entries on entry: the two
 // arrays trade roles at every level, so no merge has to copy its result back.
-void MergeSort(const SortData& data, SortEntry* source, SortEntry* items, size_t lo, size_t hi)
+template <class Less>
+void Merge(const Less& before, const SortEntry* source, SortEntry* items, size_t lo, size_t mid, size_t hi)
 {
-    if (hi - lo < 2)
-        return;
-    const size_t mid = lo + (hi - lo) / 2;
-    MergeSort(data, items, source, lo, mid);
-    MergeSort(data, items, source, mid, hi);
-    if (!data.Before(source[mid], source[mid - 1])) {
+    if (!before(source[mid], source[mid - 1])) {
         std::copy(source + lo, source + hi, items + lo); // already in order
         return;
     }
     size_t i = lo, j = mid, out = lo;
     while (i < mid && j < hi) {
-        if (data.Before(source[j], source[i]))
-            items[out++] = source[j++];
-        else
-            items[out++] = source[i++];
+        // Chosen without a branch: which side wins is a coin toss the processor cannot predict.
+        const bool right = before(source[j], source[i]);
+        items[out++] = right ? source[j] : source[i];
+        j += right;
+        i += !right;
     }
     while (i < mid)
         items[out++] = source[i++];
     while (j < hi)
         items[out++] = source[j++];
+}
+
+template <class Less>
+void MergeSort(const Less& before, SortEntry* source, SortEntry* items, size_t lo, size_t hi)
+{
+    if (hi - lo < 2)
+        return;
+    const size_t mid = lo + (hi - lo) / 2;
+    MergeSort(before, items, source, lo, mid);
+    MergeSort(before, items, source, mid, hi);
+    Merge(before, source, items, lo, mid, hi);
+}
+
+// Smaller folders are merge-sorted: the radix sort's fixed passes do not pay there.
+constexpr size_t kRadixMin = 256;
+
+// Whether two entries tie on everything the radix sort orders by.
+template <bool WithNumber>
+bool SameRadixKey(const SortEntry& l, const SortEntry& r)
+{
+    return l.prefix == r.prefix && l.isDir == r.isDir && (!WithNumber || l.number == r.number);
+}
+
+// For the name and size columns when every name has a natural key: sorts the entries stably by
+// what decides a comparison before the rest of the key (folders first, then the number when
+// WithNumber) and the packed prefix, with a radix sort; entries that tie on all of that stay in
+// their enumeration order for the caller to sort further. False (entries unchanged) when the
+// entries are too few or not every name has a key.
+template <bool WithNumber>
+bool RadixSortByPrefix(std::vector<SortEntry>& entries)
+{
+    const size_t n = entries.size();
+    if (n < kRadixMin)
+        return false;
+    for (const SortEntry& e : entries)
+        if (!e.simple)
+            return false;
+    std::vector<SortEntry> spare(n);
+    SortEntry* from = entries.data();
+    SortEntry* to = spare.data();
+    // One counting pass per byte, least significant first; a byte that every entry shares
+    // leaves the order as it is and is skipped.
+    const auto pass = [&](auto digit) {
+        size_t start[256] = {};
+        for (size_t i = 0; i < n; ++i)
+            ++start[digit(from[i])];
+        for (size_t count : start)
+            if (count == n)
+                return;
+        size_t at = 0;
+        for (size_t& count : start) {
+            const size_t c = count;
+            count = at;
+            at += c;
+        }
+        for (size_t i = 0; i < n; ++i)
+            to[start[digit(from[i])]++] = from[i];
+        std::swap(from, to);
+    };
+    for (int shift = 0; shift < 64; shift += 8)
+        pass([shift](const SortEntry& e) { return unsigned(e.prefix >> shift) & 0xFFu; });
+    if (WithNumber) {
+        // Signed: the sign bit flipped orders negative numbers first.
+        for (int shift = 0; shift < 64; shift += 8)
+            pass([shift](const SortEntry& e) { return unsigned((quint64(e.number) ^ (quint64(1) << 63)) >> shift) & 0xFFu; });
+    }
+    pass([](const SortEntry& e) { return e.isDir ? 0u : 1u; });
+    if (from != entries.data())
+        std::copy(from, from + n, entries.begin());
+    return true;
+}
+
+template <int Column>
+void SortBy(const SortData& data, std::vector<SortEntry>& entries)
+{
+    const auto before = [&data](const SortEntry& l, const SortEntry& r) { return data.Before<Column>(l, r); };
+    constexpr bool kRadix = Column == 0 || Column == 1;
+    if (kRadix && RadixSortByPrefix<Column == 1>(entries)) {
+        // When every name has a key the order is a strict weak one: keys compare element by
+        // element, and names with equal keys differ only in case, white space and leading
+        // zeros, where the full comparison comes down to a plain case-insensitive one. So every
+        // stable sort gives the same order as the merge sort below: the radix sort's, with each
+        // run of entries that tie on its key merge-sorted in place.
+        std::vector<SortEntry> buffer;
+        const size_t n = entries.size();
+        for (size_t lo = 0; lo < n;) {
+            size_t hi = lo + 1;
+            while (hi < n && SameRadixKey<Column == 1>(entries[lo], entries[hi]))
+                ++hi;
+            if (hi - lo > 1) {
+                buffer.assign(entries.begin() + lo, entries.begin() + hi);
+                MergeSort(before, buffer.data(), entries.data() + lo, 0, hi - lo);
+            }
+            lo = hi;
+        }
+        return;
+    }
+    std::vector<SortEntry> buffer(entries);
+    MergeSort(before, buffer.data(), entries.data(), 0, entries.size());
+}
+
+void SortData::Sort()
+{
+    switch (column) {
+    case 0:
+        SortBy<0>(*this, entries);
+        break;
+    case 1:
+    case 5:
+    case 6:
+        SortBy<1>(*this, entries);
+        break;
+    case 2:
+        SortBy<2>(*this, entries);
+        break;
+    case 3:
+        SortBy<3>(*this, entries);
+        break;
+    case 4:
+        SortBy<4>(*this, entries);
+        break;
+    default:
+        // Every pair compares equal: the enumeration order stays.
+        break;
+    }
 }
 
 bool IsCLocale()
@@ -338,63 +508,77 @@ void CModelSortThread::SortChildren(int col, NodeIndex id)
     NodePtr node(CLvFileSystemNodeMgr::GetNode(id));
     if (!node)
         return;
-    // One snapshot of the children, under one lock.
-    quint64 generation = 0;
-    const std::vector<std::pair<QString, NodeIndex>> children = node->ChildEntries(&generation);
-    std::vector<NodeIndex> ids;
-    ids.reserve(children.size());
-    for (const auto& entry : children)
-        ids.push_back(entry.second);
     toShow.clear();
     toHide.clear();
 
     SortData data;
     data.column = col;
     data.cLocale = IsCLocale();
-    data.cold.reserve(children.size());
-    data.entries.reserve(children.size());
-    data.keyOffsets.reserve(children.size());
-    data.keys.reserve(children.size() * 16);
-    // The registry is asked for a few hundred children at a time (one lock each), and each
-    // chunk is read while its nodes are still in the cache.
-    constexpr size_t kChunk = 256;
-    CLvFileSystemNode* nodes[kChunk];
-    for (size_t base = 0; base < ids.size(); base += kChunk) {
-        const size_t count = std::min(kChunk, ids.size() - base);
-        CLvFileSystemNodeMgr::GetNodes(ids.data() + base, count, nodes);
-        for (size_t i = 0; i < count; ++i) {
-            // The children lie all over the heap: ask for the next ones early, so that reading
-            // them does not wait for memory one node at a time (for writing: their locks are
-            // taken, which needs the lines exclusively).
-            if (i + 8 < count && nodes[i + 8]) {
-                const char* ahead = reinterpret_cast<const char*>(nodes[i + 8]);
-                for (size_t line = 0; line < sizeof(CLvFileSystemNode); line += 64)
-                    __builtin_prefetch(ahead + line, 1);
+    quint64 generation = 0;
+    // The children are read under one hold of the folder's children lock: while it is held the
+    // folder's references keep every child alive, so the children are looked at without taking
+    // references of their own (two atomic operations on cold memory per child), and the map's
+    // keys are read in place.
+    node->ReadChildrenLocked([&](const QHash<QString, NodeIndex>& children, quint64 childGeneration) {
+        generation = childGeneration;
+        const size_t total = size_t(children.size());
+        std::vector<const QString*> keys;
+        std::vector<NodeIndex> ids;
+        keys.reserve(total);
+        ids.reserve(total);
+        // In the order of the map's iterators: equal names keep it.
+        for (auto it = children.cbegin(); it != children.cend(); ++it) {
+            keys.push_back(&it.key());
+            ids.push_back(it.value());
+        }
+        data.Reserve(total);
+        // The registry is asked for a few hundred children at a time (one lock each).
+        std::vector<CLvFileSystemNode*> nodes(total, nullptr);
+        constexpr size_t kChunk = 256;
+        for (size_t base = 0; base < total; base += kChunk)
+            CLvFileSystemNodeMgr::PeekNodes(ids.data() + base, std::min(kChunk, total - base), nodes.data() + base);
+        // How far ahead the node and its key are asked for, and then what the node points to.
+        constexpr size_t kFar = 16;
+        constexpr size_t kNear = 8;
+        for (size_t i = 0; i < total; ++i) {
+            // The children lie all over the heap: each one's memory is asked for early, in two
+            // steps (the node and its key, then what they point to), so that reading them does
+            // not wait for memory one node at a time. For writing: locks are taken.
+            if (i + kFar < total && nodes[i + kFar]) {
+                nodes[i + kFar]->PrefetchNode();
+                __builtin_prefetch(keys[i + kFar]);
             }
-            NodePtr child(nodes[i]); // adopts the reference GetNodes added
+            if (i + kNear < total && nodes[i + kNear]) {
+                nodes[i + kNear]->PrefetchFacts();
+                PrefetchForWrite(const_cast<QString*>(keys[i + kNear])->data_ptr());
+            }
+            CLvFileSystemNode* child = nodes[i];
             if (!child)
                 continue;
             const CNodeInfoFacts facts = child->InfoFacts();
-            // Only children whose shown flag the new rows change are kept for the GUI thread.
-            if (!d || d->Accepts(child.get(), facts)) {
-                data.Add(child.get(), children[base + i].first, facts);
-                if (!child->InParentRows())
-                    toShow.push_back(std::move(child));
+            // Only children whose shown flag the new rows change are kept for the GUI thread,
+            // with references of their own (they outlive the lock).
+            if (!d || d->Accepts(child, facts)) {
+                data.Add(child, *keys[i], facts);
+                if (!child->InParentRows()) {
+                    child->AddRef();
+                    toShow.emplace_back(child);
+                }
             } else if (child->InParentRows()) {
-                toHide.push_back(std::move(child));
+                child->AddRef();
+                toHide.emplace_back(child);
             }
         }
-    }
+    });
     data.Finish();
-    std::vector<SortEntry> buffer(data.entries);
-    MergeSort(data, buffer.data(), data.entries.data(), 0, data.entries.size());
+    data.Sort();
 
     QStringList sorted;
     sorted.reserve(int(data.entries.size()));
     for (const SortEntry& e : data.entries) {
         // Handed over rather than copied: no reference count to touch per name.
         sorted.append(QString());
-        sorted.last().swap(data.cold[e.cold].upper);
+        sorted.last().swap(data.uppers[e.index]);
     }
     node->SetSortedUpperNames(sorted);
     sortedNode = id;

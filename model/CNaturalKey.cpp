@@ -1,5 +1,6 @@
 #include "CNaturalKey.h"
 #include <QChar>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -27,18 +28,32 @@ bool CNaturalKey::Append(const QString& name, std::vector<ushort>& out)
     const ushort* p = name.utf16();
     const int n = name.size();
     const size_t start = out.size();
+    // Written in place: at most three elements per character (a run of one digit takes three).
+    out.resize(start + 3 * size_t(n));
+    ushort* const first = out.data() + start;
+    ushort* w = first;
     for (int i = 0; i < n;) {
         const ushort c = p[i];
-        if (c == 0) {
-            out.resize(start);
-            return false;
-        }
-        if (IsSpace(c)) {
+        // ASCII first: names are mostly ASCII, and the sort builds a key for every child.
+        if (c < 128) {
+            if (c == 0) {
+                out.resize(start);
+                return false;
+            }
+            if (c == ' ' || (c >= 9 && c <= 13)) {
+                ++i;
+                continue;
+            }
+            if (c < '0' || c > '9') {
+                *w++ = (c >= 'A' && c <= 'Z') ? ushort(c + 32) : c;
+                ++i;
+                continue;
+            }
+        } else if (IsSpace(c)) {
             ++i;
             continue;
-        }
-        if (!IsDigit(c)) {
-            out.push_back(Lower(c));
+        } else if (!IsDigit(c)) {
+            *w++ = Lower(c);
             ++i;
             continue;
         }
@@ -54,18 +69,19 @@ bool CNaturalKey::Append(const QString& name, std::vector<ushort>& out)
             out.resize(start);
             return false;
         }
-        int first = i;
-        while (first < end && p[first] == '0')
-            ++first;
-        if (end - first > 0xFFFF) {
+        int lead = i;
+        while (lead < end && p[lead] == '0')
+            ++lead;
+        if (end - lead > 0xFFFF) {
             out.resize(start);
             return false;
         }
-        out.push_back(kNumber);
-        out.push_back(ushort(end - first));
-        out.insert(out.end(), p + first, p + end);
+        *w++ = kNumber;
+        *w++ = ushort(end - lead);
+        w = std::copy(p + lead, p + end, w);
         i = end;
     }
+    out.resize(start + size_t(w - first));
     return true;
 }
 
@@ -92,5 +108,21 @@ quint64 CNaturalKey::Prefix(const ushort* key, size_t length)
     quint64 packed = 0;
     for (size_t i = 0; i < 4; ++i)
         packed = (packed << 16) | (i < length ? key[i] : 0);
+    return packed;
+}
+
+bool CNaturalKey::FitsNarrow(const ushort* key, size_t length)
+{
+    ushort all = 0;
+    for (size_t i = 0; i < 8 && i < length; ++i)
+        all |= key[i];
+    return all < 256;
+}
+
+quint64 CNaturalKey::NarrowPrefix(const ushort* key, size_t length)
+{
+    quint64 packed = 0;
+    for (size_t i = 0; i < 8; ++i)
+        packed = (packed << 8) | (i < length ? key[i] : 0);
     return packed;
 }

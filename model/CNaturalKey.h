@@ -27,4 +27,10 @@ public:
     // The first four elements packed so that comparing the integers agrees with Compare whenever
     // they differ (missing elements read as 0, which no key holds where a shorter key ends).
     static quint64 Prefix(const ushort* key, size_t length);
+
+    // Whether the first eight elements of key are all below 256 (names of one script, numbers
+    // of fewer than 256 digits): then NarrowPrefix packs them a byte each, which agrees with
+    // Compare whenever two such prefixes differ and decides twice as far into the keys.
+    static bool FitsNarrow(const ushort* key, size_t length);
+    static quint64 NarrowPrefix(const ushort* key, size_t length);
 };

@@ -1,6 +1,7 @@
 #include "CLvAutoPtrEx.h"
 #include "CLvFileSystemNode.h"
 #include "CLvFileSystemNodeMgr.h"
+#include <QRandomGenerator>
 #include <QtTest>
 #include <algorithm>
 #include <atomic>
@@ -54,40 +55,6 @@ private slots:
         QVERIFY(!CLvFileSystemNodeMgr::GetNode(ia));
         b->Release();
         QCOMPARE(CLvFileSystemNodeMgr::NodeCount(), base);
-    }
-
-    void registrySpansManyIds()
-    {
-        // Enough nodes to fill several of the registry's pages, released so that pages in the
-        // middle empty first.
-        const int base = CLvFileSystemNodeMgr::NodeCount();
-        std::vector<CLvFileSystemNode*> nodes;
-        std::vector<NodeIndex> ids;
-        for (int i = 0; i < 5000; ++i) {
-            nodes.push_back(CLvFileSystemNodeMgr::CreateNode(QString::number(i), 0, nullptr));
-            ids.push_back(nodes.back()->Id());
-        }
-        QCOMPARE(int(QSet<NodeIndex>(ids.begin(), ids.end()).size()), 5000);
-        QCOMPARE(CLvFileSystemNodeMgr::NodeCount(), base + 5000);
-        auto alive = [](int i) { return i < 1000 || i >= 4000; };
-        for (int i = 0; i < 5000; ++i)
-            if (!alive(i))
-                nodes[size_t(i)]->Release();
-        for (int i = 0; i < 5000; ++i) {
-            NodePtr p(CLvFileSystemNodeMgr::GetNode(ids[size_t(i)]));
-            QCOMPARE(p.get() == nodes[size_t(i)], alive(i));
-            QCOMPARE(p.get() != nullptr, alive(i));
-        }
-        // A new id is never one that a live node holds.
-        CLvFileSystemNode* late = CLvFileSystemNodeMgr::CreateNode("late", 0, nullptr);
-        for (int i = 0; i < 5000; ++i)
-            QVERIFY(!alive(i) || ids[size_t(i)] != late->Id());
-        late->Release();
-        for (int i = 0; i < 5000; ++i)
-            if (alive(i))
-                nodes[size_t(i)]->Release();
-        QCOMPARE(CLvFileSystemNodeMgr::NodeCount(), base);
-        QVERIFY(!CLvFileSystemNodeMgr::IsValidNode(ids.front()));
     }
 
     void viewRowLookupsFollowEveryChange()
@@ -147,6 +114,54 @@ private slots:
         n->ClearRows();
         QCOMPARE(n->ChildAtViewRow(0), 0u);
         n->Release();
+    }
+
+    // Many nodes come and go in a shuffled order, so that the table grows, shrinks and closes
+    // gaps in runs of neighbouring slots: every live id keeps resolving to its node (one by one
+    // and many at a time), every dead one resolves to nothing.
+    void registryKeepsEveryLiveNodeThroughChurn()
+    {
+        const int base = CLvFileSystemNodeMgr::NodeCount();
+        QRandomGenerator rng(42);
+        std::vector<CLvFileSystemNode*> live;
+        std::vector<NodeIndex> dead;
+        const auto check = [&] {
+            std::vector<NodeIndex> ids;
+            for (CLvFileSystemNode* n : live)
+                ids.push_back(n->Id());
+            ids.insert(ids.end(), dead.begin(), dead.end());
+            std::vector<CLvFileSystemNode*> peeked(ids.size());
+            CLvFileSystemNodeMgr::PeekNodes(ids.data(), ids.size(), peeked.data());
+            for (size_t i = 0; i < ids.size(); ++i) {
+                CLvFileSystemNode* expected = i < live.size() ? live[i] : nullptr;
+                if (peeked[i] != expected || CLvFileSystemNodeMgr::IsValidNode(ids[i]) != (expected != nullptr))
+                    return false;
+            }
+            return CLvFileSystemNodeMgr::NodeCount() == base + int(live.size());
+        };
+        for (int round = 0; round < 3; ++round) {
+            while (live.size() < 6000)
+                live.push_back(CLvFileSystemNodeMgr::CreateNode("n", 0, nullptr));
+            QVERIFY(check());
+            // Down to a few, in a shuffled order; some taken out of the registry first.
+            while (live.size() > 50) {
+                const size_t at = rng.bounded(quint32(live.size()));
+                CLvFileSystemNode* n = live[at];
+                live[at] = live.back();
+                live.pop_back();
+                dead.push_back(n->Id());
+                if (at % 3 == 0)
+                    CLvFileSystemNodeMgr::RemoveNode(n->Id());
+                n->Release();
+                if (live.size() % 1000 == 0)
+                    QVERIFY(check());
+            }
+            QVERIFY(check());
+        }
+        for (CLvFileSystemNode* n : live)
+            n->Release();
+        live.clear();
+        QVERIFY(check());
     }
 
     void concurrentLookupsNeverReviveADyingNode()

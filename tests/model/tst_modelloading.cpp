@@ -232,6 +232,15 @@ private slots:
             QCOMPARE(m.index(0, 0, p).data().toString(), QString("c"));
             QCOMPARE(m.index(2, 0, p).data().toString(), QString("a"));
         }
+        // A twin that lost a child keeps exactly its own children through a sort of the other:
+        // the shared sorted names must not bring back a row without a node.
+        m.RemoveChildRow(two, "b");
+        m.SortNode(one, 0, Qt::AscendingOrder);
+        const QModelIndex twoIndex = m.IndexOf(two);
+        QCOMPARE(m.rowCount(twoIndex), 2);
+        QCOMPARE(m.index(0, 0, twoIndex).data().toString(), QString("a"));
+        QCOMPARE(m.index(1, 0, twoIndex).data().toString(), QString("c"));
+        QCOMPARE(m.rowCount(m.IndexOf(one)), 3);
         // Disabling a node disables its twin and everything below both.
         m.SetDisableNode(one, true);
         QVERIFY(m.IsNodeDisabled(two));

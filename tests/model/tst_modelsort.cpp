@@ -4,6 +4,7 @@
 #include "CBaseSyncExecuter.h"
 #include "ModelTestTree.h"
 #include <QAbstractItemModelTester>
+#include <QThreadPool>
 #include <QtTest>
 
 using namespace ModelTestTree;
@@ -20,6 +21,26 @@ class TestModelSort : public QObject
         for (int r = 0; r < m.rowCount(parent); ++r)
             out << m.index(r, 0, parent).data().toString();
         return out;
+    }
+
+    // The children of folder in a plain stable sort of their enumeration order by column (0 or
+    // 1) with naturalCompare: the order the model's sort must show.
+    QStringList ExpectedOrder(NodeIndex folder, int column)
+    {
+        NodePtr node(CLvFileSystemNodeMgr::GetNode(folder));
+        QList<NodeIndex> ids = node->ChildIds();
+        std::stable_sort(ids.begin(), ids.end(), [&](NodeIndex a, NodeIndex b) {
+            NodePtr l(CLvFileSystemNodeMgr::GetNode(a)), r(CLvFileSystemNodeMgr::GetNode(b));
+            if (l->IsDir() != r->IsDir())
+                return l->IsDir();
+            if (column == 1 && l->GetSize() != r->GetSize())
+                return l->GetSize() < r->GetSize();
+            return CFileSystemModel::naturalCompare(l->Name(), r->Name(), Qt::CaseInsensitive) < 0;
+        });
+        QStringList names;
+        for (NodeIndex id : ids)
+            names << NodePtr(CLvFileSystemNodeMgr::GetNode(id))->Name();
+        return names;
     }
 
 private slots:
@@ -144,18 +165,7 @@ private slots:
         NodePtr folder(CLvFileSystemNodeMgr::GetNode(top));
 
         for (int column : {0, 1}) {
-            QList<NodeIndex> expected = folder->ChildIds();
-            std::stable_sort(expected.begin(), expected.end(), [&](NodeIndex a, NodeIndex b) {
-                NodePtr l(CLvFileSystemNodeMgr::GetNode(a)), r(CLvFileSystemNodeMgr::GetNode(b));
-                if (l->IsDir() != r->IsDir())
-                    return l->IsDir();
-                if (column == 1 && l->GetSize() != r->GetSize())
-                    return l->GetSize() < r->GetSize();
-                return CFileSystemModel::naturalCompare(l->Name(), r->Name(), Qt::CaseInsensitive) < 0;
-            });
-            QStringList names;
-            for (NodeIndex id : expected)
-                names << NodePtr(CLvFileSystemNodeMgr::GetNode(id))->Name();
+            const QStringList names = ExpectedOrder(top, column);
             m.SortNode(top, column, Qt::AscendingOrder);
             QCOMPARE(Shown(m, parent), names);
         }
@@ -168,6 +178,79 @@ private slots:
             const bool shown = child->IsDir() || child->Name().contains('1');
             QCOMPARE(child->InParentRows(), shown);
             QCOMPARE(folder->RowOfName(child->Name()) >= 0, shown);
+        }
+    }
+
+    // Large folders: where the packed keys tell every pair of children apart, and where some
+    // tie (names alike but for case, leading zeros or spaces, or equal beyond the packed part),
+    // with folders, equal and negative sizes among them.
+    void largeFolderSortMatchesStableNaturalOrder_data()
+    {
+        QTest::addColumn<bool>("ties");
+        QTest::newRow("keys apart") << false;
+        QTest::newRow("keys tie") << true;
+    }
+    void largeFolderSortMatchesStableNaturalOrder()
+    {
+        QFETCH(bool, ties);
+        CFileSystemModel m;
+        const NodeIndex root = m.GetRootIndex();
+        LoadChildren(m, root, {{"top", true, 0, {}}});
+        const NodeIndex top = Child(root, "top");
+        QRandomGenerator rng(11);
+        QList<TreeSpec> specs;
+        for (int i = 0; i < 1500; ++i) {
+            // Spread so that the enumeration order is neither order.
+            const int n = (i * 7919) % 1500;
+            QStringList names{QStringLiteral("img_%1.jpg").arg(n)};
+            if (ties && i % 5 == 0) // the same key: leading zeros, case
+                names << QStringLiteral("IMG_%1.jpg").arg(n, 5, 10, QLatin1Char('0'));
+            if (ties && i % 7 == 0) // keys that part beyond the packed prefix
+                names << QStringLiteral("img_%1-copy-2.jpg").arg(n) << QStringLiteral("img_%1-Copy-1.jpg").arg(n);
+            for (const QString& name : names)
+                specs.append({name, i % 97 == 0, qint64(rng.bounded(6)) - 2, {}});
+        }
+        LoadChildren(m, top, specs, 500);
+        const QModelIndex parent = m.IndexOf(top);
+        for (int column : {0, 1}) {
+            const QStringList names = ExpectedOrder(top, column);
+            m.SortNode(top, column, Qt::AscendingOrder);
+            QCOMPARE(Shown(m, parent), names);
+        }
+    }
+
+    // A sort of a large folder while a pool thread gives back a tree of its own (the registry
+    // is shared): the sort and the release must not disturb each other.
+    void sortWhileAnotherTreeIsReleased()
+    {
+        CFileSystemModel m;
+        const NodeIndex root = m.GetRootIndex();
+        LoadChildren(m, root, {{"top", true, 0, {}}});
+        const NodeIndex top = Child(root, "top");
+        QList<TreeSpec> specs;
+        for (int i = 0; i < 3000; ++i)
+            specs.append({QStringLiteral("f%1").arg((i * 31) % 3000), false, qint64(i % 13), {}});
+        LoadChildren(m, top, specs, 1000);
+        const QModelIndex parent = m.IndexOf(top);
+        for (int round = 0; round < 4; ++round) {
+            // A detached tree owned by this test: 40 folders of 100 children.
+            CLvFileSystemNode* other = CLvFileSystemNodeMgr::CreateNode("other", 0, nullptr);
+            for (int f = 0; f < 40; ++f) {
+                CLvFileSystemNode* folder = CLvFileSystemNodeMgr::CreateNode(QStringLiteral("d%1").arg(f), other->Id(), nullptr);
+                other->AddChild(folder->Name(), folder->Id());
+                for (int c = 0; c < 100; ++c) {
+                    CLvFileSystemNode* child = CLvFileSystemNodeMgr::CreateNode(QStringLiteral("c%1").arg(c), folder->Id(), nullptr);
+                    folder->AddChild(child->Name(), child->Id());
+                }
+            }
+            const NodeIndex otherId = other->Id();
+            QThreadPool::globalInstance()->start([otherId] { CLvFileSystemNode::ReleaseTree(otherId); });
+            const int column = round % 2;
+            const QStringList names = ExpectedOrder(top, column);
+            m.SortNode(top, column, Qt::AscendingOrder);
+            QCOMPARE(Shown(m, parent), names);
+            QThreadPool::globalInstance()->waitForDone();
+            QVERIFY(!CLvFileSystemNodeMgr::IsValidNode(otherId));
         }
     }
 
