@@ -306,7 +306,7 @@ void CLvFileSystemNode::PrefetchFacts() const
     // The texts' headers (their reference counts, which copies change) and characters, as far
     // as a usual name goes. data_ptr() only hands out the pointer; it is not const in Qt 5 for
     // no reason that matters here.
-    const QString& shown = m_displayName.isNull() ? m_name : m_displayName;
+    const QString& shown = DisplayOrNameRef();
     const char* text = reinterpret_cast<const char*>(const_cast<QString&>(shown).data_ptr());
     PrefetchForWrite(text);
     __builtin_prefetch(text + 64);
