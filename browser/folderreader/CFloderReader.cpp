@@ -111,21 +111,6 @@ char* toNarrow(const char16_t* s)
     return out;
 }
 
-// The text of a reply buffer: its whole UTF-16 units up to the first terminator.
-QString replyText(IJSONBuf* reply)
-{
-    const void* data = reply->GetData();
-    const int size = reply->GetSize();
-    if (!data || size < 2)
-        return QString();
-    std::u16string units(static_cast<size_t>(size) / 2, u'\0');
-    std::memcpy(&units[0], data, units.size() * 2);
-    const size_t end = units.find(u'\0');
-    if (end != std::u16string::npos)
-        units.resize(end);
-    return QString::fromStdU16String(units);
-}
-
 // The reply parsed as a JSON object; discarded when it is not one.
 nlohmann::json parseObject(const QString& text)
 {
@@ -409,7 +394,7 @@ uint32_t CFloderReader::ExchangeJSON(const QString& request, QString* reply, uin
     requestBuf->Release();
     if (replyBuf) {
         if (NRResult::Succeeded(r))
-            *reply = replyText(replyBuf);
+            *reply = CJSONBuf::Text(replyBuf);
         replyBuf->Release();
     }
     if (NRResult::Failed(r))

@@ -1,6 +1,6 @@
 #include "CFolderTree.h"
 
-#include "CFolderTreeJSONBuf.h"
+#include "CJSONBuf.h"
 #include "CFolderTreeStore.h"
 #include "CHostPathMap.h"
 #include "HostResult.h"
@@ -75,26 +75,11 @@ uint32_t fillRecords(Record* records, int* count, int have, uint32_t tooSmall, W
     return (tooSmall && have > room) ? tooSmall : 0;
 }
 
-// The text of a request buffer: its whole UTF-16 units up to the first terminator.
-QString requestText(IJSONBuf* buf)
-{
-    const void* data = buf->GetData();
-    const int size = buf->GetSize();
-    if (!data || size < 2)
-        return QString();
-    std::u16string units(static_cast<size_t>(size) / 2, u'\0');
-    std::memcpy(&units[0], data, units.size() * 2);
-    const size_t end = units.find(u'\0');
-    if (end != std::u16string::npos)
-        units.resize(end);
-    return QString::fromStdU16String(units);
-}
-
 uint32_t answer(const nlohmann::json& doc, IJSONBuf** reply)
 {
     const QString text =
         QString::fromStdString(doc.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
-    CFolderTreeJSONBuf* buf = new (std::nothrow) CFolderTreeJSONBuf;
+    IJSONBuf* buf = CreateJSONBuf(0);
     if (!buf)
         return kJSONNoMemory;
     const int bytes = (text.size() + 1) * 2;
@@ -290,7 +275,7 @@ uint32_t CFolderTree::JSONRequest(IJSONBuf* request, IJSONBuf** reply, uint32_t)
     if (!request || !reply)
         return kBadArg;
     *reply = nullptr;
-    const nlohmann::json doc = nlohmann::json::parse(requestText(request).toStdString(), nullptr, false);
+    const nlohmann::json doc = nlohmann::json::parse(CJSONBuf::Text(request).toStdString(), nullptr, false);
     if (!doc.is_object())
         return kJSONBadRequest;
 

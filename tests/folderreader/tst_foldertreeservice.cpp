@@ -1,5 +1,5 @@
 #include "CFloderReader.h"
-#include "CFolderTreeJSONBuf.h"
+#include "CJSONBuf.h"
 #include "CUIManager.h"
 #include "CUILogic.h"
 #include "IFolderTree.h"
@@ -226,7 +226,7 @@ private slots:
             QString(),
         };
         for (const QString& r : requests) {
-            CFolderTreeJSONBuf* request = new CFolderTreeJSONBuf;
+            CJSONBuf* request = new CJSONBuf;
             request->SetString(reinterpret_cast<const char16_t*>(r.utf16()));
             IJSONBuf* reply = nullptr;
             QVERIFY2((tree->JSONRequest(request, &reply, 1000) & 0xFFF) != 0, qPrintable(r));

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
 
 CJSONBuf::~CJSONBuf()
 {
@@ -104,6 +105,20 @@ int CJSONBuf::Overwrite(const void* p, int n)
         return 0;
     std::memmove(data, p, static_cast<size_t>(n));
     return n;
+}
+
+QString CJSONBuf::Text(IJSONBuf* buf)
+{
+    const void* data = buf ? buf->GetData() : nullptr;
+    const int size = buf ? buf->GetSize() : 0;
+    if (!data || size < 2)
+        return QString();
+    std::u16string units(static_cast<size_t>(size) / 2, u'\0');
+    std::memcpy(&units[0], data, units.size() * 2);
+    const size_t end = units.find(u'\0');
+    if (end != std::u16string::npos)
+        units.resize(end);
+    return QString::fromStdU16String(units);
 }
 
 IJSONBuf* CreateJSONBuf(int n)

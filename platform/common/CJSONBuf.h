@@ -1,7 +1,10 @@
 #pragma once
 #include "IJSONBuf.h"
 
-// The module's JSON buffer: one heap block and its byte count. A block is never shared; every
+#include <QString>
+
+// The JSON buffer of the module and of the host's folder-tree service: one heap block and its
+// byte count. A block is never shared; every
 // operation that replaces it builds the new block before the old one goes, so a source that
 // lies inside the current block stays valid while it is copied.
 class CJSONBuf : public IJSONBuf
@@ -22,6 +25,10 @@ public:
     int GetSize() override;
     int Allocate(int n) override;
     int Overwrite(const void* p, int n) override;
+
+    // The text a buffer holds: its whole UTF-16 units up to the first terminator (empty for a
+    // null buffer or one shorter than a unit). Reads any IJSONBuf, whoever made it.
+    static QString Text(IJSONBuf* buf);
 
 private:
     void Clear();
