@@ -252,6 +252,24 @@ void CGetDataCommon::Push(Delivery&& d)
         QMetaObject::invokeMethod(this, "Drain", Qt::QueuedConnection);
 }
 
+void CGetDataCommon::PushLastBatch(NodeIndex parent, QList<NodeIndex> children)
+{
+    Delivery d;
+    d.parent = parent;
+    d.children = std::move(children);
+    d.iStream = -1;
+    Push(std::move(d));
+}
+
+void CGetDataCommon::PushEnd(NodeIndex parent, uint32_t err)
+{
+    Delivery d;
+    d.parent = parent;
+    d.done = true;
+    d.err = qint32(err);
+    Push(std::move(d));
+}
+
 void CGetDataCommon::Drain()
 {
     // Deliveries run in order until a small time budget is spent; the rest waits for the next
@@ -336,11 +354,7 @@ void CGetDataCommon::RunLoad(NodeIndex node, std::function<uint32_t(const std::a
     m_pool->Start([this, node, job]() {
         // The job itself watches the flag, so a cancelled job still ends its folder properly.
         const uint32_t err = job(m_cancel);
-        Delivery d;
-        d.parent = node;
-        d.done = true;
-        d.err = qint32(err);
-        Push(std::move(d));
+        PushEnd(node, err);
     });
 }
 
@@ -348,11 +362,7 @@ void CGetDataCommon::LoadList(NodeIndex node, std::function<QList<NodeIndex>(con
 {
     // Places made from the configuration arrive as one final batch.
     RunLoad(node, [this, node, list](const std::atomic_bool&) {
-        Delivery del;
-        del.parent = node;
-        del.children = list(*CStorageMap::Current());
-        del.iStream = -1;
-        Push(std::move(del));
+        PushLastBatch(node, list(*CStorageMap::Current()));
         return 0u;
     });
 }
@@ -403,15 +413,8 @@ void CGetDataCommon::SendRoots()
         tops.append(MakeGroupNode(NetworkName(), NetworkName(), NodeKind::kNetworkGroup, true, QString()));
         tops.append(MakeGroupNode(NasName(), NasName(), NodeKind::kNasGroup, true, QString()));
     }
-    Delivery d;
-    d.parent = GetRootIndex();
-    d.children = tops;
-    d.iStream = -1;
-    Push(std::move(d));
-    Delivery end;
-    end.parent = GetRootIndex();
-    end.done = true;
-    Push(std::move(end));
+    PushLastBatch(GetRootIndex(), tops);
+    PushEnd(GetRootIndex(), 0);
 }
 
 void CGetDataCommon::Expand(NodeIndex node)
@@ -423,15 +426,8 @@ void CGetDataCommon::Expand(NodeIndex node)
     }
     if (n->Property(kPropLinkLoop).toBool()) {
         // A folder link into its own ancestors: shown, finished empty, never entered.
-        Delivery d;
-        d.parent = node;
-        d.iStream = -1;
-        Push(std::move(d));
-        Delivery end;
-        end.parent = node;
-        end.done = true;
-        end.err = qint32(kErrLinkLoop);
-        Push(std::move(end));
+        PushLastBatch(node);
+        PushEnd(node, kErrLinkLoop);
         return;
     }
     const int kind = n->GetKind();
@@ -444,15 +440,8 @@ void CGetDataCommon::Expand(NodeIndex node)
     // shows no children.
     const uint32_t login = EnsureLogin(CStorageMap::Current()->ShareBehind(windowsPath));
     if (login != 0) {
-        Delivery d;
-        d.parent = node;
-        d.iStream = -1;
-        Push(std::move(d));
-        Delivery end;
-        end.parent = node;
-        end.done = true;
-        end.err = qint32(login);
-        Push(std::move(end));
+        PushLastBatch(node);
+        PushEnd(node, login);
         return;
     }
 
@@ -571,10 +560,7 @@ uint32_t CGetDataCommon::LoadFolder(NodeIndex node, const QString& windowsPath, 
     }
     if (!finished) {
         // An unreadable or vanished folder still ends its loading, with no (more) children.
-        Delivery d;
-        d.parent = node;
-        d.iStream = -1;
-        Push(std::move(d));
+        PushLastBatch(node);
     }
     return err;
 }

@@ -163,6 +163,10 @@ protected:
     // Loads a place whose children come from the storage map, as one final batch.
     void LoadList(NodeIndex node, std::function<QList<NodeIndex>(const CStorageMap&)> list);
     void Push(Delivery&& d);
+    // The last batch of parent (children may be none): it completes parent in the model.
+    void PushLastBatch(NodeIndex parent, QList<NodeIndex> children = {});
+    // The end of parent's loading (DoLoadFinished with err), told after what was queued before.
+    void PushEnd(NodeIndex parent, uint32_t err);
     // Sends records as batches of library nodes below parent; the last batch completes it.
     void SendRecords(NodeIndex parent, const CEntryBatch& batch, bool last, int* streamNo, int childKind);
     // A new library node (one reference, handed to the model with the batch).

@@ -116,15 +116,8 @@ void CGetImgFileData::SendRoots()
 {
     const NodeIndex root = GetRootIndex();
     if (m_imagePath.isEmpty()) {
-        Delivery d;
-        d.parent = root;
-        d.iStream = -1;
-        Push(std::move(d));
-        Delivery end;
-        end.parent = root;
-        end.done = true;
-        end.err = qint32(kErrNoImage);
-        Push(std::move(end));
+        PushLastBatch(root);
+        PushEnd(root, kErrNoImage);
         return;
     }
     RunLoad(root, [this, root](const std::atomic_bool& cancel) {
@@ -137,10 +130,7 @@ void CGetImgFileData::SendRoots()
         }
         if (!index) {
             // A damaged image shows as an empty tree; the code tells the page why.
-            Delivery d;
-            d.parent = root;
-            d.iStream = -1;
-            Push(std::move(d));
+            PushLastBatch(root);
             return err;
         }
         SendEntries(root, *index, CImageIndex::kRoot);
@@ -167,18 +157,12 @@ void CGetImgFileData::Expand(NodeIndex node)
             indexErr = m_indexErr;
         }
         if (!index) {
-            Delivery d;
-            d.parent = node;
-            d.iStream = -1;
-            Push(std::move(d));
+            PushLastBatch(node);
             return indexErr ? indexErr : kErrNotIndexed;
         }
         uint32_t at = entry.isValid() ? entry.toUInt() : index->Find(path);
         if (at == CImageIndex::kNone || at >= index->Count()) {
-            Delivery d;
-            d.parent = node;
-            d.iStream = -1;
-            Push(std::move(d));
+            PushLastBatch(node);
             return kErrNotInImage;
         }
         SendEntries(node, *index, at);

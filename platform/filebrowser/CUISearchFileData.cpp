@@ -92,10 +92,7 @@ void CUISearchFileData::SendRoots()
                     &cancel);
             }
         }
-        Delivery last;
-        last.parent = root;
-        last.iStream = -1;
-        Push(std::move(last));
+        PushLastBatch(root);
         m_finished = true;
         if (m_sync)
             m_sync->Set();
