@@ -10,7 +10,8 @@
 //   qfs      QFileSystemModel + proxy + view loading a real folder of as many files.
 // For "batches" and "qfs" the longest gap between ticks of a 5 ms timer is the GUI stall.
 // Usage: bench_browser_batches [children=100000] [batch=1000] [passes=range,batches,qfs]
-// NR_BENCH_EXPLAIN=1 also prints the slowest event dispatches of the batches pass.
+// NR_BENCH_EXPLAIN=1 also prints the slowest event dispatches of the batches pass and when its
+// longest gap ended.
 #include "CBrower.h"
 #include "CDisableExpendTreeView.h"
 #include "CFileSystemModel.h"
@@ -19,6 +20,7 @@
 #include "CLvFileSystemNode.h"
 #include "CLvFileSystemNodeMgr.h"
 #include "TreeView.h"
+#include "BenchTiming.h"
 
 #include <QApplication>
 #include <QDir>
@@ -35,7 +37,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <vector>
 #include <fcntl.h>
 #include <functional>
@@ -79,50 +80,6 @@ public:
     std::vector<Dispatch> slowest;
 };
 
-// Longest gap between ticks of a 5 ms timer while it runs.
-class StallMeter
-{
-public:
-    StallMeter()
-    {
-        QObject::connect(&timer, &QTimer::timeout, [this] {
-            const qint64 now = clock.nsecsElapsed();
-            if (now - last > longest && qEnvironmentVariableIsSet("NR_BENCH_EXPLAIN")) {
-                timespec ts;
-                clock_gettime(CLOCK_MONOTONIC, &ts);
-                std::fprintf(stderr, "TT gap %.1f ending at %ld.%09ld\n", double(now - last) / 1e6, long(ts.tv_sec), ts.tv_nsec);
-            }
-            longest = qMax(longest, now - last);
-            last = now;
-        });
-        timer.setInterval(5);
-    }
-    void Start()
-    {
-        clock.start();
-        last = 0;
-        longest = 0;
-        timer.start();
-    }
-    double StopMs()
-    {
-        timer.stop();
-        return double(longest) / 1e6;
-    }
-
-private:
-    QTimer timer;
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-};
-
-void spinUntil(const std::function<bool()>& done)
-{
-    while (!done())
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
-}
-
 // Runs every posted event and the delayed layouts they schedule, then paints the view.
 void layOut(QTreeView* view)
 {
@@ -143,6 +100,16 @@ QStringList shuffledNames(int count)
     return names;
 }
 
+// The baselines' view: the proxy sorted by name, shown at the size of the browser's list.
+void showSortedByName(QTreeView* view, QSortFilterProxyModel* proxy)
+{
+    view->setModel(proxy);
+    view->setSortingEnabled(true);
+    view->sortByColumn(0, Qt::AscendingOrder);
+    view->resize(900, 600);
+    view->show();
+}
+
 double rangePass(const QStringList& names)
 {
     QStandardItemModel model;
@@ -150,11 +117,7 @@ double rangePass(const QStringList& names)
     QSortFilterProxyModel proxy;
     proxy.setSourceModel(&model);
     QTreeView view;
-    view.setModel(&proxy);
-    view.setSortingEnabled(true);
-    view.sortByColumn(0, Qt::AscendingOrder);
-    view.resize(900, 600);
-    view.show();
+    showSortedByName(&view, &proxy);
     layOut(&view);
 
     QElapsedTimer t;
@@ -305,15 +268,18 @@ double batchPass(const QStringList& names, int batch, double* stallMs)
     NodePtr f(CLvFileSystemNodeMgr::GetNode(folder));
     auto* app = static_cast<TimedApplication*>(QCoreApplication::instance());
     app->recording = qEnvironmentVariableIsSet("NR_BENCH_EXPLAIN");
-    spinUntil([&] { return deliverer.isFinished() && f->RowCount() >= names.size() && f->InitFinish(); });
+    SpinUntil([&] { return deliverer.isFinished() && f->RowCount() >= names.size() && f->InitFinish(); });
     layOut(browser.RightView());
     const double ms = double(t.nsecsElapsed()) / 1e6;
     *stallMs = meter.StopMs();
+    const bool explain = app->recording;
     app->recording = false;
     std::sort(app->slowest.begin(), app->slowest.end(),
               [](const TimedApplication::Dispatch& a, const TimedApplication::Dispatch& b) { return a.ms > b.ms; });
     for (size_t i = 0; i < app->slowest.size() && i < 8; ++i)
         std::printf("slow dispatch %8.1f ms  %s\n", app->slowest[i].ms, app->slowest[i].what.constData());
+    if (explain)
+        std::printf("longest gap ended at %.6f s of CLOCK_MONOTONIC\n", double(meter.LongestEndMonotonicNs()) / 1e9);
     deliverer.wait();
     const QModelIndex root = browser.RightView()->rootIndex();
     const int shown = browser.RightProxy()->rowCount(root);
@@ -338,11 +304,7 @@ double qfsPass(int files, double* stallMs)
     QSortFilterProxyModel proxy;
     proxy.setSourceModel(&model);
     QTreeView view;
-    view.setModel(&proxy);
-    view.setSortingEnabled(true);
-    view.sortByColumn(0, Qt::AscendingOrder);
-    view.resize(900, 600);
-    view.show();
+    showSortedByName(&view, &proxy);
     bool loaded = false;
     QObject::connect(&model, &QFileSystemModel::directoryLoaded, [&](const QString& path) {
         if (QDir(path) == QDir(dir.path()))
@@ -353,7 +315,7 @@ double qfsPass(int files, double* stallMs)
     t.start();
     const QModelIndex root = model.setRootPath(dir.path());
     view.setRootIndex(proxy.mapFromSource(root));
-    spinUntil([&] { return loaded && model.rowCount(model.index(dir.path())) >= files; });
+    SpinUntil([&] { return loaded && model.rowCount(model.index(dir.path())) >= files; });
     layOut(&view);
     const double ms = double(t.nsecsElapsed()) / 1e6;
     *stallMs = meter.StopMs();

@@ -2,6 +2,7 @@
 // codec, handed out in batches of 1,000) against a bare readdir + fstatat pass, in the same run.
 //
 //   bench_enumeration [folder]     (default /tmp/nr-bench-100k, filled when missing)
+#include "BenchTiming.h"
 #include "CLocalEnumerator.h"
 
 #include <QByteArray>
@@ -58,19 +59,6 @@ size_t barePass(const QByteArray& dir)
     return bytes;
 }
 
-template <typename F>
-double best(int runs, F f)
-{
-    double bestMs = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        bestMs = std::min(bestMs, t.nsecsElapsed() / 1e6);
-    }
-    return bestMs;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -86,12 +74,12 @@ int main(int argc, char** argv)
     }
 
     size_t sink = 0;
-    const double floorMs = best(5, [&] { sink += barePass(dir); });
+    const double floorMs = BestOfMs(5, [&] { sink += barePass(dir); });
 
     size_t records = 0;
     uint32_t result = 0;
     const CLocalEnumerator enumerator(1000);
-    const double oursMs = best(5, [&] {
+    const double oursMs = BestOfMs(5, [&] {
         std::vector<CEntryBatch> kept; // what a data source would queue on
         records = 0;
         result = enumerator.List(dir, [&](CEntryBatch&& batch, bool) {

@@ -5,6 +5,7 @@
 //
 // The image holds 1,000 folders of 999 empty files each, as GNU tar would store a backup of a
 // user profile; one file in ten is a .docx.
+#include "BenchTiming.h"
 #include "CImageIndex.h"
 #include "CImageSearch.h"
 
@@ -57,20 +58,6 @@ bool writeImage(const QString& path)
     return ok;
 }
 
-// Best wall time of `runs` runs, in milliseconds.
-template <typename F>
-double best(int runs, F f)
-{
-    double bestMs = 1e300;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        bestMs = std::min(bestMs, t.nsecsElapsed() / 1e6);
-    }
-    return bestMs;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -90,7 +77,7 @@ int main(int argc, char** argv)
     if (bsdtar.isEmpty()) {
         std::printf("bsdtar not found (package libarchive-tools): no baseline\n");
     } else {
-        listMs = best(3, [&] {
+        listMs = BestOfMs(3, [&] {
             QProcess p;
             p.setStandardOutputFile(QProcess::nullDevice());
             p.start(bsdtar, {QStringLiteral("-tf"), image});
@@ -100,7 +87,7 @@ int main(int argc, char** argv)
 
     CImageIndex index;
     uint32_t result = 0;
-    const double buildMs = best(3, [&] { result = index.Build(image); });
+    const double buildMs = BestOfMs(3, [&] { result = index.Build(image); });
     if (result != 0) {
         std::printf("index build failed: 0x%08X %s\n", result, qPrintable(index.ErrorText()));
         return 1;
@@ -108,13 +95,13 @@ int main(int argc, char** argv)
 
     size_t hits = 0;
     const CImageSearch search(QStringLiteral("*.docx"));
-    const double searchMs = best(5, [&] {
+    const double searchMs = BestOfMs(5, [&] {
         hits = 0;
         search.Run(index, CImageIndex::kRoot, true, [&](QVector<uint32_t>&& batch) { hits += size_t(batch.size()); });
     });
     size_t scopedHits = 0;
     const uint32_t scope = index.Find(QStringLiteral("C:\\Users\\user3"));
-    const double scopedMs = best(5, [&] {
+    const double scopedMs = BestOfMs(5, [&] {
         scopedHits = 0;
         search.Run(index, scope, true, [&](QVector<uint32_t>&& batch) { scopedHits += size_t(batch.size()); });
     });

@@ -13,6 +13,7 @@
 #include "CLvFileSystemNode.h"
 #include "CLvFileSystemNodeMgr.h"
 #include "CStorageMap.h"
+#include "BenchTiming.h"
 
 #include <QApplication>
 #include <QDir>
@@ -36,47 +37,6 @@
 namespace {
 
 typedef CLvAutoPtrEx<CLvFileSystemNode> NodePtr;
-
-// Longest gap between ticks of a 5 ms timer while it runs.
-class StallMeter
-{
-public:
-    StallMeter()
-    {
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            const qint64 now = m_clock.nsecsElapsed();
-            m_longest = qMax(m_longest, now - m_last);
-            m_last = now;
-        });
-        m_timer.setInterval(5);
-    }
-    void Start()
-    {
-        m_clock.start();
-        m_last = 0;
-        m_longest = 0;
-        m_timer.start();
-    }
-    double StopMs()
-    {
-        m_timer.stop();
-        m_longest = qMax(m_longest, m_clock.nsecsElapsed() - m_last);
-        return double(m_longest) / 1e6;
-    }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_last = 0;
-    qint64 m_longest = 0;
-};
-
-// Runs the event loop until done() holds (checked between events).
-void spinUntil(const std::function<bool()>& done)
-{
-    while (!done())
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
-}
 
 // Keeps the event loop running for windowMs after the clock's current time and answers when the
 // last piece of real work (an event-loop pass longer than 2 ms: batches, sorting, layout,
@@ -138,7 +98,7 @@ double qtPass(const QString& dir, int files, double* stallMs)
     t.start();
     const QModelIndex root = model.setRootPath(dir);
     view.setRootIndex(proxy.mapFromSource(root));
-    spinUntil([&] { return loaded && model.rowCount(model.index(dir)) >= files; });
+    SpinUntil([&] { return loaded && model.rowCount(model.index(dir)) >= files; });
     const double ms = settle(t, 1000);
     *stallMs = meter.StopMs();
     return ms;
@@ -162,7 +122,7 @@ double browserPass(int files, double* stallMs)
     t.start();
     b->SetDataSource(QSharedPointer<CGetDataCommon>(new CGetDataCommon(CFileBrower::kOptFiles)));
     NodeIndex drive = 0;
-    spinUntil([&] {
+    SpinUntil([&] {
         NodePtr root(CLvFileSystemNodeMgr::GetNode(b->GetRootIndex()));
         NodePtr computer(CLvFileSystemNodeMgr::GetNode(root ? root->ChildByName(CGetDataCommon::ComputerName()) : 0));
         drive = computer ? computer->ChildByName(QStringLiteral("C:")) : 0;
@@ -171,7 +131,7 @@ double browserPass(int files, double* stallMs)
     // The user opens the drive: it becomes the left tree's current folder and the right list's.
     b->SetCurrentNode(drive);
     b->ExpandNode(drive, true);
-    spinUntil([&] {
+    SpinUntil([&] {
         NodePtr n(CLvFileSystemNodeMgr::GetNode(drive));
         return n && n->InitFinish() && n->RowCount() >= files;
     });
