@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QStringView>
 #include <algorithm>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -36,6 +37,34 @@ struct KeySpan
     quint32 offset = 0;
     quint32 length = 0;
 };
+
+// Calls f with the comparison that column sorts by, as a compile-time constant: the size columns
+// (1, 5 and 6) compare alike; any other column calls nothing.
+template <class F>
+void ForColumn(int column, F&& f)
+{
+    switch (column) {
+    case 0:
+        f(std::integral_constant<int, 0>());
+        break;
+    case 1:
+    case 5:
+    case 6:
+        f(std::integral_constant<int, 1>());
+        break;
+    case 2:
+        f(std::integral_constant<int, 2>());
+        break;
+    case 3:
+        f(std::integral_constant<int, 3>());
+        break;
+    case 4:
+        f(std::integral_constant<int, 4>());
+        break;
+    default:
+        break;
+    }
+}
 
 struct SortData
 {
@@ -205,22 +234,9 @@ struct SortData
 
     bool Before(const SortEntry& l, const SortEntry& r) const
     {
-        switch (column) {
-        case 0:
-            return Before<0>(l, r);
-        case 1:
-        case 5:
-        case 6:
-            return Before<1>(l, r);
-        case 2:
-            return Before<2>(l, r);
-        case 3:
-            return Before<3>(l, r);
-        case 4:
-            return Before<4>(l, r);
-        default:
-            return false;
-        }
+        bool before = false;
+        ForColumn(column, [&](auto c) { before = Before<decltype(c)::value>(l, r); });
+        return before;
     }
 
     // Sorts the entries by column (see MergeSort).
@@ -355,28 +371,8 @@ void SortBy(const SortData& data, std::vector<SortEntry>& entries)
 
 void SortData::Sort()
 {
-    switch (column) {
-    case 0:
-        SortBy<0>(*this, entries);
-        break;
-    case 1:
-    case 5:
-    case 6:
-        SortBy<1>(*this, entries);
-        break;
-    case 2:
-        SortBy<2>(*this, entries);
-        break;
-    case 3:
-        SortBy<3>(*this, entries);
-        break;
-    case 4:
-        SortBy<4>(*this, entries);
-        break;
-    default:
-        // Every pair compares equal: the enumeration order stays.
-        break;
-    }
+    // Other columns compare every pair equal: the enumeration order stays.
+    ForColumn(column, [this](auto c) { SortBy<decltype(c)::value>(*this, entries); });
 }
 
 bool IsCLocale()
