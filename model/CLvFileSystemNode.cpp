@@ -32,6 +32,13 @@ struct CLvFileSystemNode::RowIds
     std::vector<NodeIndex> ids;
     // Rows whose key had no child when their id was taken.
     int missing = 0;
+
+    void Add(NodeIndex id)
+    {
+        ids.push_back(id);
+        if (id == 0)
+            ++missing;
+    }
 };
 
 CLvFileSystemNode::CLvFileSystemNode(const QString& name, NodeIndex parent, IFileSystemModel* model)
@@ -530,12 +537,8 @@ void CLvFileSystemNode::InvalidateRowIds() const
 
 void CLvFileSystemNode::AppendRowIdLocked(NodeIndex id) const
 {
-    RowIds* ids = m_rowIds.load(std::memory_order_relaxed);
-    if (!ids)
-        return;
-    ids->ids.push_back(id);
-    if (id == 0)
-        ++ids->missing;
+    if (RowIds* ids = m_rowIds.load(std::memory_order_relaxed))
+        ids->Add(id);
 }
 
 int CLvFileSystemNode::MapRow(int r) const
@@ -575,11 +578,8 @@ const CLvFileSystemNode::RowIds* CLvFileSystemNode::BuildRowIdsLocked() const
     auto* ids = new RowIds;
     ids->ids.reserve(size_t(m_rowOrder.size()));
     // Rows hold the children's keys as they are (already upper-cased).
-    for (const QString& key : m_rowOrder) {
-        ids->ids.push_back(m_children.value(key, 0));
-        if (ids->ids.back() == 0)
-            ++ids->missing;
-    }
+    for (const QString& key : m_rowOrder)
+        ids->Add(m_children.value(key, 0));
     // Published complete: readers take it without the cache lock.
     m_rowIds.store(ids, std::memory_order_release);
     return ids;
