@@ -1,3 +1,4 @@
+#include "WriteTestFile.h"
 #include "CBackupImageWriter.h"
 #include "CFilterBlock.h"
 #include "CSelectionResolver.h"
@@ -32,11 +33,7 @@ private:
 
 void TestSelectionResolver::write(const QString& relative, const QByteArray& content)
 {
-    const QString path = m_tmp.filePath(relative);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(content);
+    QVERIFY(WriteTestFile(m_tmp.filePath(relative), content));
 }
 
 QStringList TestSelectionResolver::members(const CSelectionResolver& r) const
