@@ -8,10 +8,17 @@
 namespace {
 
 // QSettings keeps keys of an empty group at the top of the file (its "General" section).
-void enterSection(QSettings& settings, const QString& section)
+// Reads file into settings (as UTF-8 when asked) and enters section; false when the file cannot
+// be parsed (writing it back would replace it with what little was read).
+bool openSection(QSettings& settings, const QString& section, bool utf8)
 {
+    if (utf8)
+        settings.setIniCodec("UTF-8");
+    if (settings.status() != QSettings::NoError)
+        return false;
     if (!section.isEmpty())
         settings.beginGroup(section);
+    return true;
 }
 
 } // namespace
@@ -43,11 +50,8 @@ bool readIni(const QString& key, const QString& section, QVariant& value, const 
     if (key.isEmpty() || file.isEmpty() || !QFileInfo(file).isFile())
         return false;
     QSettings settings(file, QSettings::IniFormat);
-    if (utf8)
-        settings.setIniCodec("UTF-8");
-    if (settings.status() != QSettings::NoError)
+    if (!openSection(settings, section, utf8))
         return false;
-    enterSection(settings, section);
     if (!settings.contains(key))
         return false;
     value = settings.value(key);
@@ -59,12 +63,8 @@ bool writerIni(const QString& key, const QString& section, const QVariant& value
     if (key.isEmpty() || file.isEmpty())
         return false;
     QSettings settings(file, QSettings::IniFormat);
-    if (utf8)
-        settings.setIniCodec("UTF-8");
-    // A file that exists but cannot be parsed would be rewritten from what little was read.
-    if (settings.status() != QSettings::NoError)
+    if (!openSection(settings, section, utf8))
         return false;
-    enterSection(settings, section);
     settings.setValue(key, value);
     if (!section.isEmpty())
         settings.endGroup();
