@@ -2,8 +2,13 @@
 #include "CBrower.h"
 #include "CDisableExpendTreeView.h"
 #include "CFileTreeHeader.h"
+#include "FbTestUtil.h"
+#include "NRFileBrowserPara.h"
 #include "QAnimateOperation.h"
 #include "TreeView.h"
+#include <QFileIconProvider>
+#include <memory>
+#include <QPainter>
 #include <QSortFilterProxyModel>
 #include <QTest>
 #include <QThreadPool>
@@ -23,6 +28,21 @@ bool Any(const QImage& image, const QRect& area, bool (*test)(const QColor&))
             if (test(image.pixelColor(x, y)))
                 return true;
     return false;
+}
+
+// How far the 16 x 16 area at `at` of a screenshot is from `icon` drawn over `background`.
+int Distance(const QImage& shot, const QPoint& at, const QIcon& icon, const QColor& background)
+{
+    QImage drawn(16, 16, QImage::Format_ARGB32);
+    drawn.fill(background);
+    QPainter(&drawn).drawPixmap(0, 0, icon.pixmap(16, 16));
+    int sum = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const QColor a = shot.pixelColor(at + QPoint(x, y)), b = drawn.pixelColor(x, y);
+            sum += qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue());
+        }
+    return sum;
 }
 } // namespace
 
@@ -108,6 +128,56 @@ private slots:
         QVERIFY(!Any(shot, topStrip(1), IsArrowGrey));
 
         browser.StopNodeLoading(loading);
+        QThreadPool::globalInstance()->waitForDone();
+    }
+
+    // The library's browser over a temporary drive with the real local data source: a folder
+    // whose spinner shows (it loads longer than the delay) loses it once its rows are in, and
+    // the drive row shows a drive's icon, not a file's.
+    void realFolderSpinnerStopsAndDriveIcon()
+    {
+        QTemporaryDir tmp;
+        QVERIFY(QDir().mkpath(tmp.filePath(QStringLiteral("c/Folder"))));
+        fbtest::UseIni(tmp.path(), QStringLiteral("[Drives]\nC=%1/c\n").arg(tmp.path()));
+        _CFileBrowserPara para;
+        para.options = CFileBrower::kOptCheckBoxes | CFileBrower::kOptFiles;
+        std::unique_ptr<IFileBrower> library(IFileBrower::CreateInstance(&para, nullptr, nullptr));
+        auto* fb = static_cast<CFileBrower*>(library.get());
+        CBrower* browser = fb->Browser();
+        CFileSystemModel& fs = *fb->Model();
+        browser->resize(900, 360);
+        browser->show();
+        QVERIFY(QTest::qWaitForWindowExposed(browser));
+        fbtest::Settle(fb);
+        const NodeIndex computer = fbtest::Walk(fb, {CGetDataCommon::ComputerName()});
+        const NodeIndex c = fbtest::Child(computer, QStringLiteral("C:"));
+        QVERIFY(c);
+        TreeView* left = browser->LeftView();
+        left->setAnimated(false);
+        left->expand(ViewIndex(left, fs, computer));
+        browser->SelectNode(computer);
+        browser->UpdateLeftView(true);
+        auto branchOfC = [&] {
+            const QRect cell = left->visualRect(ViewIndex(left, fs, c));
+            return QRect(left->viewport()->mapTo(browser, QPoint(0, cell.top())), QSize(cell.left(), cell.height()));
+        };
+
+        left->OnFetchMore(ViewIndex(left, fs, c), 1);
+        QTRY_VERIFY(Any(browser->grab().toImage(), branchOfC(), IsBlue));
+        left->expand(ViewIndex(left, fs, c));
+        QTRY_VERIFY_WITH_TIMEOUT(!Any(browser->grab().toImage(), branchOfC(), IsBlue), 1000);
+        QVERIFY(fbtest::Child(c, QStringLiteral("Folder")));
+        QVERIFY(left->isExpanded(ViewIndex(left, fs, c)));
+
+        // The drive's icon sits after its check box (16 pixels and the tree's spacing of 3).
+        const QImage shot = browser->grab().toImage();
+        const QRect cell = left->visualRect(ViewIndex(left, fs, c));
+        const QPoint icon = left->viewport()->mapTo(browser, QPoint(cell.left() + 2 + 16 + 3, cell.top() + (cell.height() - 16) / 2));
+        const QColor background = shot.pixelColor(left->viewport()->mapTo(browser, QPoint(cell.right() - 2, cell.top() + 1)));
+        const QIcon driveIcon = ViewIndex(left, fs, c).data(Qt::DecorationRole).value<QIcon>();
+        const QIcon fileIcon = QFileIconProvider().icon(QFileIconProvider::File);
+        QVERIFY(Distance(shot, icon, driveIcon, background) < Distance(shot, icon, fileIcon, background));
+        library.reset();
         QThreadPool::globalInstance()->waitForDone();
     }
 };
