@@ -168,18 +168,15 @@ private slots:
     {
         QFETCH(int, how);
         ModulePtr module = CreateModule();
-        QVERIFY(module);
         QPointer<QWidget> window(new QWidget);
-        auto* layout = new QVBoxLayout(window);
         module->SetParentWidget(window);
         module->CreatePage(8, 0);
         QPointer<CFileBackupUI> ui(module->BackupManager()->GetPage());
-        layout->addWidget(ui);
-        auto data = std::make_shared<CHostTaskData>();
+        (new QVBoxLayout(window))->addWidget(ui);
         // Opening the page leaves no complaint about a style sheet on the terminal.
         g_messages.clear();
         const QtMessageHandler previous = qInstallMessageHandler(recordMessage);
-        QCOMPARE(module->InitPage(8, QSharedPointer<IUICommon>(new CBackupHostContext(data)), nullptr), 0u);
+        QCOMPARE(module->InitPage(8, QSharedPointer<IUICommon>(new CBackupHostContext(page.data)), nullptr), 0u);
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         qInstallMessageHandler(previous);
@@ -187,7 +184,7 @@ private slots:
         Settle(ui->GetBrower(0));
         ui->findChild<CKWLineEdit*>()->setText(QStringLiteral("C:\\Work\\Docs"));
         QTimer::singleShot(0, [&] {
-            QVERIFY(ui && ui->IsBusy());
+            QVERIFY(ui->IsBusy());
             if (how == 0)
                 module->Release();
             else if (how == 1)

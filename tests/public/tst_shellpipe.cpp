@@ -197,20 +197,15 @@ private slots:
         QByteArray messages = countMessage(12);
         for (int i = 0; i < 12; ++i)
             messages += pathMessage(QStringLiteral("C:\\p%1").arg(i));
-        QStringList paths;
-        QCOMPARE(receive(messages, false, true, &paths, true), CShellPipeServer::kErrTimeout);
+        QCOMPARE(receive(messages, false, true, nullptr, true), CShellPipeServer::kErrTimeout);
     }
 
-    void noClientEndsAfterTheBound()
+    void eitherEndAloneGivesUp()
     {
         CShellPipeServer server(nextName(), kTestTimeoutMs);
         QStringList paths;
         QCOMPARE(server.ReceiveTransfer(&paths), CShellPipeServer::kErrNoClient);
         QVERIFY(paths.isEmpty());
-    }
-
-    void clientWithoutServerGivesUp()
-    {
         QCOMPARE(CShellPipeClient::Send({QStringLiteral("C:\\a")}, nextName(), kTestTimeoutMs), CShellPipeClient::kErrNoServer);
         QCOMPARE(CShellPipeClient::Send({}, nextName(), kTestTimeoutMs), CShellPipeClient::kErrBadPath);
         QCOMPARE(CShellPipeClient::Send({QString()}, nextName(), kTestTimeoutMs), CShellPipeClient::kErrBadPath);
