@@ -166,8 +166,10 @@ void TreeView::OnIndexTimer()
         timers.remove(id);
     }
     timer->deleteLater();
-    if (!Resolve())
-        return;
+    CLvAutoPtrEx<CLvFileSystemNode> node(CLvFileSystemNodeMgr::GetNode(id));
+    if (!Resolve() || !node || node->InitFinish())
+        return; // gone, or done loading by now
+    node.reset();
     QAnimateOperation* animation = new QAnimateOperation(this, proxy, fsModel, id);
     animation->setStartValue(0);
     animation->setEndValue(360);
