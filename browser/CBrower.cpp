@@ -1,4 +1,5 @@
 #include "CBrower.h"
+#include "CDoubleClickGuard.h"
 #include "CDisableExpendTreeView.h"
 #include "CFileBackLeftTreeModel.h"
 #include "CFileBackRightTreeModel.h"
@@ -224,6 +225,8 @@ void CBrower::ShowRightView(bool show, bool mail)
         header->setDefaultSectionSize(int(sectionSize));
         SetHeaderSectionHidden(rightView, int(rightColumnsDrives));
         connect(rightView, SIGNAL(clicked(QModelIndex)), this, SLOT(OnChangeCheckStatus(QModelIndex)));
+        if (CFileSystemModel* fs = FsModel())
+            clickGuard = new CDoubleClickGuard(rightView->viewport(), fs);
         splitter->insertWidget(1, rightView);
     }
     if (rightView)
@@ -704,5 +707,8 @@ void CBrower::OnRightViewDblClicked(QModelIndex index)
     CLvAutoPtrEx<CLvFileSystemNode> node(CLvFileSystemNodeMgr::GetNode(NodeIndex(source.internalId())));
     if (!node || !(node->IsDir() || node->IsDrive()))
         return;
+    // Entering a folder is all a double click does: the click it began with ticks nothing.
+    if (clickGuard)
+        clickGuard->UndoDoubleClick();
     SelectNode(node->Id());
 }
