@@ -138,6 +138,63 @@ private slots:
         QCOMPARE(Shown(m, parent), QStringList({"a"}));
     }
 
+    // Each folder is sorted whenever its own last sort differs from the request: neither another
+    // folder's sort nor the first sort after a filter change may make it look done.
+    void eachFolderKeepsItsOwnLastSort()
+    {
+        CFileSystemModel m;
+        const NodeIndex root = m.GetRootIndex();
+        LoadChildren(m, root, {{"A", true, 0, {}}, {"B", true, 0, {}}});
+        const QList<TreeSpec> files = {{"x", false, 1, {}}, {"y", false, 3, {}}, {"z", false, 2, {}}};
+        for (const char* name : {"A", "B"}) {
+            LoadChildren(m, Child(root, name), files);
+            m.SortNode(Child(root, name), 0, Qt::AscendingOrder);
+        }
+        const QModelIndex a = m.IndexOf(Child(root, "A")), b = m.IndexOf(Child(root, "B"));
+        m.SortNode(Child(root, "A"), 1, Qt::AscendingOrder);
+        m.SortNode(Child(root, "B"), 1, Qt::AscendingOrder);
+        QCOMPARE(Shown(m, b), QStringList({"x", "z", "y"}));
+        m.setFilter(m.filter() | QDir::Hidden);
+        m.setNameFilterDisables(false);
+        m.setNameFilters({"x", "y"});
+        m.SortNode(Child(root, "A"), 1, Qt::AscendingOrder);
+        m.SortNode(Child(root, "B"), 1, Qt::AscendingOrder);
+        QCOMPARE(Shown(m, a), QStringList({"x", "y"}));
+        QCOMPARE(Shown(m, b), QStringList({"x", "y"}));
+    }
+
+    // A request that comes while another sort runs (the GUI spins an event loop meanwhile) runs
+    // after it instead of being dropped.
+    void sortRequestedDuringASortIsKept()
+    {
+        CFileSystemModel m;
+        const NodeIndex root = m.GetRootIndex();
+        LoadChildren(m, root, {{"big", true, 0, {}}, {"B", true, 0, {}}});
+        LoadChildren(m, Child(root, "B"), {{"x", false, 1, {}}, {"y", false, 3, {}}, {"z", false, 2, {}}});
+        QList<TreeSpec> specs;
+        for (int i = 0; i < 20000; ++i)
+            specs.append({QStringLiteral("f%1").arg((i * 7919) % 20000), false, qint64(i % 17), {}});
+        LoadChildren(m, Child(root, "big"), specs, 5000);
+        bool sorting = false, landedDuringSort = false;
+        connect(&m, &CFileSystemModel::DoGetExtendWidget, this, [&](QWidget**) { sorting = true; });
+        connect(&m, &QAbstractItemModel::layoutChanged, this, [&] { sorting = false; });
+        // Posted before the big sort starts; delivered by the event loop that waits for it. Each
+        // round asks for the other order, so a request that is lost shows.
+        QStringList expected;
+        for (int round = 0; round < 6 && !landedDuringSort; ++round) {
+            const Qt::SortOrder order = round % 2 ? Qt::DescendingOrder : Qt::AscendingOrder;
+            QTimer::singleShot(0, this, [&, order] {
+                landedDuringSort = sorting;
+                m.SortNode(Child(root, "B"), 1, order);
+            });
+            m.SortNode(Child(root, "big"), round % 2, Qt::AscendingOrder);
+            QCoreApplication::processEvents();
+            expected = order == Qt::AscendingOrder ? QStringList({"x", "z", "y"}) : QStringList({"y", "z", "x"});
+        }
+        QVERIFY2(landedDuringSort, "no request came in while the sort ran");
+        QCOMPARE(Shown(m, m.IndexOf(Child(root, "B"))), expected);
+    }
+
     // The sort against a plain stable sort of the enumeration order with naturalCompare, on
     // names that exercise both the sort keys and the names they leave to the full comparison
     // (but no non-ASCII digits: they make naturalCompare intransitive, so no order is "the" one).
