@@ -705,10 +705,11 @@ void CBrower::OnRightViewDblClicked(QModelIndex index)
     const QAbstractProxyModel* proxy = qobject_cast<const QAbstractProxyModel*>(index.model());
     const QModelIndex source = proxy ? proxy->mapToSource(index) : index;
     CLvAutoPtrEx<CLvFileSystemNode> node(CLvFileSystemNodeMgr::GetNode(NodeIndex(source.internalId())));
+    // A double click is not a click: the click it began with ticks nothing, whether it enters a
+    // folder or lands on a file.
+    if (node && clickGuard)
+        clickGuard->UndoDoubleClick();
     if (!node || !(node->IsDir() || node->IsDrive()))
         return;
-    // Entering a folder is all a double click does: the click it began with ticks nothing.
-    if (clickGuard)
-        clickGuard->UndoDoubleClick();
     SelectNode(node->Id());
 }

@@ -13,10 +13,10 @@ CDoubleClickGuard::CDoubleClickGuard(QWidget* viewport, CFileSystemModel* model)
 
 void CDoubleClickGuard::UndoDoubleClick()
 {
-    // The second click arrives as a press and then the double click: the selection before the
-    // first click is the one remembered at the press before the last.
+    // Widgets get a double click as press, release, double click, release: the press the
+    // selection was remembered at is the one that began it.
     if (m_model)
-        m_model->RestoreChecks(m_beforePressBefore);
+        m_model->RestoreChecks(m_beforePress);
     m_swallowRelease = true;
 }
 
@@ -25,11 +25,9 @@ bool CDoubleClickGuard::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::MouseButtonPress:
         m_swallowRelease = false;
-        if (m_model) {
-            // Copies share the map's data: remembering costs nothing until the next change.
-            m_beforePressBefore = m_beforeLastPress;
-            m_beforeLastPress = m_model->Checks();
-        }
+        // Copies share the map's data: remembering costs nothing until the next change.
+        if (m_model)
+            m_beforePress = m_model->Checks();
         break;
     case QEvent::MouseButtonRelease:
         if (m_swallowRelease) {

@@ -659,10 +659,18 @@ quint32 CFileSystemModel::ComputeState(NodeIndex id)
         return ComputeStateByChildren(id);
     // A click in a folder of 100,000 entries must not read every child: only the children that
     // decisions below the folder name are looked at; the others read what the folder inherits.
-    return m_checks.StateFromChildren(key, node->ChildCount(), [&](const QString& childKey) {
+    // Keys go through UTF-8, where a name that is not valid UTF-8 loses its odd characters (they
+    // come back as '?', which Windows names never hold): its child cannot be found by the key, so
+    // such a folder is counted child by child.
+    bool lossy = false;
+    const quint32 state = m_checks.StateFromChildren(key, node->ChildCount(), [&](const QString& childKey) {
         NodePtr child = Node(node->ChildByName(childKey.mid(key.size() + 1)));
-        return child && CPathKey::Child(key, child->Name()) == childKey;
+        if (child && CPathKey::Child(key, child->Name()) == childKey)
+            return true;
+        lossy = lossy || childKey.contains(QLatin1Char('?')) || childKey.contains(QChar::ReplacementCharacter);
+        return false;
     });
+    return lossy ? ComputeStateByChildren(id) : state;
 }
 
 quint32 CFileSystemModel::ComputeStateByChildren(NodeIndex id)

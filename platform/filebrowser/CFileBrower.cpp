@@ -9,6 +9,7 @@
 #include "CLvFileSystemNodeMgr.h"
 #include "CMsgBox.h"
 #include "CNetLocationRecord.h"
+#include "CPathKey.h"
 #include "CSelectionFilter.h"
 #include "CServerShares.h"
 #include "CStorageMap.h"
@@ -28,6 +29,25 @@ NodePtr Node(NodeIndex id) { return NodePtr(CLvFileSystemNodeMgr::GetNode(id)); 
 QStringList splitPath(const QString& path)
 {
     return CStorageMap::Components(path);
+}
+
+// A stored or typed path of this machine in another case than the names on disk stands for the
+// one file it can mean, as it did on Windows. A path that exists as written, names nothing, or
+// could mean two names that differ only in case stays as it is.
+QString spellAsOnDisk(const QString& path)
+{
+    if (!CPathKey::IsCaseSensitive(path))
+        return path;
+    const auto map = CStorageMap::Current();
+    QByteArray local;
+    if (NRResult::Failed(map->ToLocal(path, &local)))
+        return path;
+    QString given = path;
+    given.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    while (given.size() > 2 && given.endsWith(QLatin1Char('\\')))
+        given.chop(1);
+    const QString found = map->ToWindows(local);
+    return !found.isEmpty() && found.compare(given, Qt::CaseInsensitive) == 0 ? found : path;
 }
 
 } // namespace
@@ -89,6 +109,8 @@ CFileBrower::CFileBrower(const _CFileBrowserPara* para, int treeType, QWidget* p
     m_model = new CFileSystemModel(nullptr);
     m_modelRef = QSharedPointer<IFileSystemModel>(m_model);
     m_filter = new CSelectionFilter(m_model, this);
+    if (!search && !(m_options & kOptImage))
+        m_filter->SetSpelling(spellAsOnDisk);
     connect(m_model, &CFileSystemModel::DoGetNodePath, this, &CFileBrower::OnGetNodePath, Qt::DirectConnection);
     connect(m_model, &CFileSystemModel::DoCheckStatusChange, this, &CFileBrower::OnCheckStatusChange);
 

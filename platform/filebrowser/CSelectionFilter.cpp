@@ -244,10 +244,13 @@ uint32_t CSelectionFilter::Apply(const void* data, size_t size)
 
     // Everything is checked before anything changes.
     const QVector<CFilterBlock::Entry>& entries = block.Entries();
+    QStringList paths;
+    for (const CFilterBlock::Entry& e : entries)
+        paths.append(m_spelling && !e.path.isEmpty() ? m_spelling(e.path) : e.path);
     QHash<QString, int> seen;
     QStringList includes;
     for (int i = 0; i < entries.size(); ++i) {
-        const QString key = KeyOf(entries.at(i).path);
+        const QString key = KeyOf(paths.at(i));
         if (key.isEmpty())
             return kErrEmptyPath;
         if (seen.contains(key))
@@ -256,12 +259,12 @@ uint32_t CSelectionFilter::Apply(const void* data, size_t size)
         if (!entries.at(i).IsExclusion())
             includes.append(key);
     }
-    for (const CFilterBlock::Entry& e : entries) {
-        if (!e.IsExclusion())
+    for (int i = 0; i < entries.size(); ++i) {
+        if (!entries.at(i).IsExclusion())
             continue;
         // An exclusion must lie below some include of the block; which one the owner index
         // names does not matter (the model attaches it to the nearest one on export).
-        const QString key = KeyOf(e.path);
+        const QString key = KeyOf(paths.at(i));
         const bool covered = std::any_of(includes.cbegin(), includes.cend(), [&key](const QString& inc) {
             return inc != key && IsAncestorOrSelf(inc, key);
         });
@@ -274,10 +277,10 @@ uint32_t CSelectionFilter::Apply(const void* data, size_t size)
         const CFilterBlock::Entry& e = entries.at(i);
         Known k;
         k.name = e.name;
-        k.path = e.path;
+        k.path = paths.at(i);
         k.kind = e.nodeKind;
-        m_known.insert(KeyOf(e.path), k);
-        SetPath(e.path, !e.IsExclusion(), e.IsFolder());
+        m_known.insert(KeyOf(k.path), k);
+        SetPath(k.path, !e.IsExclusion(), e.IsFolder());
     }
     NR_TRACE(u"File = %s, Line = %u, selection of %d entries applied", __FILE__, __LINE__, int(entries.size()));
     return 0;

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <functional>
 
 class CFileSystemModel;
 class QWidget;
@@ -52,6 +53,10 @@ public:
     QString SingleFolderPath();
     // Validates and applies; on any refusal the model is left as it was.
     uint32_t Apply(const void* block, size_t size);
+    // How a path of an applied block is spelled in the tree: stored and typed paths were compared
+    // without case before names kept theirs, so the browser of this machine's folders takes a
+    // path in another case for the one name on disk it can mean. None: paths are taken as given.
+    void SetSpelling(std::function<QString(const QString&)> spell) { m_spelling = std::move(spell); }
     // Clears the whole selection.
     void Clear();
 
@@ -82,4 +87,5 @@ private:
     // Key -> a share the current export listed for its server.
     QHash<QString, Known> m_listed;
     QStringList m_unreachable;
+    std::function<QString(const QString&)> m_spelling;
 };

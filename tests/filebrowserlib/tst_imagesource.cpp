@@ -106,7 +106,7 @@ private slots:
         // Members whose names differ only in case are two entries, each selected on its own.
         const NodeIndex upper = Child(ann, "Makefile"), lower = Child(ann, "makefile");
         QVERIFY(upper && lower && upper != lower);
-        QCOMPARE(Node(ann)->RowCount(), 5);
+        QCOMPARE(Node(ann)->RowCount(), 4);
         const NodeIndex docs = Child(ann, "Docs");
         Load(fb, docs);
         NodePtr plan = Node(Child(docs, "plan.docx"));

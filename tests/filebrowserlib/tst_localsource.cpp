@@ -139,7 +139,7 @@ private slots:
     {
         const NodeIndex c = driveC();
         Load(B(), c);
-        const NodeIndex docs = Child(c, "docs"); // lookups ignore case
+        const NodeIndex docs = Child(c, "Docs");
         QVERIFY(docs);
         Load(B(), docs);
         NodePtr a = Node(Child(docs, "a.txt"));
