@@ -59,22 +59,26 @@ bool CCheckMap::DeepestAncestor(const QString& key, QString* ancestor) const
     return false;
 }
 
+bool CCheckMap::DecisionAtOrAbove(const QString& key, bool* checked) const
+{
+    Entry exact;
+    if (Find(key, &exact)) {
+        *checked = exact.first;
+        return true;
+    }
+    QString ancestor;
+    if (!DeepestAncestor(key, &ancestor))
+        return false;
+    *checked = m_entries.value(ancestor).first;
+    return true;
+}
+
 quint32 CCheckMap::StateOf(const QString& key) const
 {
     if (m_entries.isEmpty())
         return Qt::Unchecked;
-    bool decided = false;
     bool value = false;
-    Entry exact;
-    if (Find(key, &exact)) {
-        decided = true;
-        value = exact.first;
-    } else {
-        QString ancestor;
-        decided = DeepestAncestor(key, &ancestor);
-        if (decided)
-            value = m_entries.value(ancestor).first;
-    }
+    const bool decided = DecisionAtOrAbove(key, &value);
     bool below = false;
     bool belowChecked = false;
     if (key.isEmpty()) {
@@ -96,18 +100,8 @@ quint32 CCheckMap::StateFromChildren(const QString& key, int childCount,
     if (childCount <= 0)
         return Qt::Unchecked;
     // What every child without decisions of its own reads: the decision at or above key.
-    bool inherited = false;
     bool inheritedValue = false;
-    Entry exact;
-    if (Find(key, &exact)) {
-        inherited = true;
-        inheritedValue = exact.first;
-    } else {
-        QString ancestor;
-        inherited = DeepestAncestor(key, &ancestor);
-        if (inherited)
-            inheritedValue = m_entries.value(ancestor).first;
-    }
+    const bool inherited = DecisionAtOrAbove(key, &inheritedValue);
     // The children named by decisions below key. Keys of one child need not be neighbours in the
     // map ("P\a", "P\a b", "P\a\x"), so they are gathered by child.
     struct Seen

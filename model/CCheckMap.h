@@ -58,6 +58,8 @@ public:
     QString CheckInvariants() const;
 
 private:
+    // The deepest decision at key or above it; false when there is none.
+    bool DecisionAtOrAbove(const QString& key, bool* checked) const;
     void Changed();
 
     QMap<QString, Entry> m_entries;

@@ -280,7 +280,7 @@ void CLvFileSystemModelPrivate::AddChildren(const QList<NodeIndex>& targets, con
                 mine->SetDisplayName(child->DisplayName());
                 mine->Merge(c, false);
             }
-            if (target->ChildKey(mine->Name()) == key) {
+            if (mine->Name() == name || target->ChildKey(mine->Name()) == key) {
                 mine->SetName(name);
                 changed.append(mid);
                 // A node just copied from c already holds its own copy of c's record.

@@ -91,10 +91,6 @@ void TestSelectionResolver::deepestRuleWinsAndLinksAreNotFollowed()
     cased.AppendExclude(dir, "makefile", "C:\\Case\\makefile", false, 0);
     QCOMPARE(r.Resolve(cased), 0u);
     QCOMPARE(members(r), QStringList{"C:/Case/Makefile"});
-    CFilterBlock one;
-    one.AppendInclude("makefile", "C:\\Case\\makefile", false, true, 0);
-    QCOMPARE(r.Resolve(one), 0u);
-    QCOMPARE(members(r), QStringList{"C:/Case/makefile"});
 }
 
 void TestSelectionResolver::unusableBlocksAndPathsAreReported()

@@ -94,11 +94,13 @@ namespace RandomModelCheck {
 
 namespace {
 
+typedef CLvAutoPtrEx<CLvFileSystemNode> Ptr;
+
 // Names chosen so that ordered-map neighbours of a path are not its descendants (" " and "0"
 // sort before "\", "_" after it); local folders also hold names that differ only in case. Below
 // shares every name is upper case: a share ignores case, and so does the key of its paths.
-const char* const kLocalNames[] = {"A", "a", "A B", "A0", "AB", "A_", "b1", "B", "X", "Y Z"};
-const char* const kShareNames[] = {"A", "A B", "A0", "AB", "A_", "B1", "X", "Y Z"};
+const QStringList kLocalNames = {"A", "a", "A B", "A0", "AB", "A_", "b1", "B", "X", "Y Z"};
+const QStringList kShareNames = {"A", "A B", "A0", "AB", "A_", "B1", "X", "Y Z"};
 
 struct Spec
 {
@@ -107,35 +109,13 @@ struct Spec
     QList<Spec> children;
 };
 
-QList<Spec> RandomChildren(QRandomGenerator& rng, int depth, bool local)
-{
-    QStringList pool;
-    if (local)
-        for (const char* n : kLocalNames)
-            pool << QString::fromLatin1(n);
-    else
-        for (const char* n : kShareNames)
-            pool << QString::fromLatin1(n);
-    QList<Spec> children;
-    const int count = depth == 0 ? 1 + int(rng.bounded(4)) : int(rng.bounded(4));
-    for (int i = 0; i < count && !pool.isEmpty(); ++i) {
-        Spec spec;
-        spec.name = pool.takeAt(int(rng.bounded(pool.size())));
-        spec.isDir = depth < 3 && rng.bounded(3) != 0;
-        if (spec.isDir)
-            spec.children = RandomChildren(rng, depth + 1, local);
-        children.append(spec);
-    }
-    return children;
-}
-
-// What the library would deliver for one folder: its children, their node kind and whether
-// their own children keep the case of their names.
+// What the library lists in a folder: its children, their node kind and whether their own
+// children keep the case of their names.
 struct Folder
 {
     QList<Spec> children;
-    int childKind = 0;
-    bool childCaseSensitive = false;
+    int kind = 0;
+    bool caseSensitive = false;
 };
 
 class Sequence
@@ -157,125 +137,104 @@ public:
     }
 
 private:
-    // ---- the final tree: on disk, in the storage map, and as the folders the library lists
+    QList<Spec> Random(int depth, const QStringList& names)
+    {
+        QStringList pool = names;
+        QList<Spec> children;
+        const int count = depth == 0 ? 1 + int(m_rng.bounded(4)) : int(m_rng.bounded(4));
+        for (int i = 0; i < count; ++i) {
+            Spec spec{pool.takeAt(int(m_rng.bounded(pool.size()))), depth < 3 && m_rng.bounded(3) != 0, {}};
+            if (spec.isDir)
+                spec.children = Random(depth + 1, names);
+            children.append(spec);
+        }
+        return children;
+    }
 
+    // Registers a folder of the final tree and writes its files below dir (none when empty).
+    bool AddFolder(const QString& key, const QString& dir, const QList<Spec>& children, int kind, bool caseSensitive)
+    {
+        m_folders.insert(key, Folder{children, kind, caseSensitive});
+        if (!dir.isEmpty() && !QDir().mkpath(dir))
+            return false;
+        for (const Spec& spec : children) {
+            const QString child = CPathKey::Child(key, spec.name);
+            const QString path = dir.isEmpty() ? QString() : dir + QLatin1Char('/') + spec.name;
+            QFile file(path);
+            if (spec.isDir ? !AddFolder(child, path, spec.children, kind, caseSensitive)
+                           : (!dir.isEmpty() && (!file.open(QIODevice::WriteOnly) || file.write("x") != 1)))
+                return false;
+            if (!spec.isDir && !dir.isEmpty())
+                m_files.insert(child, false);
+        }
+        return true;
+    }
+
+    // The tree on disk under two drives, two shares of \\srv and the share of the NAS device
+    // "box", the storage map over it, and the places above the folders as the library lists them.
     bool Build()
     {
         const QString root = m_dir.path();
-        // The servers list their shares when expanded, as the library does from the map.
-        AddFolder("\\\\SRV", {{"s1", true, {}}, {"s2", true, {}}}, CGetDataCommon::kKindShare, false);
-        AddFolder("NAS:\\\\BOX", {{"v1", true, {}}}, NodeKind::kNasShare, false);
+        AddFolder("\\\\SRV", QString(), {{"s1", true, {}}, {"s2", true, {}}}, CGetDataCommon::kKindShare, false);
+        AddFolder("NAS:\\\\BOX", QString(), {{"v1", true, {}}}, NodeKind::kNasShare, false);
         const QList<QPair<QString, QString>> places = {{"C:", "C"}, {"D:", "D"}, {"\\\\SRV\\S1", "s1"},
                                                        {"\\\\SRV\\S2", "s2"}, {"NAS:\\\\BOX\\V1", "v1"}};
         for (const auto& place : places) {
             const bool local = place.first.endsWith(QLatin1Char(':'));
-            const QList<Spec> children = RandomChildren(m_rng, 0, local);
-            if (!WriteTree(root + QLatin1Char('/') + place.second, children))
-                return false;
             const int kind = local ? CGetDataCommon::kKindLocal
-                           : place.first.startsWith(QLatin1String("NAS")) ? NodeKind::kNasFolder
-                                                                           : CGetDataCommon::kKindShare;
-            AddFolder(place.first, children, kind, local);
+                                   : place.first.startsWith("NAS") ? NodeKind::kNasFolder : CGetDataCommon::kKindShare;
+            if (!AddFolder(place.first, root + '/' + place.second, Random(0, local ? kLocalNames : kShareNames), kind, local))
+                return false;
         }
-        QFile ini(root + QStringLiteral("/default.ini"));
+        QFile ini(root + "/default.ini");
         if (!ini.open(QIODevice::WriteOnly))
             return false;
         ini.write(QStringLiteral("[Drives]\nC=%1/C\nD=%1/D\n[Network]\n\\\\srv\\s1=%1/s1\n\\\\srv\\s2=%1/s2\n"
                                  "\\\\nas1\\v1=%1/v1\n[NAS]\nbox=\\\\nas1\n").arg(root).toUtf8());
         ini.close();
         CStorageMap::SetIniPath(ini.fileName());
-        CStorageMap::SetMountsPath(root + QStringLiteral("/no-mounts"));
+        CStorageMap::SetMountsPath(root + "/no-mounts");
         CStorageMap::Reload();
 
-        // The places above the folders, as the local data source lists them.
         m_model.SetCheckEnabled(true);
-        const NodeIndex root0 = m_model.GetRootIndex();
-        Deliver(root0, QString(), {Group("\\\\Computer", NodeKind::kComputer), Group("Network", NodeKind::kNetworkGroup),
-                                   Group("NAS", NodeKind::kNasGroup)}, true);
-        const NodeIndex computer = ModelTestTree::Child(root0, QStringLiteral("\\\\Computer"));
-        const NodeIndex network = ModelTestTree::Child(root0, QStringLiteral("Network"));
-        const NodeIndex nas = ModelTestTree::Child(root0, QStringLiteral("NAS"));
-        m_groups = {{computer, QStringLiteral("C:|D:")}, {network, QStringLiteral("\\\\")}, {nas, QStringLiteral("NAS:")}};
-        NodeIndex drive = MakeNode("C:", InfoKind::kDrive, CGetDataCommon::kKindDrive, true);
-        Deliver(computer, QString(), {drive, MakeNode("D:", InfoKind::kDrive, CGetDataCommon::kKindDrive, true)}, true);
-        Deliver(network, QString(), {MakeNode("\\\\srv", InfoKind::kDirectory, CGetDataCommon::kKindHost, false)}, true);
-        CLvFileSystemNode* device = CLvFileSystemNodeMgr::GetNode(MakeNode("\\\\nas1", InfoKind::kDirectory, NodeKind::kNasDevice, false));
-        device->SetDisplayName(QStringLiteral("box"));
-        device->SetPathText(QStringLiteral("\\\\nas1\\"));
-        const NodeIndex deviceId = device->Id();
-        device->Release();
-        Deliver(nas, QString(), {deviceId}, true);
+        const NodeIndex top = m_model.GetRootIndex();
+        Deliver(top, {Lib("\\\\Computer", InfoKind::kDirectory, NodeKind::kComputer, false),
+                      Lib("Network", InfoKind::kDirectory, NodeKind::kNetworkGroup, false, true),
+                      Lib("NAS", InfoKind::kDirectory, NodeKind::kNasGroup, false, true)}, true);
+        const NodeIndex computer = Child(top, "\\\\Computer"), network = Child(top, "Network"), nas = Child(top, "NAS");
+        m_groups = {{computer, "C:|D:"}, {network, "\\\\"}, {nas, "NAS:"}};
+        Deliver(computer, {Lib("C:", InfoKind::kDrive, CGetDataCommon::kKindDrive, true),
+                           Lib("D:", InfoKind::kDrive, CGetDataCommon::kKindDrive, true)}, true);
+        Deliver(network, {Lib("\\\\srv", InfoKind::kDirectory, CGetDataCommon::kKindHost, false)}, true);
+        const NodeIndex device = Lib("\\\\nas1", InfoKind::kDirectory, NodeKind::kNasDevice, false);
+        Ptr(CLvFileSystemNodeMgr::GetNode(device))->SetDisplayName("box");
+        Ptr(CLvFileSystemNodeMgr::GetNode(device))->SetPathText("\\\\nas1\\");
+        Deliver(nas, {device}, true);
         return true;
     }
 
-    bool WriteTree(const QString& dir, const QList<Spec>& children)
-    {
-        if (!QDir().mkpath(dir))
-            return false;
-        for (const Spec& spec : children) {
-            const QString path = dir + QLatin1Char('/') + spec.name;
-            if (spec.isDir) {
-                if (!WriteTree(path, spec.children))
-                    return false;
-            } else {
-                QFile f(path);
-                if (!f.open(QIODevice::WriteOnly) || f.write("x") != 1)
-                    return false;
-            }
-        }
-        return true;
-    }
-
-    void AddFolder(const QString& key, const QList<Spec>& children, int kind, bool caseSensitive)
-    {
-        m_folders.insert(key, Folder{children, kind, caseSensitive});
-        for (const Spec& spec : children) {
-            const QString child = CPathKey::Child(key, spec.name);
-            if (spec.isDir)
-                AddFolder(child, spec.children, kind, caseSensitive);
-            else if (!m_folders.contains(child))
-                m_files.insert(child, false);
-        }
-    }
-
-    NodeIndex Group(const char* name, int kind)
-    {
-        CLvFileSystemNode* n = CLvFileSystemNodeMgr::CreateNode(QString::fromLatin1(name), 0, nullptr);
-        n->SetKind(kind);
-        n->SetPathStop(kind != NodeKind::kComputer);
-        auto info = CNodeInfoPtr::create();
-        info->kind = InfoKind::kDirectory;
-        n->SetInfo(info);
-        return n->Id();
-    }
-
-    NodeIndex MakeNode(const QString& name, int infoKind, int kind, bool caseSensitive)
+    NodeIndex Lib(const QString& name, int infoKind, int kind, bool caseSensitive, bool pathStop = false)
     {
         const NodeIndex id = ModelTestTree::MakeLibNode(name, infoKind == InfoKind::kDirectory, 0, infoKind);
-        CLvAutoPtrEx<CLvFileSystemNode> n(CLvFileSystemNodeMgr::GetNode(id));
+        Ptr n(CLvFileSystemNodeMgr::GetNode(id));
         n->SetKind(kind);
         n->SetCaseSensitiveNames(caseSensitive);
+        n->SetPathStop(pathStop);
         return id;
     }
 
     // Hands children to parent as one batch and remembers the nodes the model made of them.
-    void Deliver(NodeIndex parent, const QString& parentKey, const QList<NodeIndex>& children, bool last)
+    void Deliver(NodeIndex parent, const QList<NodeIndex>& children, bool last)
     {
         QStringList names;
-        for (NodeIndex c : children) {
-            CLvAutoPtrEx<CLvFileSystemNode> n(CLvFileSystemNodeMgr::GetNode(c));
-            names << n->Name();
-        }
+        for (NodeIndex c : children)
+            names << Ptr(CLvFileSystemNodeMgr::GetNode(c))->Name();
         m_model.AddNode(parent, children, last ? -1 : m_stream++, 0);
-        CLvAutoPtrEx<CLvFileSystemNode> p(CLvFileSystemNodeMgr::GetNode(parent));
         for (const QString& name : names) {
-            const NodeIndex id = p->ChildByName(name);
+            const NodeIndex id = Child(parent, name);
             m_nodes.insert(id, m_model.KeyOf(id));
         }
-        Q_UNUSED(parentKey);
     }
-
-    // ---- steps
 
     QString Step()
     {
@@ -286,75 +245,58 @@ private:
         std::sort(shown.begin(), shown.end());
         const NodeIndex node = shown.at(int(m_rng.bounded(shown.size())));
         const QString key = m_nodes.value(node);
+        Ptr n(CLvFileSystemNodeMgr::GetNode(node));
         const int choice = int(m_rng.bounded(10));
-        if (choice < 2 && m_folders.contains(key) && !m_pending.contains(node) && !Loaded(node)) {
+        if (choice < 2 && m_folders.contains(key) && !m_pending.contains(node) && !n->InitFinish()) {
             // The library starts listing a folder: its children come in one to three batches.
-            const Folder& folder = m_folders.value(key);
-            QList<QList<Spec>> batches;
+            QList<QList<Spec>> batches{{}, {}, {}};
             const int parts = 1 + int(m_rng.bounded(3));
-            for (int i = 0; i < parts; ++i)
-                batches.append(QList<Spec>());
-            for (const Spec& spec : folder.children)
+            for (const Spec& spec : m_folders.value(key).children)
                 batches[int(m_rng.bounded(parts))].append(spec);
-            m_pending.insert(node, batches);
-            return QStringLiteral("expand %1").arg(key);
+            m_pending.insert(node, batches.mid(0, parts));
+            return "expand " + key;
         }
         if (choice < 5 && !m_pending.isEmpty()) {
             QList<NodeIndex> loading = m_pending.keys();
             std::sort(loading.begin(), loading.end());
             const NodeIndex folder = loading.at(int(m_rng.bounded(loading.size())));
-            const QString folderKey = m_nodes.value(folder);
-            const Folder& spec = m_folders.value(folderKey);
-            const QList<Spec> batch = m_pending[folder].takeFirst();
+            const Folder& spec = m_folders.value(m_nodes.value(folder));
+            QList<NodeIndex> ids;
+            for (const Spec& s : m_pending[folder].takeFirst())
+                ids.append(Lib(s.name, s.isDir ? InfoKind::kDirectory : InfoKind::kFile, spec.kind, spec.caseSensitive));
             const bool last = m_pending.value(folder).isEmpty();
             if (last)
                 m_pending.remove(folder);
-            QList<NodeIndex> ids;
-            for (const Spec& s : batch)
-                ids.append(MakeNode(s.name, s.isDir ? InfoKind::kDirectory : InfoKind::kFile, spec.childKind,
-                                    spec.childCaseSensitive));
-            Deliver(folder, folderKey, ids, last);
-            return QStringLiteral("%1 batch of %2").arg(last ? "last" : "a").arg(folderKey);
+            Deliver(folder, ids, last);
+            return QStringLiteral("%1 batch of %2").arg(last ? "last" : "a", m_nodes.value(folder));
         }
-        if (choice == 5 && CLvAutoPtrEx<CLvFileSystemNode>(CLvFileSystemNodeMgr::GetNode(node))->RowCount() > 1) {
+        if (choice == 5 && n->RowCount() > 1) {
             const int column = int(m_rng.bounded(2));
-            const Qt::SortOrder order = m_rng.bounded(2) ? Qt::DescendingOrder : Qt::AscendingOrder;
-            m_model.SortNode(node, column, order);
+            m_model.SortNode(node, column, m_rng.bounded(2) ? Qt::DescendingOrder : Qt::AscendingOrder);
             return QStringLiteral("sort %1 by %2").arg(key).arg(column);
         }
-        if (choice == 6 && m_folders.contains(key) && (Loaded(node) || m_pending.contains(node))) {
+        if (choice == 6 && m_folders.contains(key) && (n->InitFinish() || m_pending.contains(node))) {
             // A refresh: the rows go and the folder waits to be listed again.
-            CLvAutoPtrEx<CLvFileSystemNode>(CLvFileSystemNodeMgr::GetNode(node))->SetInitFinish(false);
+            n->SetInitFinish(false);
             m_model.RemoveAllChildren(node);
             m_pending.remove(node);
             for (auto it = m_nodes.begin(); it != m_nodes.end();)
                 it = CLvFileSystemNodeMgr::IsValidNode(it.key()) ? std::next(it) : m_nodes.erase(it);
             for (auto it = m_pending.begin(); it != m_pending.end();)
                 it = m_nodes.contains(it.key()) ? std::next(it) : m_pending.erase(it);
-            return QStringLiteral("release %1").arg(key);
+            return "release " + key;
         }
         // A click ticks what is not checked and unticks what is; the oracle sets every file below.
         const int value = m_model.CheckState(node) == Qt::Checked ? Qt::Unchecked : Qt::Checked;
         if (!m_model.setData(m_model.IndexOf(node), value, Qt::CheckStateRole))
-            return QStringLiteral("click %1 refused").arg(key);
-        const QStringList scope = m_groups.value(node, key).split(QLatin1Char('|'));
-        for (auto it = m_files.begin(); it != m_files.end(); ++it) {
-            for (const QString& top : scope) {
-                const bool group = m_groups.contains(node);
-                if (group ? it.key().startsWith(top) : (it.key() == top || it.key().startsWith(top + QLatin1Char('\\'))))
+            return "click refused on " + key;
+        const bool group = m_groups.contains(node);
+        for (const QString& top : m_groups.value(node, key).split('|'))
+            for (auto it = m_files.begin(); it != m_files.end(); ++it)
+                if (group ? it.key().startsWith(top) : (it.key() == top || it.key().startsWith(top + '\\')))
                     it.value() = value == Qt::Checked;
-            }
-        }
         return QStringLiteral("click %1 -> %2").arg(key).arg(value);
     }
-
-    bool Loaded(NodeIndex node) const
-    {
-        CLvAutoPtrEx<CLvFileSystemNode> n(CLvFileSystemNodeMgr::GetNode(node));
-        return n && n->InitFinish();
-    }
-
-    // ---- what must hold after every step
 
     QString Check()
     {
@@ -368,10 +310,10 @@ private:
         // The host resolves the block over the whole tree on disk.
         CSelectionResolver resolver(*CStorageMap::Current());
         if (resolver.Resolve(block) != 0 || !resolver.Problems().isEmpty())
-            return QStringLiteral("the block does not resolve: %1").arg(resolver.Problems().join(QStringLiteral("; ")));
+            return "the block does not resolve: " + resolver.Problems().join("; ");
         QSet<QString> backedUp;
         for (const CSelectionResolver::Item& item : resolver.Items())
-            backedUp.insert(CPathKey::Of(CNameCodec::DecodeText(item.member).replace(QLatin1Char('/'), QLatin1Char('\\'))));
+            backedUp.insert(CPathKey::Of(CNameCodec::DecodeText(item.member).replace('/', '\\')));
         for (auto it = m_files.cbegin(); it != m_files.cend(); ++it)
             if (backedUp.contains(it.key()) != it.value())
                 return QStringLiteral("%1 is %2").arg(it.key(), it.value() ? "left out" : "backed up");
@@ -380,19 +322,21 @@ private:
         CSelectionFilter replayFilter(&replay);
         QByteArray again;
         if (replayFilter.Apply(block.constData(), size_t(block.size())) != 0 || replayFilter.Export(&again) != 0 || again != block)
-            return QStringLiteral("the block does not read back as written");
+            return "the block does not read back as written";
         return QString();
     }
+
+    static NodeIndex Child(NodeIndex parent, const QString& name) { return ModelTestTree::Child(parent, name); }
 
     QRandomGenerator m_rng;
     quint32 m_seed;
     QTemporaryDir m_dir;
     CFileSystemModel m_model;
     CSelectionFilter m_filter{&m_model};
-    QHash<QString, Folder> m_folders;       // key -> what the library lists in it
-    QMap<QString, bool> m_files;            // key of every file -> ticked by the user's clicks
-    QHash<NodeIndex, QString> m_nodes;      // the model's nodes of the final tree -> key
-    QHash<NodeIndex, QString> m_groups;     // groups -> the keys they stand for
+    QHash<QString, Folder> m_folders;               // key -> what the library lists in it
+    QMap<QString, bool> m_files;                    // key of every file -> ticked by the clicks
+    QHash<NodeIndex, QString> m_nodes;              // the model's nodes of the final tree -> key
+    QHash<NodeIndex, QString> m_groups;             // groups -> the keys they stand for
     QHash<NodeIndex, QList<QList<Spec>>> m_pending; // folders being listed -> batches to come
     int m_stream = 0;
 };
