@@ -44,6 +44,9 @@ public:
             browser->FreeFilter(block);
     }
     bool Valid() const { return ok && block; }
+    // The browser refused the export and has told the user why: the commit says so with the code
+    // that nobody shows again.
+    bool ToldUser() const { return !Valid() && flag == IFileBrower::kFilterRefusedUserTold; }
     // The header's entry count; 0 for a block too short to have one.
     uint32_t Count() const
     {
@@ -406,7 +409,7 @@ uint32_t CFileBackupLogicMgr::commitNew(bool keepCopy, uint32_t* flag)
     ExportedFilter exported(browser);
     *flag = exported.flag;
     if (!exported.Valid())
-        return kNewExportFailed;
+        return exported.ToldUser() ? NRResult::kNothingSelectedShown : kNewExportFailed;
     if (exported.Count() == 0)
         return kNewNothingSelected;
     const QByteArray copy(static_cast<const char*>(exported.block), int(exported.size));
@@ -444,7 +447,7 @@ uint32_t CFileBackupLogicMgr::commitEdit(uint32_t* flag)
     ExportedFilter exported(browser);
     *flag = exported.flag;
     if (!exported.Valid())
-        return kEditExportFailed;
+        return exported.ToldUser() ? NRResult::kNothingSelectedShown : kEditExportFailed;
     if (exported.Count() == 0)
         return kEditNothingSelected;
     const QByteArray copy(static_cast<const char*>(exported.block), int(exported.size));

@@ -12,6 +12,7 @@
 #include "CHostContext.h"
 #include "CLibLoader.h"
 #include "IBackupRecoverUI.h"
+#include "NRResult.h"
 #include "PropValue.h"
 
 #include <QApplication>
@@ -145,7 +146,8 @@ uint32_t CDemoHost::Commit()
     if ((r & 0xFFFu) != 0) {
         const QString text = failureText(r);
         m_err << "demohost: the page's selection was not taken: " << text << " (" << hex(r) << ")" << Qt::endl;
-        if (!m_options.autoCommit && m_window)
+        // The page has told the user itself when it answers this code; a second box would repeat it.
+        if (!m_options.autoCommit && m_window && r != NRResult::kNothingSelectedShown)
             CMsgBox::message(3, text, m_window->windowTitle(), CMsgBox::Ok, QString(), m_window);
     }
     if (const PropValue* content = doc.find(u"Content")) {

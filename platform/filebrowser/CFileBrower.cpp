@@ -261,6 +261,8 @@ bool CFileBrower::GetFilter(void** block, uint32_t* size, uint32_t* flag)
                             "cannot be confirmed. Check the network connection and try again, or untick it.")
                              .arg(m_filter->Unreachable().join(QStringLiteral(", "))),
                          QString(), CMsgBox::Ok, QString(), m_browser.data());
+        if (flag)
+            *flag = kFilterRefusedUserTold;
     }
     if (NRResult::Failed(err) || bytes.isEmpty()) {
         NR_TRACE(u"File = %s, Line = %u, filter export failed: 0x%08X", __FILE__, __LINE__, unsigned(err));
