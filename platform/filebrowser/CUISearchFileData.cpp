@@ -39,7 +39,9 @@ void CUISearchFileData::SetExit()
 
 void CUISearchFileData::WaitFinish()
 {
-    m_pool->WaitForDone();
+    // A search runs once: its thread is given back as soon as it has stopped, however long the
+    // library keeps the search alive.
+    m_pool->EndThreads();
 }
 
 void CUISearchFileData::Expand(NodeIndex node)
@@ -105,6 +107,7 @@ void CUISearchFileData::OnRootLoaded(NodeIndex node, qint32 err)
     if (m_reported || node != GetRootIndex())
         return;
     m_reported = true;
+    m_pool->EndThreads(); // the worker is past its last delivery
     const bool ok = NRResult::Succeeded(uint32_t(err));
     NR_TRACE(u"File = %s, Line = %u, search %S finished: %d hits, 0x%08X", __FILE__, __LINE__, m_filter.utf16(),
              HitCount(), unsigned(err));
