@@ -690,9 +690,12 @@ void CBrower::OnNeedSort(NodeIndex id, bool* needSort)
         if (!small)
             *needSort = true;
     } else if (leftProxy && !small) {
+        // A tree alone sorts its folders; a flat list (search results) its root, as the sort
+        // indicator of its header says.
         CFileSystemModel* fs = FsModel();
-        const QModelIndex row = fs ? leftProxy->mapFromSource(fs->IndexOf(id)) : QModelIndex();
-        if (row.isValid() && leftProxy->rowCount(row) >= 1)
+        const bool flatRoot = fs && fs->IsFlatMode() && id == fs->GetRootIndex();
+        const QModelIndex row = fs && !flatRoot ? leftProxy->mapFromSource(fs->IndexOf(id)) : QModelIndex();
+        if ((flatRoot || row.isValid()) && leftProxy->rowCount(row) >= 1)
             *needSort = true;
     }
 }
