@@ -9,7 +9,7 @@
 //                                                                           (<= 200 ms)
 //
 //   bench_recovery_page [profile.tar] [folder.tar]
-//   (defaults /tmp/nr-bench-1m.tar and /tmp/nr-bench-100k.tar, written when missing)
+//   (defaults /tmp/nr-recovery-1m.tar and /tmp/nr-recovery-100k.tar, written when missing)
 #include "BenchImage.h"
 
 #include "CFileBRManager.h"
@@ -209,8 +209,8 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    const QString profile = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/nr-bench-1m.tar");
-    const QString folder = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("/tmp/nr-bench-100k.tar");
+    const QString profile = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/nr-recovery-1m.tar");
+    const QString folder = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("/tmp/nr-recovery-100k.tar");
     auto writeFolder = [](const QString& path) {
         int i = -1;
         return WriteBenchImage(path, [&](QByteArray* name, bool* isFolder) {
