@@ -1,6 +1,7 @@
 #include "CDemoHost.h"
 
 #include "CBackupImageWriter.h"
+#include "CBaseSyncExecuter.h"
 #include "CDemoRecovery.h"
 #include "CDemoWindow.h"
 #include "CSelectionResolver.h"
@@ -16,6 +17,8 @@
 #include <QTimer>
 
 namespace {
+
+constexpr int kBusyRetryMs = 20;
 
 bool isBackupPage(uint64_t id)
 {
@@ -190,6 +193,12 @@ void CDemoHost::OnAutoCommit()
 {
     if (!m_ui)
         return;
+    // A page waiting for a job (a folder sort, the end of a search) is still on the stack: the
+    // host commits and releases once it is back, as a user's OK could only come then.
+    if (CBaseSyncExecuter::Waiting() > 0) {
+        QTimer::singleShot(kBusyRetryMs, this, SLOT(OnAutoCommit()));
+        return;
+    }
     Commit();
     Finish();
 }

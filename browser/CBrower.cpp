@@ -194,7 +194,8 @@ void CBrower::ShowRightView(bool show, bool mail)
 {
     const bool ready = rightView && show && rightView->isVisible() && rightProxy;
     QObject* mo = ModelObject();
-    if (!ready && mo && rightView) {
+    // A list that is not shown gets no proxy: it would follow every row of the model for nothing.
+    if (show && !ready && mo && rightView) {
         delete rightView->itemDelegate();
         delete rightView;
         rightView = new CDisableExpendTreeView(this);

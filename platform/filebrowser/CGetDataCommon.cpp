@@ -168,6 +168,11 @@ int CGetDataCommon::InstanceCount(void* owner)
 
 NodeIndex CGetDataCommon::MakeNode(const CEntryRecord& r, int kind)
 {
+    return NewNode(r, kind)->Id();
+}
+
+CLvFileSystemNode* CGetDataCommon::NewNode(const CEntryRecord& r, int kind)
+{
     CLvFileSystemNode* n = CLvFileSystemNodeMgr::CreateNode(r.name, 0, nullptr);
     auto info = CNodeInfoPtr::create();
     info->kind = r.kind;
@@ -188,9 +193,8 @@ NodeIndex CGetDataCommon::MakeNode(const CEntryRecord& r, int kind)
     n->SetMayHaveChildren(r.IsDir() && !r.loop);
     if (r.loop)
         n->SetProperty(kPropLinkLoop, true);
-    const NodeIndex id = n->Id();
     // The reference goes with the batch; the model gives it back once it has copied the node.
-    return id;
+    return n;
 }
 
 NodeIndex CGetDataCommon::MakeGroupNode(const QString& name, const QString& display, int kind, bool pathStop,

@@ -22,6 +22,7 @@
 #include <mutex>
 
 class CFileSystemModel;
+class CLvFileSystemNode;
 class CStorageMap;
 class IFileBrower;
 class CLoadPool;
@@ -171,6 +172,9 @@ protected:
     void SendRecords(NodeIndex parent, const CEntryBatch& batch, bool last, int* streamNo, int childKind);
     // A new library node (one reference, handed to the model with the batch).
     NodeIndex MakeNode(const CEntryRecord& r, int kind);
+    // The same, for a source that sets more of the node before the batch goes (nobody else can
+    // reach it before).
+    CLvFileSystemNode* NewNode(const CEntryRecord& r, int kind);
     NodeIndex MakeGroupNode(const QString& name, const QString& display, int kind, bool pathStop, const QString& pathText);
     static void ReleaseNodes(const QList<NodeIndex>& ids);
     // Whether the options let an entry be listed.

@@ -65,6 +65,8 @@ void CUISearchFileData::SendRoots()
             }
             if (NRResult::Succeeded(err)) {
                 const CImageSearch search(m_filter);
+                uint32_t lastParent = CImageIndex::kNone;
+                QString parentPath;
                 err = search.Run(
                     *index, scope, true,
                     [&](QVector<uint32_t>&& hits) {
@@ -72,22 +74,26 @@ void CUISearchFileData::SendRoots()
                         d.parent = root;
                         d.children.reserve(hits.size());
                         for (uint32_t i : qAsConst(hits)) {
-                            const CEntryRecord r = index->Record(i);
+                            // A stopped search hands over nothing more.
+                            if (cancel.load(std::memory_order_relaxed))
+                                break;
+                            CEntryRecord r = index->Record(i);
+                            const QString name = r.name;
+                            // Hits of one folder come one after the other: its path is made once.
+                            if (index->Parent(i) != lastParent) {
+                                lastParent = index->Parent(i);
+                                parentPath = index->Path(lastParent);
+                            }
                             // A flat list names rows by their full path (two hits may share a
                             // name); the row shows the entry's own name.
-                            const QString path = index->Path(i);
-                            CEntryRecord named = r;
-                            named.name = path;
-                            const NodeIndex id = MakeNode(named, NodeKind::kNone);
-                            CLvAutoPtrEx<CLvFileSystemNode> n(CLvFileSystemNodeMgr::GetNode(id));
-                            if (n) {
-                                n->SetDisplayName(r.name);
-                                n->SetPathText(path);
-                                n->SetMayHaveChildren(false);
-                            }
-                            d.children.append(id);
+                            r.name = parentPath.isEmpty() ? name : parentPath + QLatin1Char('\\') + name;
+                            CLvFileSystemNode* n = NewNode(r, NodeKind::kNone);
+                            n->SetDisplayName(name);
+                            n->SetPathText(r.name);
+                            n->SetMayHaveChildren(false);
+                            d.children.append(n->Id());
                         }
-                        m_hits += hits.size();
+                        m_hits += d.children.size();
                         d.iStream = streamNo++;
                         Push(std::move(d));
                     },
