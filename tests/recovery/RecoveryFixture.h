@@ -106,18 +106,7 @@ struct RecoveryPage
         }
         return hits;
     }
-    NodeIndex Reach(const QStringList& names)
-    {
-        NodeIndex id = Tree()->GetRootIndex();
-        for (const QString& name : names) {
-            if (!Child(id, name))
-                Load(FileBrower(), id);
-            id = Child(id, name);
-            if (!id)
-                return 0;
-        }
-        return id;
-    }
+    NodeIndex Reach(const QStringList& names) { return fbtest::Reach(FileBrower(), names); }
 };
 
 } // namespace recoverytest
