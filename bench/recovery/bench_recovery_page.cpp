@@ -145,16 +145,13 @@ void searchAndStop(const QString& image, double* searchMs, int* hits, double* st
 {
     RecoveryPage page(image);
     page.Open();
-    SpinUntil([&] { return rowsShown(page.View("pgFileTree", "treeDirView")) > 0; });
+    QTreeView* tree = page.View("pgFileTree", "treeDirView");
+    SpinUntil([&] { return rowsShown(tree) > 0; });
     QTreeView* results = page.View("pgSearchTree", "treeDirView");
     QElapsedTimer t;
     t.start();
     page.Search(QStringLiteral("*.docx"));
     QSharedPointer<CUISearchFileData> search = page.manager->RecoveryManager()->RunningSearch();
-    SpinUntil([&] { return search->IsFinished(); });
-    std::printf("TMP worker finished %.1f ms, rows %d\n", t.nsecsElapsed() / 1e6, rowsShown(results));
-    SpinUntil([&] { return !page.Searching(); });
-    std::printf("TMP search reported %.1f ms, rows %d\n", t.nsecsElapsed() / 1e6, rowsShown(results));
     SpinUntil([&] { return !page.Searching() && rowsShown(results) >= search->HitCount(); });
     *searchMs = double(t.nsecsElapsed()) / 1e6;
     *hits = rowsShown(results);

@@ -241,6 +241,19 @@ void CGetDataCommon::ReleaseNodes(const QList<NodeIndex>& ids)
 
 // ---- delivery
 
+void CGetDataCommon::DropQueuedRows()
+{
+    QList<NodeIndex> dropped;
+    {
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        for (Delivery& d : m_queue) {
+            dropped += d.children;
+            d.children.clear();
+        }
+    }
+    ReleaseNodes(dropped);
+}
+
 void CGetDataCommon::Push(Delivery&& d)
 {
     bool post = false;

@@ -177,6 +177,9 @@ protected:
     CLvFileSystemNode* NewNode(const CEntryRecord& r, int kind);
     NodeIndex MakeGroupNode(const QString& name, const QString& display, int kind, bool pathStop, const QString& pathText);
     static void ReleaseNodes(const QList<NodeIndex>& ids);
+    // Gives back the rows of every batch that waits for delivery; the batches themselves still
+    // go, so folders are still completed and their ends told. Any thread.
+    void DropQueuedRows();
     // Whether the options let an entry be listed.
     bool Shows(const CEntryRecord& r) const;
 

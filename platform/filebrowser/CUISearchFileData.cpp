@@ -35,6 +35,8 @@ CUISearchFileData::~CUISearchFileData()
 void CUISearchFileData::SetExit()
 {
     m_cancel = true;
+    // Results of a stopped search are not shown: the GUI thread need not insert what waits.
+    DropQueuedRows();
 }
 
 void CUISearchFileData::WaitFinish()
@@ -92,6 +94,10 @@ void CUISearchFileData::SendRoots()
                             n->SetPathText(r.name);
                             n->SetMayHaveChildren(false);
                             d.children.append(n->Id());
+                        }
+                        if (cancel.load(std::memory_order_relaxed)) {
+                            ReleaseNodes(d.children);
+                            return;
                         }
                         m_hits += d.children.size();
                         d.iStream = streamNo++;
