@@ -5,8 +5,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <algorithm>
-
 // The demo host as a user runs it, from bin/ of the build.
 class TestDemoHost : public QObject
 {
@@ -136,32 +134,24 @@ void TestDemoHost::recoveryCommitsTheLoadedImage()
     QFETCH(QByteArray, garbage);
     QFETCH(QStringList, expected);
     QTemporaryDir tmp;
-    QVERIFY(tmp.isValid());
     const QString image = tmp.filePath(QStringLiteral("backup.tar.gz"));
-    if (garbage.isEmpty()) {
-        QVERIFY(QDir(tmp.path()).mkpath(QStringLiteral("C:/Users/ann")) && QDir(tmp.path()).mkpath(QStringLiteral("D:/data")));
-        QProcess tar;
-        tar.setWorkingDirectory(tmp.path());
-        tar.start(QStringLiteral("tar"), {QStringLiteral("--force-local"), QStringLiteral("-czf"), image,
-                                          QStringLiteral("C:"), QStringLiteral("D:")});
-        QVERIFY(tar.waitForFinished(30000) && tar.exitCode() == 0);
-    } else {
-        QFile f(image);
-        QVERIFY(f.open(QIODevice::WriteOnly));
+    QDir(tmp.path()).mkpath(QStringLiteral("C:/Users/ann"));
+    QDir(tmp.path()).mkpath(QStringLiteral("D:/data"));
+    QProcess tar;
+    tar.setWorkingDirectory(tmp.path());
+    tar.start(QStringLiteral("tar"), {QStringLiteral("--force-local"), QStringLiteral("-czf"), image, QStringLiteral("C:"),
+                                      QStringLiteral("D:")});
+    QVERIFY(tar.waitForFinished(30000) && tar.exitCode() == 0);
+    QFile f(image);
+    if (!garbage.isEmpty() && f.open(QIODevice::WriteOnly))
         f.write(garbage);
-    }
+    f.close();
     // With auto-commit the host waits until the page has the image in, then takes all of it.
     QString out, err;
-    QCOMPARE(run({QStringLiteral("--page"), QStringLiteral("39"), QStringLiteral("--image"), image,
-                  QStringLiteral("--auto-commit")},
-                 &out, &err),
-             0);
-    const QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QVERIFY2(lines.value(0).startsWith(QLatin1String("Image ") + image + QLatin1String(" GUID {")), qPrintable(out));
-    for (const QString& line : expected) {
-        const bool found = std::any_of(lines.begin(), lines.end(), [&](const QString& l) { return l.startsWith(line); });
-        QVERIFY2(found, qPrintable(line + QLatin1String(" missing in:\n") + out + err));
-    }
+    QCOMPARE(run({"--page", "39", "--image", image, "--auto-commit"}, &out, &err), 0);
+    QVERIFY2(out.startsWith(QLatin1String("Image ") + image + QLatin1String(" GUID {")), qPrintable(out));
+    for (const QString& line : expected)
+        QVERIFY2(out.contains(QLatin1Char('\n') + line), qPrintable(line + QLatin1String(" missing in:\n") + out + err));
 }
 
 QTEST_GUILESS_MAIN(TestDemoHost)

@@ -16,31 +16,21 @@ namespace recoverytest {
 
 using namespace backuptest;
 
-// Writes the members (a path ending in '/' is a folder) as an image: "tar", "tar.gz", "zip", "7z".
-inline bool WriteImage(const QString& file, const QString& kind, const QList<QPair<QByteArray, QByteArray>>& members)
+// Writes the files (path, content) as an image: "tar", "tar.gz", "zip" or "7z".
+inline bool WriteImage(const QString& file, const QString& kind, const QList<QPair<QByteArray, QByteArray>>& files)
 {
     archive* a = archive_write_new();
-    if (kind == QLatin1String("zip"))
-        archive_write_set_format_zip(a);
-    else if (kind == QLatin1String("7z"))
-        archive_write_set_format_7zip(a);
-    else
-        archive_write_set_format_gnutar(a);
+    archive_write_set_format_by_name(a, kind == "zip" ? "zip" : kind == "7z" ? "7zip" : "gnutar");
     if (kind == QLatin1String("tar.gz"))
         archive_write_add_filter_gzip(a);
     bool ok = archive_write_open_filename(a, QFile::encodeName(file).constData()) == ARCHIVE_OK;
-    for (const auto& m : members) {
-        if (!ok)
-            break;
+    for (int i = 0; ok && i < files.size(); ++i) {
         archive_entry* e = archive_entry_new();
-        const bool dir = m.first.endsWith('/');
-        archive_entry_copy_pathname(e, m.first.constData());
-        archive_entry_set_filetype(e, dir ? AE_IFDIR : AE_IFREG);
-        archive_entry_set_perm(e, dir ? 0755 : 0644);
-        archive_entry_set_size(e, dir ? 0 : m.second.size());
-        archive_entry_set_mtime(e, 1600000000, 0);
+        archive_entry_copy_pathname(e, files[i].first.constData());
+        archive_entry_set_mode(e, AE_IFREG | 0644);
+        archive_entry_set_size(e, files[i].second.size());
         ok = archive_write_header(a, e) == ARCHIVE_OK
-             && (m.second.isEmpty() || archive_write_data(a, m.second.constData(), size_t(m.second.size())) >= 0);
+             && archive_write_data(a, files[i].second.constData(), size_t(files[i].second.size())) >= 0;
         archive_entry_free(e);
     }
     ok = archive_write_close(a) == ARCHIVE_OK && ok;
