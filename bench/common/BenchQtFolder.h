@@ -28,8 +28,8 @@ inline double SettledAtMs(const QElapsedTimer& clock, int windowMs)
 }
 
 // Shows dir (holding `files` entries) in Qt's own model and view; answers the time until it has
-// settled, and the longest GUI stall on the way.
-inline double QtFolderPassMs(const QString& dir, int files, double* stallMs)
+// settled, and the longest GUI stall on the way. `sleeping`: wait with WaitUntil, not SpinUntil.
+inline double QtFolderPassMs(const QString& dir, int files, double* stallMs, bool sleeping = false)
 {
     StallMeter meter;
     QElapsedTimer t;
@@ -50,7 +50,11 @@ inline double QtFolderPassMs(const QString& dir, int files, double* stallMs)
     t.start();
     const QModelIndex root = model.setRootPath(dir);
     view.setRootIndex(proxy.mapFromSource(root));
-    SpinUntil([&] { return loaded && model.rowCount(model.index(dir)) >= files; });
+    const auto shown = [&] { return loaded && model.rowCount(model.index(dir)) >= files; };
+    if (sleeping)
+        WaitUntil(shown);
+    else
+        SpinUntil(shown);
     const double ms = SettledAtMs(t, 1000);
     *stallMs = meter.StopMs();
     return ms;
