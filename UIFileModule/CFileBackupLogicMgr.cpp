@@ -158,16 +158,11 @@ void CFileBackupLogicMgr::buildBrowser()
     CUIPublic* shared = CUIPublic::Instance();
     _CFileBrowserPara para;
     para.service = service;
-    uint32_t options = NRBrowserOption::k0001 | NRBrowserOption::k0004 | NRBrowserOption::k0008;
-    CKWIniParser* config = shared->GetUIConfig();
-    const bool cloudOffered = config && config->GetBool(QStringLiteral("FileBKSrc"), QStringLiteral("SupportCloud"));
-    if (!cloudOffered)
-        options |= NRBrowserOption::kNoCloud;
+    uint32_t env = 0;
+    uint32_t options = NRBrowserOption::k0001 | NRBrowserOption::k0004 | NRBrowserOption::k0008
+                       | shared->PageBrowserOptions(&env);
     if (smartMode)
         options |= NRBrowserOption::kSmart1000 | NRBrowserOption::kSmart4000 | NRBrowserOption::kSmart10000;
-    const uint32_t env = shared->BrowserEnvAnswer();
-    if (env == 1)
-        options |= NRBrowserOption::kEnv0200 | NRBrowserOption::kEnv0400 | NRBrowserOption::kEnv2000;
     para.options = options;
     para.byte20 = 2;
     para.byte21 = 1;

@@ -119,7 +119,10 @@ CFileBrower::CFileBrower(const _CFileBrowserPara* para, int treeType, QWidget* p
         filters |= QDir::Files;
     m_model->setFilter(filters);
 
-    IBrower* b = CreateBrower(m_modelRef, parentWidget, search || (m_options & kOptFilesInTree), 0, 0, false);
+    // Search results come from all over the image and may share names: their list shows where
+    // each one lies (Name, Size, Type, Date Modified, Path) under a header.
+    const quint32 columns = search ? CBrower::kShowLeftHeader | kSearchColumns : 0;
+    IBrower* b = CreateBrower(m_modelRef, parentWidget, search || (m_options & kOptFilesInTree), columns, 0, false);
     m_browser = dynamic_cast<CBrower*>(b);
     if (m_browser) {
         connect(m_browser.data(), &CBrower::DoNodeSelect, this, [this](NodeIndex node) {
