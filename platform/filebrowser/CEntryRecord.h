@@ -28,6 +28,24 @@ struct CEntryRecord
 
     QDateTime Modified() const { return QDateTime::fromMSecsSinceEpoch(mtimeMs, Qt::UTC); }
     bool IsDir() const { return kind == kDir || kind == kDrive; }
+    // What the Type column says: the kind of a folder or drive, a file's extension.
+    QString TypeText() const
+    {
+        switch (kind) {
+        case kDir:
+            return QStringLiteral("File folder");
+        case kDrive:
+            return QStringLiteral("Local Disk");
+        case kSystem:
+            return QStringLiteral("System file");
+        default:
+            break;
+        }
+        const int dot = name.lastIndexOf(QLatin1Char('.'));
+        if (dot > 0 && dot < name.size() - 1)
+            return name.mid(dot + 1).toUpper() + QStringLiteral(" File");
+        return QStringLiteral("File");
+    }
 };
 
 typedef QVector<CEntryRecord> CEntryBatch;

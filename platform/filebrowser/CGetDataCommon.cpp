@@ -63,24 +63,6 @@ CKWBrowserIconProc::Place placeOfDrive(const CStorageMap::Drive& d)
     return CKWBrowserIconProc::kLocalDrive;
 }
 
-QString typeTextOf(const CEntryRecord& r)
-{
-    switch (r.kind) {
-    case CEntryRecord::kDir:
-        return QStringLiteral("File folder");
-    case CEntryRecord::kDrive:
-        return QStringLiteral("Local Disk");
-    case CEntryRecord::kSystem:
-        return QStringLiteral("System file");
-    default:
-        break;
-    }
-    const int dot = r.name.lastIndexOf(QLatin1Char('.'));
-    if (dot > 0 && dot < r.name.size() - 1)
-        return r.name.mid(dot + 1).toUpper() + QStringLiteral(" File");
-    return QStringLiteral("File");
-}
-
 } // namespace
 
 const QString& CGetDataCommon::ComputerName()
@@ -218,11 +200,8 @@ CLvFileSystemNode* CGetDataCommon::NewNode(const CEntryRecord& r, int kind)
     info->modified = r.Modified();
     info->permissions = r.permissions;
     info->hidden = r.hidden;
-    info->typeText = typeTextOf(r);
-    const CKWBrowserIconProc& icons = CKWBrowserIconProc::Instance();
-    info->icon = r.kind == CEntryRecord::kDrive ? icons.PlaceIcon(CKWBrowserIconProc::kLocalDrive)
-               : r.IsDir()                      ? icons.FolderIcon()
-                                                : icons.FileIcon();
+    info->typeText = r.TypeText();
+    info->icon = CKWBrowserIconProc::Instance().EntryIcon(r);
     n->SetInfo(info);
     // The views show a node's own icon and otherwise a folder's or a file's: a drive needs its own.
     if (r.kind == CEntryRecord::kDrive)

@@ -5,12 +5,17 @@
 #include <QSharedPointer>
 #include <QString>
 
+#include <mutex>
+#include <vector>
+
 class CImageIndex;
 class CKWSyncObj;
+class CSearchResultModel;
 
 // The search engine: a wildcard search ('*', '?', no case) over the image index, in a folder and
-// below it or in the whole image. Given to the flat search-result browser (slot 6), it fills
-// it with the hits in batches while it runs and emits DoSearchFinished at the end.
+// below it or in the whole image. Given to the flat search-result browser (slot 6), it runs on a
+// worker of its own and hands the hits (index entries, no nodes) to the browser's list as they
+// come; at the end the list takes its order and DoSearchFinished is emitted.
 // SetExit and then WaitFinish stop it; WaitFinish may be called from any thread.
 class CUISearchFileData : public CGetDataCommon
 {
@@ -33,19 +38,23 @@ public:
     QString Folder() const { return m_folder; }
     QString Filter() const { return m_filter; }
 
-    // Search results are never expanded.
-    void Expand(NodeIndex node) override;
+    // Results go to the list of a search-result browser; any other browser gets none.
+    void SetFileBrower(IFileBrower* browser) override;
+    // Starts the search (once).
+    void Start() override;
 
 signals:
     void DoSearchFinished(bool succeeded, QString imagePath, QString searchFolder, QString filter);
-
-protected:
-    void SendRoots() override;
+    // The worker has hits or its end waiting (queued to the GUI thread).
+    void DoHitsReady();
 
 private slots:
-    void OnRootLoaded(NodeIndex node, qint32 err);
+    void OnHitsReady();
 
 private:
+    // The worker's body.
+    void Search();
+
     int m_searchType;
     CKWSyncObj* m_sync;
     IUIFileSearch* m_hostSearch;
@@ -55,5 +64,15 @@ private:
     QString m_text;
     std::atomic_bool m_finished{false};
     std::atomic<int> m_hits{0};
+    QPointer<CSearchResultModel> m_results;
+    bool m_started = false;
     bool m_reported = false;
+
+    // Handed from the worker to the GUI thread.
+    std::mutex m_hitsMutex;
+    std::vector<uint32_t> m_pending;
+    QSharedPointer<const CImageIndex> m_index;
+    bool m_posted = false;
+    bool m_done = false;
+    uint32_t m_err = 0;
 };
