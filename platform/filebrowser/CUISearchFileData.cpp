@@ -22,6 +22,8 @@ CUISearchFileData::CUISearchFileData(int searchType, CKWSyncObj* sync, IUIFileSe
       m_text(text)
 {
     connect(this, &CUISearchFileData::DoHitsReady, this, &CUISearchFileData::OnHitsReady, Qt::QueuedConnection);
+    m_showTimer.setSingleShot(true);
+    connect(&m_showTimer, &QTimer::timeout, this, &CUISearchFileData::OnHitsReady);
 }
 
 CUISearchFileData::~CUISearchFileData()
@@ -57,6 +59,7 @@ void CUISearchFileData::Start()
     if (!m_results || m_started)
         return;
     m_started = true;
+    m_sinceShown.start();
     m_pool->Start([this] { Search(); });
 }
 
@@ -126,8 +129,25 @@ void CUISearchFileData::OnHitsReady()
     if (m_reported)
         return;
     const bool shown = m_results && !m_cancel;
-    if (shown)
-        m_results->Append(index, hits);
+    if (!shown)
+        m_unshown.clear();
+    else
+        m_unshown.insert(m_unshown.end(), hits.cbegin(), hits.cend());
+    if (!done) {
+        if (m_unshown.empty())
+            return;
+        const qint64 wait = kShowEveryMs - m_sinceShown.elapsed();
+        if (wait > 0) {
+            if (!m_showTimer.isActive())
+                m_showTimer.start(int(wait));
+            return;
+        }
+    }
+    if (shown && !m_unshown.empty()) {
+        m_results->Append(index, m_unshown);
+        m_unshown.clear();
+    }
+    m_sinceShown.restart();
     if (!done)
         return;
     m_reported = true;

@@ -2,8 +2,10 @@
 #include "CGetDataCommon.h"
 #include "IFileBrower.h"
 
+#include <QElapsedTimer>
 #include <QSharedPointer>
 #include <QString>
+#include <QTimer>
 
 #include <mutex>
 #include <vector>
@@ -55,6 +57,10 @@ private:
     // The worker's body.
     void Search();
 
+    // The list takes hits at most this often while the search runs: it is laid out again each
+    // time, so a list that grew with every batch would cost more than the search.
+    static constexpr int kShowEveryMs = 200;
+
     int m_searchType;
     CKWSyncObj* m_sync;
     IUIFileSearch* m_hostSearch;
@@ -67,6 +73,10 @@ private:
     QPointer<CSearchResultModel> m_results;
     bool m_started = false;
     bool m_reported = false;
+    // Hits on the GUI thread that the list has not taken yet, and when it last took some.
+    std::vector<uint32_t> m_unshown;
+    QElapsedTimer m_sinceShown;
+    QTimer m_showTimer;
 
     // Handed from the worker to the GUI thread.
     std::mutex m_hitsMutex;
