@@ -154,7 +154,9 @@ void CUISearchFileData::OnHitsReady()
     m_pool->EndThreads(); // the worker is past its last hand-over
     if (shown)
         m_results->Finish();
-    const bool ok = NRResult::Succeeded(err);
+    // A search stopped before the list took all its hits did not show what it found, even when
+    // its worker had got to the end: the page must not take the list for its results.
+    const bool ok = shown && NRResult::Succeeded(err);
     NR_TRACE(u"File = %s, Line = %u, search %S finished: %d hits, 0x%08X", __FILE__, __LINE__, m_filter.utf16(),
              HitCount(), unsigned(err));
     emit DoSearchFinished(ok, m_imagePath, m_folder, m_filter);

@@ -229,10 +229,21 @@ private slots:
         results->SetDataSource(search);
         search->SetExit();
         search->WaitFinish();
-        // Stopped: no worker runs any more, and the end is still reported.
+        // Stopped: no worker runs any more, and the end is still reported, as no success.
         QVERIFY(search->IsFinished());
         Settle(results.data());
         QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        // So is a search stopped after its worker ended but before the list took the hits.
+        QSharedPointer<CUISearchFileData> late(new CUISearchFileData(kSearchFileImage, nullptr, nullptr, big, QString(), "*.docx"));
+        QSignalSpy lateDone(late.data(), &CUISearchFileData::DoSearchFinished);
+        results->SetDataSource(late);
+        while (!late->IsFinished())
+            QThread::msleep(1);
+        late->SetExit();
+        Settle(results.data());
+        QCOMPARE(lateDone.count(), 1);
+        QCOMPARE(lateDone.at(0).at(0).toBool(), false);
 
         // The same image searched to the end finds every tenth file, while the list is sorted
         // and ticked under the item-model contract.
