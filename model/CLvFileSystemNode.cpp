@@ -861,7 +861,8 @@ bool CLvFileSystemNode::ReplaceRowsInOrder(const QStringList& upperNames)
 
 bool CLvFileSystemNode::NeedsNetworkResort() const
 {
-    return m_displayName == QObject::tr("Network") && RowCount() > 1;
+    // The group's stored name, which no translation changes.
+    return m_displayName == QLatin1String("Network") && RowCount() > 1;
 }
 
 void CLvFileSystemNode::SortNetworkRows()

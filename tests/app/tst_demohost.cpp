@@ -50,8 +50,8 @@ void TestDemoHost::helpNeedsNoDisplay()
     QString out, err;
     QCOMPARE(run({QStringLiteral("--help")}, &out, &err, env), 0);
     QVERIFY(out.startsWith(QLatin1String("Usage: demohost")));
-    for (const char* option : {"--page", "--image", "--task", "--ini", "--auto-commit", "--shell-launch", "--shell-send",
-                               "--shell-backup", "--help"})
+    for (const char* option : {"--page", "--image", "--task", "--ini", "--auto-commit", "--lang", "--shell-launch",
+                               "--shell-send", "--shell-backup", "--help"})
         QVERIFY2(out.contains(QLatin1String(option)), option);
 }
 
@@ -68,6 +68,8 @@ void TestDemoHost::badOptionsAreRefused()
         QVERIFY2(err.contains(QLatin1String("--shell-launch")), pid);
         QVERIFY(!out.contains(QLatin1String("InitPage")));
     }
+    // The language becomes part of file names the host loads: a path is no language.
+    QCOMPARE(run({QStringLiteral("--lang"), QStringLiteral("../../tmp/x")}, &out, &err), 2);
     QCOMPARE(run({QStringLiteral("--shell-send")}, &out, &err), 2);
     QCOMPARE(run({QStringLiteral("--shell-send"), QStringLiteral("--shell-backup"), QStringLiteral("C:\\x")}, &out, &err), 2);
 }
