@@ -65,7 +65,7 @@
     </message>
 </context>
 <context>
-    <name>CGetDataCommon</name>
+    <name>CShareLogins</name>
     <message>
         <source>The password is not correct. Try again.</source>
         <translation>Das Kennwort ist nicht korrekt. Versuchen Sie es erneut.</translation>

@@ -9,16 +9,13 @@
 #include "CLvFileSystemNode.h"
 #include "CLvFileSystemNodeMgr.h"
 #include "CServerShares.h"
-#include "CShareLoginDialog.h"
 #include "CStorageMap.h"
 #include "CTrace.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMultiHash>
 #include <QThread>
-#include <QTimer>
 
 namespace {
 
@@ -101,7 +98,10 @@ const QString& CGetDataCommon::NasName()
     return name;
 }
 
-CGetDataCommon::CGetDataCommon(uint32_t options, QObject* parent) : QObject(parent), m_options(options)
+CGetDataCommon::CGetDataCommon(uint32_t options, QObject* parent)
+    : QObject(parent), m_options(options),
+      m_delivery(new CDeliveryQueue([this](NodeIndex node, qint32 err) { Finished(node, err); })),
+      m_logins(new CShareLogins)
 {
     RegisterNodeMetaTypes();
     // Each folder is one job; a few run side by side so a slow share does not hold up the rest.
@@ -110,39 +110,14 @@ CGetDataCommon::CGetDataCommon(uint32_t options, QObject* parent) : QObject(pare
     CKWBrowserIconProc::Instance();
 }
 
-// A worker's wait for the login dialog of a share.
-struct CGetDataCommon::LoginRequest
-{
-    QString share;
-    std::mutex mutex;
-    std::condition_variable answered;
-    bool done = false;
-    bool abandoned = false; // the worker stopped waiting: nothing to ask any more
-    uint32_t result = 0;
-};
-
 CGetDataCommon::~CGetDataCommon()
 {
     m_cancel = true;
-    {
-        // Workers waiting for a login are released and leave before the members go.
-        std::unique_lock<std::mutex> lock(m_loginMutex);
-        for (const auto& request : qAsConst(m_pendingLogins)) {
-            std::lock_guard<std::mutex> rl(request->mutex);
-            if (!request->done) {
-                request->done = true;
-                request->result = kErrLoginAbandoned;
-            }
-            request->answered.notify_all();
-        }
-        m_loginsGone.wait(lock, [this] { return m_pendingLogins.isEmpty(); });
-    }
+    // Workers waiting for a login are released and leave before the members go.
+    m_logins->Close();
     delete m_pool; // waits for the jobs
     m_pool = nullptr;
-    std::lock_guard<std::mutex> lock(m_queueMutex);
-    for (const Delivery& d : qAsConst(m_queue))
-        ReleaseNodes(d.children);
-    m_queue.clear();
+    // The queue gives back what no model took when it goes, after the workers.
 }
 
 NodeIndex CGetDataCommon::GetRootIndex() const
@@ -158,14 +133,8 @@ void CGetDataCommon::SetFileBrower(IFileBrower* browser)
     if (model == m_model.data())
         return;
     m_started = false;
-    if (m_model)
-        disconnect(m_model.data(), nullptr, this, nullptr);
     m_model = model;
-    OnModelGone();
-    if (model) {
-        connect(model, &CFileSystemModel::DoFolderLoaded, this, &CGetDataCommon::OnFolderLoaded);
-        connect(model, &QObject::destroyed, this, &CGetDataCommon::OnModelGone);
-    }
+    m_delivery->SetModel(model);
 }
 
 void CGetDataCommon::Start()
@@ -271,144 +240,6 @@ bool CGetDataCommon::Shows(const CEntryRecord& r) const
     return (m_options & CFileBrower::kOptFiles) || r.IsDir();
 }
 
-void CGetDataCommon::ReleaseNodes(const QList<NodeIndex>& ids)
-{
-    for (NodeIndex id : ids) {
-        CLvFileSystemNode* n = CLvFileSystemNodeMgr::GetNode(id);
-        if (!n)
-            continue;
-        n->Release(); // ours from GetNode
-        n->Release(); // the batch's
-    }
-}
-
-// ---- delivery
-
-void CGetDataCommon::DropQueuedRows()
-{
-    QList<NodeIndex> dropped;
-    {
-        std::lock_guard<std::mutex> lock(m_queueMutex);
-        for (Delivery& d : m_queue) {
-            dropped += d.children;
-            d.children.clear();
-        }
-    }
-    ReleaseNodes(dropped);
-}
-
-void CGetDataCommon::Push(Delivery&& d)
-{
-    {
-        std::lock_guard<std::mutex> lock(m_queueMutex);
-        m_queue.append(std::move(d));
-    }
-    PostDrain();
-}
-
-void CGetDataCommon::PostDrain()
-{
-    {
-        std::lock_guard<std::mutex> lock(m_queueMutex);
-        if (m_drainPosted)
-            return;
-        m_drainPosted = true;
-    }
-    QMetaObject::invokeMethod(this, "Drain", Qt::QueuedConnection);
-}
-
-void CGetDataCommon::OnFolderLoaded(NodeIndex node)
-{
-    if (m_heldBack.remove(node) && m_parked) {
-        m_parked = false;
-        PostDrain();
-    }
-}
-
-void CGetDataCommon::OnModelGone()
-{
-    m_heldBack.clear();
-    if (m_parked) {
-        m_parked = false;
-        PostDrain();
-    }
-}
-
-void CGetDataCommon::PushLastBatch(NodeIndex parent, QList<NodeIndex> children)
-{
-    Delivery d;
-    d.parent = parent;
-    d.children = std::move(children);
-    d.iStream = -1;
-    Push(std::move(d));
-}
-
-void CGetDataCommon::PushEnd(NodeIndex parent, uint32_t err)
-{
-    Delivery d;
-    d.parent = parent;
-    d.done = true;
-    d.err = qint32(err);
-    Push(std::move(d));
-}
-
-void CGetDataCommon::Drain()
-{
-    // Deliveries run in order until a small time budget is spent; the rest waits for the next
-    // turn of the event loop, so a fast worker never holds the GUI for a whole large folder.
-    QElapsedTimer budget;
-    budget.start();
-    for (;;) {
-        Delivery d;
-        {
-            std::lock_guard<std::mutex> lock(m_queueMutex);
-            if (m_queue.isEmpty()) {
-                m_drainPosted = false;
-                return;
-            }
-            if (m_queue.first().done && m_heldBack.contains(m_queue.first().parent)) {
-                // The model holds the folder's last batch back while it sorts; its end is told
-                // only once the rows are really there (OnFolderLoaded), and everything queued
-                // behind it waits too.
-                m_parked = true;
-                m_drainPosted = false;
-                return;
-            }
-            if (budget.elapsed() >= kDrainBudgetMs) {
-                // Still posted: come back after the events that wait.
-                QMetaObject::invokeMethod(this, "Drain", Qt::QueuedConnection);
-                return;
-            }
-            d = m_queue.takeFirst();
-        }
-        if (d.done) {
-            Finished(d.parent, d.err);
-        } else if (!m_model) {
-            ReleaseNodes(d.children);
-        } else {
-            // The model gives back the batch's references. A last batch it applies at once
-            // says so (DoFolderLoaded) before AddNode returns; one it holds back stays marked.
-            if (d.iStream == -1)
-                m_heldBack.insert(d.parent);
-            m_model->AddNode(d.parent, d.children, d.iStream, d.iEnd);
-        }
-    }
-}
-
-void CGetDataCommon::DrainAll()
-{
-    for (;;) {
-        {
-            std::lock_guard<std::mutex> lock(m_queueMutex);
-            if (m_queue.isEmpty())
-                return;
-        }
-        Drain();
-        // Lets a model that holds rows back (a sort) finish, so a waiting end can be told.
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-}
-
 void CGetDataCommon::SendRecords(NodeIndex parent, const CEntryBatch& batch, bool last, int* streamNo, int childKind)
 {
     Delivery d;
@@ -471,10 +302,9 @@ void CGetDataCommon::WaitIdle()
     for (;;) {
         m_pool->WaitForDone();
         QCoreApplication::sendPostedEvents(this);
-        DrainAll();
+        m_delivery->DrainAll();
         // Delivering may have started more loads (the groups below the root).
-        std::lock_guard<std::mutex> lock(m_queueMutex);
-        if (m_queue.isEmpty() && m_pool->IsIdle())
+        if (m_delivery->IsEmpty() && m_pool->IsIdle())
             return;
     }
 }
@@ -633,148 +463,6 @@ uint32_t CGetDataCommon::CheckNetworkPath(const QString& path, bool mapped)
     if (rc != 0)
         return rc;
     return EnsureLogin(map->ShareBehind(path));
-}
-
-// ---- share logins
-
-namespace {
-
-QString shareKey(const QString& share)
-{
-    const QStringList parts = CStorageMap::Components(share);
-    if (parts.size() < 2)
-        return QString();
-    return (QStringLiteral("\\\\") + parts.join(QLatin1Char('\\')) + QLatin1Char('\\')).toUpper();
-}
-
-} // namespace
-
-void CGetDataCommon::SetCredentials(const QString& share, const QString& user, const QString& password)
-{
-    const QString key = shareKey(share);
-    if (key.isEmpty())
-        return;
-    std::lock_guard<std::mutex> lock(m_credentialMutex);
-    m_credentials.insert(key, qMakePair(user, password));
-}
-
-bool CGetDataCommon::HeldCredentials(const QString& share, QString* user, QString* password) const
-{
-    const QString key = shareKey(share);
-    std::lock_guard<std::mutex> lock(m_credentialMutex);
-    auto it = m_credentials.constFind(key);
-    if (key.isEmpty() || it == m_credentials.constEnd())
-        return false;
-    if (user)
-        *user = it->first;
-    if (password)
-        *password = it->second;
-    return true;
-}
-
-bool CGetDataCommon::NeedsLogin(const QString& share) const
-{
-    const auto map = CStorageMap::Current();
-    const CStorageMap::Share* s = map->FindShare(share);
-    // A configured user name is a known login; a configured password alone is what the typed
-    // one is checked against.
-    return s && s->loginAsk && s->user.isEmpty() && !HeldCredentials(share, nullptr, nullptr);
-}
-
-uint32_t CGetDataCommon::EnsureLogin(const QString& share)
-{
-    if (share.isEmpty() || !NeedsLogin(share))
-        return 0;
-    if (QThread::currentThread() == thread())
-        return AskLogin(share);
-
-    auto request = std::make_shared<LoginRequest>();
-    request->share = share;
-    {
-        std::lock_guard<std::mutex> lock(m_loginMutex);
-        if (m_cancel)
-            return kErrLoginAbandoned;
-        m_pendingLogins.append(request);
-    }
-    QMetaObject::invokeMethod(this, [this, request] { AnswerLoginRequest(request); }, Qt::QueuedConnection);
-    uint32_t rc;
-    {
-        std::unique_lock<std::mutex> lock(request->mutex);
-        if (request->answered.wait_for(lock, std::chrono::milliseconds(kLoginWaitMs), [&] { return request->done; })) {
-            rc = request->result;
-        } else {
-            request->abandoned = true;
-            rc = kErrLoginTimeout;
-            NR_TRACE(u"File = %s, Line = %u, no answer to the login of %S", __FILE__, __LINE__, share.utf16());
-        }
-    }
-    std::lock_guard<std::mutex> lock(m_loginMutex);
-    m_pendingLogins.removeOne(request);
-    m_loginsGone.notify_all();
-    return rc;
-}
-
-void CGetDataCommon::AnswerLoginRequest(std::shared_ptr<LoginRequest> request)
-{
-    {
-        std::lock_guard<std::mutex> lock(request->mutex);
-        if (request->done || request->abandoned)
-            return;
-    }
-    // One dialog per share: a second asker waits for the first dialog's outcome.
-    if (m_askingFor.contains(shareKey(request->share))) {
-        QTimer::singleShot(20, this, [this, request] { AnswerLoginRequest(request); });
-        return;
-    }
-    const uint32_t rc = NeedsLogin(request->share) ? AskLogin(request->share) : 0;
-    if (rc == kErrLoginAbandoned)
-        return; // this source is gone; its destructor released the waiter
-    std::lock_guard<std::mutex> lock(request->mutex);
-    request->result = rc;
-    request->done = true;
-    request->answered.notify_all();
-}
-
-uint32_t CGetDataCommon::AskLogin(const QString& share)
-{
-    const QString key = shareKey(share);
-    if (m_askingFor.contains(key))
-        return kErrLoginBusy;
-    m_askingFor.insert(key);
-    // The map is held so the configured password stays valid while the dialog runs.
-    const auto map = CStorageMap::Current();
-    const CStorageMap::Share* s = map->FindShare(share);
-    const QString configured = s ? s->password : QString();
-    const QString shown = s ? s->unc : share;
-
-    QPointer<CGetDataCommon> self(this);
-    QString note;
-    uint32_t rc = kErrLoginRefused;
-    for (int attempt = 0; attempt < kMaxLoginAttempts; ++attempt) {
-        QString user, password;
-        int answer;
-        {
-            CShareLoginDialog dialog(shown, note);
-            answer = dialog.Run();
-            user = dialog.UserName();
-            password = dialog.Password();
-        }
-        if (!self)
-            return kErrLoginAbandoned; // deleted while the dialog ran its event loop
-        if (answer != CKWPopWnd::BtnOk) {
-            rc = kErrLoginCancelled;
-            break;
-        }
-        if (!configured.isEmpty() && password != configured) {
-            note = tr("The password is not correct. Try again.");
-            continue;
-        }
-        SetCredentials(share, user, password);
-        rc = 0;
-        break;
-    }
-    m_askingFor.remove(key);
-    return rc;
 }
 
 // ---- paths

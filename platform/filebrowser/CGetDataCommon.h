@@ -1,6 +1,8 @@
 #pragma once
+#include "CDeliveryQueue.h"
 #include "CEntryRecord.h"
 #include "CFileSystemModel.h"
+#include "CShareLogins.h"
 #include "NRResult.h"
 #include "NodeKind.h"
 
@@ -34,8 +36,9 @@ class CLoadPool;
 // with the configured devices. Image and search sources derive from it.
 //
 // Lives on the GUI thread. Workers only create library nodes (through the node registry) and
-// push finished batches into a queue that the GUI thread drains in order, so a folder's last
-// batch always reaches the model before its DoLoadFinished.
+// push finished batches into the delivery queue, so a folder's last batch always reaches the model
+// before its DoLoadFinished. Owns the worker pool (its destructor waits for the jobs), the queue
+// and the share logins.
 class CGetDataCommon : public QObject
 {
     Q_OBJECT
@@ -46,19 +49,12 @@ public:
     static constexpr uint32_t kErrNotAFolder = NRResult::Make(0x742, 0x10B);
     static constexpr uint32_t kErrLinkLoop = NRResult::Make(0x743, 0x780);
     static constexpr uint32_t kErrNoNetworkPath = NRResult::Make(0x744, NRResult::kErrInvalidArg);
-    // Login of a share marked for one: the user cancelled the dialog; the configured password was
-    // typed wrong kMaxLoginAttempts times; nobody answered within kLoginWaitMs; the source went
-    // away while a worker waited; the share's dialog is open already (a re-entrant request on the
-    // source's own thread). All but the timeout and the busy one carry access denied (5).
-    static constexpr uint32_t kErrLoginCancelled = NRResult::Make(0x745, 5);
-    static constexpr uint32_t kErrLoginRefused = NRResult::Make(0x746, 5);
-    static constexpr uint32_t kErrLoginTimeout = NRResult::Make(0x747, 0x5B4);
-    static constexpr uint32_t kErrLoginAbandoned = NRResult::Make(0x748, 5);
-    static constexpr uint32_t kErrLoginBusy = NRResult::Make(0x749, 0xAA);
-    static constexpr int kMaxLoginAttempts = 3;
-    // How long one turn of delivery may hold the GUI thread (benchmarks deliver the same way).
-    static constexpr int kDrainBudgetMs = 8;
-    static constexpr int kLoginWaitMs = 300000;
+    // The share logins' codes, which the network path check passes on.
+    static constexpr uint32_t kErrLoginCancelled = CShareLogins::kErrLoginCancelled;
+    static constexpr uint32_t kErrLoginRefused = CShareLogins::kErrLoginRefused;
+    static constexpr uint32_t kErrLoginTimeout = CShareLogins::kErrLoginTimeout;
+    static constexpr uint32_t kErrLoginAbandoned = CShareLogins::kErrLoginAbandoned;
+    static constexpr uint32_t kErrLoginBusy = CShareLogins::kErrLoginBusy;
 
     // Node kinds this source gives (key 1 of a node's properties).
     static constexpr int kKindDrive = NodeKind::kGoToTarget1;
@@ -118,15 +114,16 @@ public:
     // A share marked "|login=ask" without a known login asks the user first (see EnsureLogin).
     virtual uint32_t CheckNetworkPath(const QString& path, bool mapped);
 
-    // Logins this source holds, by share ("\\srv\share", trailing backslash optional): what the
-    // user typed in its login dialog, or what SetCredentials gave. Any thread.
-    void SetCredentials(const QString& share, const QString& user, const QString& password);
-    bool HeldCredentials(const QString& share, QString* user, QString* password) const;
-    // 0 when the share needs no login or one is known (held, or a user name configured for it);
-    // otherwise asks the user with CShareLoginDialog on this source's thread and holds what was
-    // entered. From another thread the caller blocks until the dialog is answered, at most
-    // kLoginWaitMs; that thread's event loop must be running (the sync executer keeps it so).
-    uint32_t EnsureLogin(const QString& share);
+    // Logins this source holds, by share: see CShareLogins. Any thread.
+    void SetCredentials(const QString& share, const QString& user, const QString& password)
+    {
+        m_logins->Set(share, user, password);
+    }
+    bool HeldCredentials(const QString& share, QString* user, QString* password) const
+    {
+        return m_logins->Held(share, user, password);
+    }
+    uint32_t EnsureLogin(const QString& share) { return m_logins->Ensure(share); }
 
     // The Windows form of a model node's location ("C:\x", "\\srv\share\x", "NAS:\\dev\share").
     QString WindowsPathOf(NodeIndex node) const;
@@ -142,16 +139,7 @@ signals:
     void DoLoadFinished(NodeIndex node, qint32 err);
 
 protected:
-    // One delivery of the queue: a batch for parent, or the end of a folder's loading.
-    struct Delivery
-    {
-        NodeIndex parent = 0;
-        QList<NodeIndex> children;
-        int iStream = 0;
-        int iEnd = 0;
-        bool done = false;   // load finished: no batch, err is the result
-        qint32 err = 0;
-    };
+    typedef CDeliveryQueue::Delivery Delivery;
 
     // Sends the top-level nodes (called once a model is attached).
     virtual void SendRoots();
@@ -162,11 +150,13 @@ protected:
     void RunLoad(NodeIndex node, std::function<uint32_t(const std::atomic_bool&)> job);
     // Loads a place whose children come from the storage map, as one final batch.
     void LoadList(NodeIndex node, std::function<QList<NodeIndex>(const CStorageMap&)> list);
-    void Push(Delivery&& d);
-    // The last batch of parent (children may be none): it completes parent in the model.
-    void PushLastBatch(NodeIndex parent, QList<NodeIndex> children = {});
+    void Push(Delivery&& d) { m_delivery->Push(std::move(d)); }
+    void PushLastBatch(NodeIndex parent, QList<NodeIndex> children = {})
+    {
+        m_delivery->PushLastBatch(parent, std::move(children));
+    }
     // The end of parent's loading (DoLoadFinished with err), told after what was queued before.
-    void PushEnd(NodeIndex parent, uint32_t err);
+    void PushEnd(NodeIndex parent, uint32_t err) { m_delivery->PushEnd(parent, err); }
     // Sends records as batches of library nodes below parent; the last batch completes it.
     void SendRecords(NodeIndex parent, const CEntryBatch& batch, bool last, int* streamNo, int childKind);
     // A new library node (one reference, handed to the model with the batch).
@@ -175,10 +165,8 @@ protected:
     // reach it before).
     CLvFileSystemNode* NewNode(const CEntryRecord& r, int kind);
     NodeIndex MakeGroupNode(const QString& name, const QString& display, int kind, bool pathStop, const QString& pathText);
-    static void ReleaseNodes(const QList<NodeIndex>& ids);
-    // Gives back the rows of every batch that waits for delivery; the batches themselves still
-    // go, so folders are still completed and their ends told. Any thread.
-    void DropQueuedRows();
+    static void ReleaseNodes(const QList<NodeIndex>& ids) { CDeliveryQueue::ReleaseNodes(ids); }
+    void DropQueuedRows() { m_delivery->DropQueuedRows(); }
     // Whether the options let an entry be listed.
     bool Shows(const CEntryRecord& r) const;
 
@@ -188,49 +176,20 @@ protected:
     // Records per batch.
     static constexpr int kBatchSize = 500;
 
-private slots:
-    void Drain();
-    // The model applied the last batch of node: an end of loading that waits for it goes on.
-    void OnFolderLoaded(NodeIndex node);
-    // The model went away: nothing is held back any more.
-    void OnModelGone();
-
 private:
-    // Posts a Drain unless one is posted already.
-    void PostDrain();
-    // Delivers everything queued now, whatever the budget (WaitIdle).
-    void DrainAll();
     void Finished(NodeIndex node, qint32 err);
     void ContinuePath(NodeIndex node, qint32 err);
-
-    struct LoginRequest;
-    bool NeedsLogin(const QString& share) const;
-    // The dialog itself, on this source's thread.
-    uint32_t AskLogin(const QString& share);
-    void AnswerLoginRequest(std::shared_ptr<LoginRequest> request);
 
     uint32_t m_options;
     IFileBrower* m_browser = nullptr;
     QPointer<CFileSystemModel> m_model;
-    QSet<NodeIndex> m_loading;
+    QSet<NodeIndex> m_loading; // folders with a load on the way (GUI thread)
     bool m_started = false;
-
-    mutable std::mutex m_queueMutex;
-    QList<Delivery> m_queue;
-    bool m_drainPosted = false;
-    // Folders whose last batch the model holds back (it sorts): their end of loading, and
-    // everything queued behind it, waits until the model tells that the rows are in.
-    QSet<NodeIndex> m_heldBack;
-    bool m_parked = false; // the queue's head is the end of a held-back folder
+    std::unique_ptr<CDeliveryQueue> m_delivery;
+    std::unique_ptr<CShareLogins> m_logins;
 
     // The path walk of ExpandPath: the folder it waits on and the names still to go.
     NodeIndex m_walkNode = 0;
     QStringList m_walkRest;
 
-    mutable std::mutex m_credentialMutex;
-    QHash<QString, QPair<QString, QString>> m_credentials; // by share, upper case, "\\SRV\SHARE\" form
-    QSet<QString> m_askingFor;                              // shares with an open dialog (own thread)
-    std::mutex m_loginMutex;                                // guards m_pendingLogins
-    std::condition_variable m_loginsGone;                   // a waiter left m_pendingLogins
-    QList<std::shared_ptr<LoginRequest>> m_pendingLogins;   // workers waiting for an answer
 };
