@@ -17,6 +17,9 @@ class IUICommon;
 
 // The browser the library hands to a page: the model, the two-pane browser widget over it and
 // the data source that fills it, behind the IFileBrower slots. Lives on the GUI thread.
+//
+// Its size is the IFileBrower interface itself, one slot per entry of the library's table; each
+// slot is a few lines that hand over to the model, the widget or the data source.
 class CFileBrower : public QObject, public IFileBrower
 {
     Q_OBJECT

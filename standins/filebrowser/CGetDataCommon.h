@@ -38,7 +38,9 @@ class CLoadPool;
 // Lives on the GUI thread. Workers only create library nodes (through the node registry) and
 // push finished batches into the delivery queue, so a folder's last batch always reaches the model
 // before its DoLoadFinished. Owns the worker pool (its destructor waits for the jobs), the queue
-// and the share logins.
+// and the share logins. What remains here is one road: what each place lists, how a folder is
+// loaded and how a node's path reads; the image and search sources override parts of it, so it
+// stays one class.
 class CGetDataCommon : public QObject
 {
     Q_OBJECT

@@ -30,11 +30,11 @@ private:
     void Run();
 
     const int m_max;
-    mutable std::mutex m_mutex;
+    mutable std::mutex m_mutex; // guards m_jobs, m_threads, m_running, m_idle and m_stop
     std::condition_variable m_work;
     std::condition_variable m_done;
     std::deque<std::function<void()>> m_jobs;
-    std::vector<std::thread> m_threads;
+    std::vector<std::thread> m_threads; // owned: joined when the pool ends
     std::mutex m_endMutex; // one EndThreads at a time
     int m_running = 0;
     int m_idle = 0;

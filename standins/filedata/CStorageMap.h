@@ -13,6 +13,10 @@
 // "NAS://device/share/dir") live on this machine. Built from the sections Drives, Network and NAS
 // of "./default.ini" and the CIFS mounts of /proc/mounts; immutable once loaded, so one map can be
 // read from any thread. docs/storage-mapping.md describes the configuration.
+//
+// One class for the whole mapping on purpose: drives, shares, NAS devices and mounts resolve
+// into one another (a drive letter mapped to a share, a NAS share under a UNC root), and every
+// path form is read and written here alone.
 class CStorageMap
 {
 public:
