@@ -1,6 +1,7 @@
 #include "CLocalEnumerator.h"
 
 #include "CNameCodec.h"
+#include "CNaturalKey.h"
 #include "CTrace.h"
 
 #include <QVector>
@@ -96,6 +97,49 @@ uint32_t openError(int err)
     }
 }
 
+// A name read but not yet looked at: the bytes for the stat call, the decoded text to sort by.
+struct Pending
+{
+    QByteArray bytes;
+    QString name;
+};
+
+// The natural name order of the model's name sort in the C locale (numbers by value, case
+// left aside), by keys built once per name. The rare names no key can express follow the others
+// in plain case-insensitive order; ties fall back to the bytes, so the order is total.
+void sortByName(std::vector<Pending>& names)
+{
+    struct Keyed
+    {
+        size_t index;
+        size_t start;
+        size_t length;
+        bool simple;
+    };
+    std::vector<ushort> keys;
+    std::vector<Keyed> order;
+    order.reserve(names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        const size_t start = keys.size();
+        const bool simple = CNaturalKey::Append(names[i].name, keys);
+        order.push_back(Keyed{i, start, keys.size() - start, simple});
+    }
+    std::sort(order.begin(), order.end(), [&](const Keyed& l, const Keyed& r) {
+        if (l.simple != r.simple)
+            return l.simple;
+        int c = l.simple ? CNaturalKey::Compare(keys.data() + l.start, l.length, keys.data() + r.start, r.length)
+                         : names[l.index].name.compare(names[r.index].name, Qt::CaseInsensitive);
+        if (c == 0)
+            c = names[l.index].bytes.compare(names[r.index].bytes);
+        return c < 0;
+    });
+    std::vector<Pending> sorted;
+    sorted.reserve(names.size());
+    for (const Keyed& k : order)
+        sorted.push_back(std::move(names[k.index]));
+    names.swap(sorted);
+}
+
 } // namespace
 
 CLocalEnumerator::CLocalEnumerator(int batchSize) : m_batchSize(std::max(1, batchSize)) {}
@@ -173,8 +217,10 @@ uint32_t CLocalEnumerator::List(const QByteArray& dir, const BatchFn& onBatch, c
             chain.push_back(FileId{st.st_dev, st.st_ino});
     }
 
-    CEntryBatch batch;
-    batch.reserve(m_batchSize);
+    // Names first (cheap), then the stat calls in name order: the folders of the original
+    // platform list their entries sorted, and the tree shows a folder in the order it arrives
+    // until the user sorts it, so the hash order of readdir would look random there.
+    std::vector<Pending> names;
     uint32_t result = 0;
     for (;;) {
         if (cancel && cancel->load(std::memory_order_relaxed)) {
@@ -191,12 +237,27 @@ uint32_t CLocalEnumerator::List(const QByteArray& dir, const BatchFn& onBatch, c
         const char* name = e->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
             continue;
+        const size_t len = strlen(name);
+        names.push_back(Pending{QByteArray(name, int(len)), CNameCodec::DecodeName(name, len)});
+    }
+    if (!NRResult::Failed(result))
+        sortByName(names);
+
+    CEntryBatch batch;
+    batch.reserve(m_batchSize);
+    for (Pending& p : names) {
+        if (NRResult::Failed(result))
+            break;
+        if (cancel && cancel->load(std::memory_order_relaxed)) {
+            result = kErrCancelled;
+            break;
+        }
+        const char* name = p.bytes.constData();
         struct stat lst;
         if (::fstatat(fd, name, &lst, AT_SYMLINK_NOFOLLOW) != 0)
             continue; // removed while we were listing
         CEntryRecord r;
-        const size_t len = strlen(name);
-        r.name = CNameCodec::DecodeName(name, len);
+        r.name = std::move(p.name);
         r.hidden = name[0] == '.';
         struct stat target;
         fillRecord(r, lst, [fd, name, &target](struct stat* st) {
