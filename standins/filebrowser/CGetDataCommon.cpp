@@ -17,6 +17,8 @@
 #include <QMultiHash>
 #include <QThread>
 
+#include <mutex>
+
 namespace {
 
 typedef CLvAutoPtrEx<CLvFileSystemNode> NodePtr;

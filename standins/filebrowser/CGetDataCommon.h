@@ -7,7 +7,6 @@
 #include "NodeKind.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QIcon>
 #include <QList>
 #include <QObject>
@@ -18,10 +17,8 @@
 #include <QStringList>
 
 #include <atomic>
-#include <condition_variable>
 #include <functional>
 #include <memory>
-#include <mutex>
 
 class CFileSystemModel;
 class CLvFileSystemNode;
