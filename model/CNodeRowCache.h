@@ -1,6 +1,6 @@
 #pragma once
 #include "CNodeRwLock.h"
-#include "ILVObject.h"
+#include "NodeKind.h"
 
 #include <QHash>
 #include <QString>
