@@ -65,13 +65,6 @@
     </message>
 </context>
 <context>
-    <name>CShareLogins</name>
-    <message>
-        <source>The password is not correct. Try again.</source>
-        <translation>Das Kennwort ist nicht korrekt. Versuchen Sie es erneut.</translation>
-    </message>
-</context>
-<context>
     <name>CMailBackLeftTreeModel</name>
     <message>
         <source>Subject</source>
@@ -121,10 +114,57 @@
     </message>
 </context>
 <context>
+    <name>CShareLogins</name>
+    <message>
+        <source>The password is not correct. Try again.</source>
+        <translation>Das Kennwort ist nicht korrekt. Versuchen Sie es erneut.</translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>Browse for Folder</source>
         <translation>Ordner suchen</translation>
+    </message>
+    <message>
+        <source>File folder</source>
+        <translation>Dateiordner</translation>
+    </message>
+    <message>
+        <source>Local Disk</source>
+        <translation>Lokaler Datenträger</translation>
+    </message>
+    <message>
+        <source>System file</source>
+        <translation>Systemdatei</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>Network</source>
+        <translation>Netzwerk</translation>
+    </message>
+    <message>
+        <source>NAS</source>
+        <translation>NAS</translation>
+    </message>
+    <message>
+        <source>Computer</source>
+        <translation>Computer</translation>
+    </message>
+    <message>
+        <source>Network share</source>
+        <translation>Netzwerkfreigabe</translation>
+    </message>
+    <message>
+        <source>System Folder</source>
+        <translation>Systemordner</translation>
+    </message>
+    <message>
+        <source>My Computer</source>
+        <translation>Arbeitsplatz</translation>
     </message>
 </context>
 <context>

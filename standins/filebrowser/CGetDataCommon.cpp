@@ -62,22 +62,23 @@ CKWBrowserIconProc::Place placeOfDrive(const CStorageMap::Drive& d)
     return CKWBrowserIconProc::kLocalDrive;
 }
 
+// The type column's text, stored in English; the node shows it in the user's language.
 QString typeTextOf(const CEntryRecord& r)
 {
     switch (r.kind) {
     case CEntryRecord::kDir:
-        return QStringLiteral("File folder");
+        return QStringLiteral(QT_TRANSLATE_NOOP("QObject", "File folder"));
     case CEntryRecord::kDrive:
-        return QStringLiteral("Local Disk");
+        return QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Local Disk"));
     case CEntryRecord::kSystem:
-        return QStringLiteral("System file");
+        return QStringLiteral(QT_TRANSLATE_NOOP("QObject", "System file"));
     default:
         break;
     }
     const int dot = r.name.lastIndexOf(QLatin1Char('.'));
     if (dot > 0 && dot < r.name.size() - 1)
         return r.name.mid(dot + 1).toUpper() + QStringLiteral(" File");
-    return QStringLiteral("File");
+    return QStringLiteral(QT_TRANSLATE_NOOP("QObject", "File"));
 }
 
 } // namespace
@@ -90,13 +91,13 @@ const QString& CGetDataCommon::ComputerName()
 
 const QString& CGetDataCommon::NetworkName()
 {
-    static const QString name = QStringLiteral("Network");
+    static const QString name = QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Network"));
     return name;
 }
 
 const QString& CGetDataCommon::NasName()
 {
-    static const QString name = QStringLiteral("NAS");
+    static const QString name = QStringLiteral(QT_TRANSLATE_NOOP("QObject", "NAS"));
     return name;
 }
 
@@ -226,11 +227,11 @@ NodeIndex CGetDataCommon::MakeGroupNode(const QString& name, const QString& disp
     auto info = CNodeInfoPtr::create();
     info->kind = InfoKind::kDirectory;
     if (kind == kKindHost || kind == NodeKind::kNasDevice)
-        info->typeText = QStringLiteral("Computer");
+        info->typeText = QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Computer"));
     else if (kind == kKindShare || kind == NodeKind::kNasShare)
-        info->typeText = QStringLiteral("Network share");
+        info->typeText = QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Network share"));
     else
-        info->typeText = QStringLiteral("System Folder");
+        info->typeText = QStringLiteral(QT_TRANSLATE_NOOP("QObject", "System Folder"));
     info->icon = n->Icon();
     n->SetInfo(info);
     return n->Id();
@@ -316,7 +317,8 @@ void CGetDataCommon::WaitIdle()
 void CGetDataCommon::SendRoots()
 {
     QList<NodeIndex> tops;
-    tops.append(MakeGroupNode(ComputerName(), QStringLiteral("My Computer"), NodeKind::kComputer, false, QString()));
+    tops.append(MakeGroupNode(ComputerName(), QStringLiteral(QT_TRANSLATE_NOOP("QObject", "My Computer")),
+                              NodeKind::kComputer, false, QString()));
     if (m_options & CFileBrower::kOptNetworkGroups) {
         tops.append(MakeGroupNode(NetworkName(), NetworkName(), NodeKind::kNetworkGroup, true, QString()));
         tops.append(MakeGroupNode(NasName(), NasName(), NodeKind::kNasGroup, true, QString()));

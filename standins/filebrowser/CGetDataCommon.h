@@ -75,7 +75,8 @@ public:
     static constexpr int kRootNas = 3;
     static constexpr int kRootMappedDrive = 5;
 
-    // Names of the top-level nodes (the model keys nodes by name).
+    // Names of the top-level nodes (the model keys nodes by name). They are stored, compared and
+    // written into blocks in English; the tree shows them in the user's language.
     static const QString& ComputerName();  // "\\Computer", shown as "My Computer"
     static const QString& NetworkName();   // "Network"
     static const QString& NasName();       // "NAS"
