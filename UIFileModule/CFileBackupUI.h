@@ -105,6 +105,7 @@ public slots:
     void OnLoadFinished(NodeIndex node, qint32 nErr);
 
 private:
+    bool released() const;
     QString nodePath(NodeIndex node) const;
     QString nasForm(NodeIndex node, const QString& path) const;
     bool isGotoTarget(NodeIndex node, bool* blocked) const;

@@ -24,6 +24,8 @@
 namespace {
 
 constexpr int kBusyRetryMs = 20;
+// Exit code of a scripted run (--auto-commit) whose CommitSelection failed.
+constexpr int kExitCommitFailed = 7;
 // The binaries whose texts a page shows, each with its own translation file beside it.
 const char* const kTranslated[] = {"demohost", "UIFileModule", "NRFileBrower", "QtLib"};
 
@@ -254,7 +256,9 @@ void CDemoHost::OnAutoCommit()
         QTimer::singleShot(kBusyRetryMs, this, SLOT(OnAutoCommit()));
         return;
     }
-    Commit();
+    // A script learns of a refused commit from the exit code, not only from stderr.
+    if ((Commit() & 0xFFFu) != 0 && m_exitCode == 0)
+        m_exitCode = kExitCommitFailed;
     Finish();
 }
 

@@ -12,13 +12,53 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <thread>
 
 namespace {
 
 std::atomic<int> g_waiterDelayMs{300};
 std::atomic<int> g_waiting{0};
+// Waits on the GUI thread only (read and written there): releases are deferred while one runs.
+int g_guiWaits = 0;
+
+std::mutex g_hookMutex;
+std::function<void()> g_beforeJob;
+
+struct Released
+{
+    QPointer<QObject> object;
+    bool scheduled = false; // deleteLater was asked for
+};
+
+// Objects released during a wait, until they are deleted. GUI thread only.
+QList<Released>& released()
+{
+    static QList<Released> list;
+    list.erase(std::remove_if(list.begin(), list.end(), [](const Released& r) { return r.object.isNull(); }),
+               list.end());
+    return list;
+}
+
+bool isGuiThread()
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
+
+// The outermost wait has returned to its caller: what was released meanwhile goes once the event
+// that called it is handled (deleteLater keeps the level it is asked at).
+void deleteReleased()
+{
+    for (Released& r : released()) {
+        if (!r.scheduled) {
+            r.scheduled = true;
+            r.object->deleteLater();
+        }
+    }
+}
 
 // Result of execute() when it is called again while it already runs, or when the job throws.
 constexpr qint64 kJobFailed = -1;
@@ -62,6 +102,7 @@ public:
     CKWSyncObj* sync = nullptr;
     bool running = false;
     bool waiterShown = false;
+    bool abandoned = false;
     QSet<const QWidget*> blockedWindows; // compared only, never dereferenced
 
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -94,6 +135,49 @@ bool CBaseSyncExecuter::isNeedDelete() const { return true; }
 
 bool CBaseSyncExecuter::WaiterShown() const { return d->waiterShown; }
 
+bool CBaseSyncExecuter::Abandoned() const { return d->abandoned; }
+
+void CBaseSyncExecuter::SetBeforeJobForTest(std::function<void()> hook)
+{
+    std::lock_guard<std::mutex> lock(g_hookMutex);
+    g_beforeJob = std::move(hook);
+}
+
+bool CBaseSyncExecuter::ReleaseAfterWaits(QObject* obj)
+{
+    if (!obj || g_guiWaits == 0 || !isGuiThread())
+        return false;
+    if (!IsReleased(obj)) {
+        if (obj->isWidgetType()) {
+            auto* widget = static_cast<QWidget*>(obj);
+            widget->hide();
+            widget->setParent(nullptr);
+        } else {
+            obj->setParent(nullptr);
+        }
+        released().append({QPointer<QObject>(obj), false});
+    }
+    return true;
+}
+
+void CBaseSyncExecuter::ReleaseWithOwner(QObject* obj, QObject* owner)
+{
+    if (obj && owner)
+        QObject::connect(owner, &QObject::destroyed, obj, [obj] { ReleaseAfterWaits(obj); });
+}
+
+bool CBaseSyncExecuter::IsReleased(const QObject* obj)
+{
+    if (!obj || !isGuiThread())
+        return false;
+    const QList<Released>& list = released();
+    for (const QObject* o = obj; o; o = o->parent())
+        for (const Released& r : list)
+            if (r.object.data() == o)
+                return true;
+    return false;
+}
+
 int CBaseSyncExecuter::Waiting() { return g_waiting.load(); }
 
 qint64 CBaseSyncExecuter::execute()
@@ -104,7 +188,12 @@ qint64 CBaseSyncExecuter::execute()
     }
     d->running = true;
     ++g_waiting;
+    const bool guiWait = isGuiThread();
+    if (guiWait)
+        ++g_guiWaits;
     d->waiterShown = false;
+    d->abandoned = false;
+    const bool hadParent = !d->parent.isNull();
     if (d->sync)
         d->sync->Reset();
 
@@ -122,6 +211,13 @@ qint64 CBaseSyncExecuter::execute()
     std::thread worker([&] {
         qint64 r = kJobFailed;
         try {
+            std::function<void()> hook;
+            {
+                std::lock_guard<std::mutex> lock(g_hookMutex);
+                hook = g_beforeJob;
+            }
+            if (hook)
+                hook();
             r = doJob();
         } catch (...) {
             NR_TRACE(u"File = %s, Line = %u, the job threw", __FILE__, __LINE__);
@@ -174,7 +270,10 @@ qint64 CBaseSyncExecuter::execute()
     }
     worker.join();
 
+    d->abandoned = hadParent && (d->parent.isNull() || IsReleased(d->parent));
     --g_waiting;
+    if (guiWait && --g_guiWaits == 0)
+        deleteReleased();
     d->running = false;
     return result.load(std::memory_order_relaxed);
 }

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 class CKWSyncObj;
 
 // Runs one job on a worker thread while the GUI thread spins a local event loop behind a modal
@@ -31,6 +33,28 @@ public:
     // How many executers wait for their job now. While one does, the caller of execute() is
     // still on the stack: whoever acts from the event loop meanwhile must not destroy it.
     static int Waiting();
+
+    // The rule for releasing while a job is waited for. The caller of a waiting execute() (a
+    // sort, a check, the end of a search) and whatever event handler started it are still on the
+    // GUI thread's stack, so nothing they use may be freed until the wait has returned. When a job
+    // is waited for on the GUI thread, obj is hidden, taken from its parent (so that its parent's
+    // destruction does not take it along), counted as released, and deleted once the outermost
+    // wait has returned and the event that started it is handled; the answer is true. Otherwise
+    // the answer is false and obj is left as it is: the caller deletes it as usual.
+    static bool ReleaseAfterWaits(QObject* obj);
+    // Applies that rule when owner is destroyed: obj, usually a child of owner, then goes after
+    // the waits instead of with owner; without a wait it goes with owner as before.
+    static void ReleaseWithOwner(QObject* obj, QObject* owner);
+    // True when obj or one of its ancestors was released by ReleaseAfterWaits and is not yet
+    // deleted: a wait's continuation on it has nobody to work for and ends.
+    static bool IsReleased(const QObject* obj);
+
+    // True when the widget the waiter was shown over was destroyed or released during the last
+    // execute(): what the job was for is gone.
+    bool Abandoned() const;
+
+    // Test hook: called on the worker right before each job (null: none).
+    static void SetBeforeJobForTest(std::function<void()> hook);
 
 protected:
     virtual qint64 doJob() = 0;

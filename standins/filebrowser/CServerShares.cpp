@@ -71,8 +71,12 @@ uint32_t CServerShares::List(const QStringList& servers, QWidget* waitParent, QH
         waitParent, QCoreApplication::translate("CServerShares", "Listing the shares of the selected servers..."),
         &job, &job, &CServerShares::Run);
     executer->execute();
+    const bool abandoned = executer->Abandoned();
     if (executer->isNeedDelete())
         delete executer;
+    // The page was closed meanwhile: there is nobody left to export for.
+    if (abandoned)
+        return kErrAbandoned;
     if (out)
         *out = job.m_found;
     if (unreachable)

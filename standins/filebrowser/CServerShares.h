@@ -18,6 +18,9 @@ public:
     // A server of the selection could not be reached (or hands out nothing): no share of it can
     // be listed. 0x35: the network path was not found.
     static constexpr uint32_t kErrUnreachable = NRResult::Make(0x756, 0x35);
+    // The window the listing was waited for over was closed or released meanwhile. 0x245: the
+    // page is not there any more.
+    static constexpr uint32_t kErrAbandoned = NRResult::Make(0x757, NRResult::kErrInvalidArg);
     // How long listing all the servers of one export may take.
     static constexpr int kBudgetMs = 10000;
 
@@ -35,7 +38,7 @@ public:
     // Lists each of servers (keys or Windows forms) after checking that it can be reached, on a
     // worker while the GUI thread waits behind the waiting indicator shown over waitParent.
     // Fills out (by the server as given) and answers 0, or kErrUnreachable with the servers
-    // that failed in unreachable.
+    // that failed in unreachable, or kErrAbandoned (nothing filled in) when waitParent went.
     static uint32_t List(const QStringList& servers, QWidget* waitParent, QHash<QString, QList<Share>>* out,
                          QStringList* unreachable);
 

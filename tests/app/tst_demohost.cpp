@@ -86,9 +86,10 @@ void TestDemoHost::missingModuleIsReported()
 
 void TestDemoHost::unknownPageCommitsAndQuits()
 {
-    // No page 1 exists: the module answers its "no manager" codes and the host still closes cleanly.
+    // No page 1 exists: the module answers its "no manager" codes and the host still closes
+    // cleanly, telling a script of the failed commit by its exit code.
     QString out, err;
-    QCOMPARE(run({QStringLiteral("--page"), QStringLiteral("1"), QStringLiteral("--auto-commit")}, &out, &err), 0);
+    QCOMPARE(run({QStringLiteral("--page"), QStringLiteral("1"), QStringLiteral("--auto-commit")}, &out, &err), 7);
     const QStringList lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QVERIFY2(lines.size() >= 2, qPrintable(out + err));
     QCOMPARE(lines[0], QStringLiteral("InitPage 0x02D0400A"));
@@ -113,7 +114,7 @@ void TestDemoHost::optionPathsAreTakenFromCallersFolder()
 
     QCOMPARE(run({QStringLiteral("--page"), QStringLiteral("1"), QStringLiteral("--auto-commit")}, &out, &err,
                  QProcessEnvironment::systemEnvironment(), tmp.path()),
-             0);
+             7);
     QVERIFY(out.startsWith(QLatin1String("InitPage 0x02D0400A")));
     QVERIFY(!QFile::exists(tmp.filePath(QStringLiteral("log"))));
 }
@@ -148,9 +149,10 @@ void TestDemoHost::recoveryCommitsTheLoadedImage()
     if (!garbage.isEmpty() && f.open(QIODevice::WriteOnly))
         f.write(garbage);
     f.close();
-    // With auto-commit the host waits until the page has the image in, then takes all of it.
+    // With auto-commit the host waits until the page has the image in, then takes all of it; a
+    // refused commit is the exit code's to tell.
     QString out, err;
-    QCOMPARE(run({"--page", "39", "--image", image, "--auto-commit"}, &out, &err), 0);
+    QCOMPARE(run({"--page", "39", "--image", image, "--auto-commit"}, &out, &err), garbage.isEmpty() ? 0 : 7);
     QVERIFY2(out.startsWith(QLatin1String("Image ") + image + QLatin1String(" GUID {")), qPrintable(out));
     for (const QString& line : expected)
         QVERIFY2(out.contains(QLatin1Char('\n') + line), qPrintable(line + QLatin1String(" missing in:\n") + out + err));
