@@ -8,9 +8,11 @@
 #include <QTextStream>
 
 #include <memory>
+#include <vector>
 
 class CDemoRecovery;
 class CDemoWindow;
+class QTranslator;
 class ICommonUI;
 class IBackupRecoverUI;
 class IUICommon;
@@ -36,6 +38,9 @@ private slots:
     void OnAutoCommit();
 
 private:
+    // Installs the translations of the texts for --lang before any page exists; a missing file is
+    // told on err and leaves its texts in English.
+    void InstallTranslations();
     QSharedPointer<IUICommon> MakeContext();
     uint32_t Commit();
     // Resolves the committed block into files and writes them into the image; false on failure.
@@ -51,5 +56,7 @@ private:
     std::shared_ptr<CHostTaskData> m_data;
     CDemoTask m_task;
     std::unique_ptr<CDemoRecovery> m_recovery;
+    // Installed in the application while this host lives; removed with it.
+    std::vector<std::unique_ptr<QTranslator>> m_translators;
     int m_exitCode = 0;
 };

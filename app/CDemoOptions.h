@@ -20,6 +20,8 @@ public:
     // Installation defaults to read instead of the host folder's ./default.ini (drive table).
     QString iniFile;
     bool autoCommit = false;
+    // --lang: the language the texts are shown in; empty for the source language (English).
+    QString language;
 
     // What the run does: show a page (the default), play the shell extension sending `shellPaths`
     // to a waiting page, or both: start a page as a shell launch and send it the paths.
