@@ -88,29 +88,6 @@
     </message>
 </context>
 <context>
-    <name>CSearchResultModel</name>
-    <message>
-        <source>Name</source>
-        <translation>Name</translation>
-    </message>
-    <message>
-        <source>Size</source>
-        <translation>Größe</translation>
-    </message>
-    <message>
-        <source>Type</source>
-        <translation>Typ</translation>
-    </message>
-    <message>
-        <source>Date Modified</source>
-        <translation>Änderungsdatum</translation>
-    </message>
-    <message>
-        <source>Path</source>
-        <translation>Pfad</translation>
-    </message>
-</context>
-<context>
     <name>CServerShares</name>
     <message>
         <source>Listing the shares of the selected servers...</source>

@@ -214,12 +214,13 @@ QVariant CSearchResultModel::headerData(int section, Qt::Orientation orientation
         return QVariant();
     switch (role) {
     case Qt::DisplayRole:
+        // The titles of a folder's list, in its words.
         switch (section) {
-        case NameColumn: return tr("Name");
-        case SizeColumn: return tr("Size");
-        case TypeColumn: return tr("Type");
-        case DateColumn: return tr("Date Modified");
-        case PathColumn: return tr("Path");
+        case NameColumn: return CFileSystemModel::tr("Name");
+        case SizeColumn: return CFileSystemModel::tr("Size");
+        case TypeColumn: return CFileSystemModel::tr("Type", "All other platforms");
+        case DateColumn: return CFileSystemModel::tr("Date Modified");
+        case PathColumn: return CFileSystemModel::tr("Path");
         default: return QVariant();
         }
     case Qt::DecorationRole:
