@@ -1,15 +1,18 @@
 #pragma once
 #include "CDemoOptions.h"
 #include "CDemoTask.h"
+#include "CTransferJob.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QSharedPointer>
 #include <QTextStream>
 
+#include <functional>
 #include <memory>
 
 class CDemoWindow;
+class CTransferDialog;
 class ICommonUI;
 class IBackupRecoverUI;
 class IUICommon;
@@ -18,6 +21,9 @@ struct CHostTaskData;
 // Drives one page of the module the way the product's host does: load the module by name,
 // CreateObject, SetParentWidget, CreatePage, GetWidget, InitPage; CommitSelection on OK (or at
 // once with --auto-commit); Release and destruction on close. Result codes go to stdout.
+// What a page commits is acted on: a backup page's selection is written into the image, a
+// recovery page's is restored from it, on a worker thread with a progress dialog (without a
+// window, as progress lines); the page goes when that is over.
 class CDemoHost : public QObject
 {
     Q_OBJECT
@@ -33,12 +39,20 @@ private slots:
     void OnOk();
     void OnCancel();
     void OnAutoCommit();
+    void OnTransferProgress(const CTransferProgress& progress, const QStringList& lines, const QStringList& problems);
+    void OnTransferFinished(uint32_t result);
+    void OnTransferDialogClosed();
 
 private:
     QSharedPointer<IUICommon> MakeContext();
     uint32_t Commit();
-    // Resolves the committed block into files and writes them into the image; false on failure.
-    bool WriteImage(const QByteArray& block);
+    // Resolves the committed block into files and writes them into the image.
+    void StartBackup(const QByteArray& block);
+    // Restores what the committed block selects from the image into the target folder.
+    void StartRestore(const QByteArray& block);
+    // Runs `work` with its progress shown; `done` turns its result into the closing line (empty:
+    // it failed, and has said why on err) once it is over.
+    void StartTransfer(const QString& title, CTransferJob::Work work, std::function<QString(uint32_t)> done);
     void Finish();
 
     CDemoOptions m_options;
@@ -50,4 +64,11 @@ private:
     std::shared_ptr<CHostTaskData> m_data;
     CDemoTask m_task;
     int m_exitCode = 0;
+    // The running backup or restore, its dialog (window runs only) and what ends it.
+    QPointer<CTransferJob> m_job;
+    QPointer<CTransferDialog> m_dialog;
+    std::function<QString(uint32_t)> m_transferDone;
+    bool m_transferOver = false;
+    QStringList m_problems;
+    qint64 m_lastProgressLineMs = -1;
 };

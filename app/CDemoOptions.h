@@ -20,6 +20,10 @@ public:
     // Installation defaults to read instead of the host folder's ./default.ini (drive table).
     QString iniFile;
     bool autoCommit = false;
+    // Recovery pages: the folder OK restores into (asked for in a folder dialog when empty), and
+    // whether existing files there are replaced rather than kept beside the restored ones.
+    QString targetDir;
+    bool overwrite = false;
 
     // What the run does: show a page (the default), play the shell extension sending `shellPaths`
     // to a waiting page, or both: start a page as a shell launch and send it the paths.

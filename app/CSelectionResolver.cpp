@@ -108,7 +108,7 @@ void CSelectionResolver::Walk(const QString& key, const QByteArray& member, cons
     if (S_ISLNK(st.st_mode) || S_ISREG(st.st_mode)) {
         if (!m_members.contains(member)) {
             m_members.insert(member);
-            m_items.append(Item{member, local, S_ISLNK(st.st_mode)});
+            m_items.append(Item{member, local, S_ISLNK(st.st_mode), S_ISREG(st.st_mode) ? qint64(st.st_size) : 0});
         }
         return;
     }

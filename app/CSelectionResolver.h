@@ -31,6 +31,7 @@ public:
         QByteArray member; // archive member: the Windows form with '/' ("C:/Users/x/a.txt")
         QByteArray local;  // where it is on this machine
         bool symlink = false;
+        qint64 size = 0; // bytes of a file when it was listed
     };
 
     explicit CSelectionResolver(const CStorageMap& map);

@@ -1,14 +1,15 @@
 #include "WriteTestFile.h"
 #include "CBackupImageWriter.h"
 #include "CFilterBlock.h"
+#include "CImageManifest.h"
 #include "CSelectionResolver.h"
 #include "CStorageMap.h"
+#include "CTransferSink.h"
 #include "ImageReader.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTextStream>
 #include <QtTest>
 
 #include <unistd.h>
@@ -112,13 +113,20 @@ void TestSelectionResolver::imageHoldsTheFilesAndFailuresLeaveNone()
     block.AppendInclude("Work", "C:\\Work", true, true, 0);
     CSelectionResolver r(m_map);
     QCOMPARE(r.Resolve(block), 0u);
-    QString progress;
-    QTextStream out(&progress);
+    CTransferSink out;
+    CImageManifest manifest;
+    manifest.guid = QByteArray(16, '\x6B');
+    manifest.time = QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9), Qt::UTC);
+    manifest.source = QStringLiteral("Local");
     CBackupImageWriter writer;
     for (const char* name : {"img.tar.gz", "img.tar"}) {
         const QString image = m_tmp.filePath(name);
-        QCOMPARE(writer.Write(image, r.Items(), out), 0u);
+        QCOMPARE(writer.Write(image, r.Items(), manifest, out), 0u);
         QCOMPARE(writer.Written(), r.Items().size());
+        // The manifest leads the image and reads back as written.
+        CImageManifest read;
+        QVERIFY(read.Read(image));
+        QCOMPARE(read.ToJson(), manifest.ToJson());
         QMap<QString, QByteArray> content;
         QMap<QString, bool> links;
         QVERIFY(imagetest::ReadImage(image, &content, &links));
@@ -136,13 +144,18 @@ void TestSelectionResolver::imageHoldsTheFilesAndFailuresLeaveNone()
     write("c/Work/late.txt", "late");
     QCOMPARE(r.Resolve(block), 0u);
     QVERIFY(QFile::remove(m_tmp.filePath("c/Work/late.txt")));
-    QCOMPARE(writer.Write(m_tmp.filePath("late.tar"), r.Items(), out), 0u);
+    QCOMPARE(writer.Write(m_tmp.filePath("late.tar"), r.Items(), manifest, out), 0u);
     QCOMPARE(writer.Skipped(), 1);
 
-    QCOMPARE(writer.Write(m_tmp.filePath("img.zip"), r.Items(), out), CBackupImageWriter::kErrUnknownKind);
+    QCOMPARE(writer.Write(m_tmp.filePath("img.zip"), r.Items(), manifest, out), CBackupImageWriter::kErrUnknownKind);
     const QString unreachable = m_tmp.filePath("no/such/dir/img.tar");
-    QCOMPARE(writer.Write(unreachable, r.Items(), out), CBackupImageWriter::kErrWrite);
+    QCOMPARE(writer.Write(unreachable, r.Items(), manifest, out), CBackupImageWriter::kErrWrite);
     QVERIFY(!QFile::exists(unreachable) && !QFile::exists(unreachable + ".part"));
+    // A cancelled backup leaves no image either.
+    const QString cancelled = m_tmp.filePath("cancelled.tar");
+    out.Cancel();
+    QCOMPARE(writer.Write(cancelled, r.Items(), manifest, out), CBackupImageWriter::kErrCancelled);
+    QVERIFY(!QFile::exists(cancelled) && !QFile::exists(cancelled + ".part"));
 }
 
 QTEST_GUILESS_MAIN(TestSelectionResolver)

@@ -1,0 +1,293 @@
+#include "CFilterBlock.h"
+#include "CImageIndex.h"
+#include "CRestoreEngine.h"
+#include "CTransferSink.h"
+#include "ImageWriter.h"
+#include "WriteTestFile.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using imagetest::Member;
+
+// The demo host's restore engine over images written member by member: what a block selects comes
+// back with its data, time and permission bits in every image kind; nothing lands outside the
+// target; existing files are kept; a cancelled run leaves no half-written file; problems are listed
+// and the run goes on.
+class TestRestore : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void restoresWhatTheBlockSelects_data();
+    void restoresWhatTheBlockSelects();
+    void refusesWhatWouldLandOutside_data();
+    void refusesWhatWouldLandOutside();
+    void existingFilesAreKeptUnlessOverwriting();
+    void cancelLeavesNoHalfWrittenFile_data();
+    void cancelLeavesNoHalfWrittenFile();
+    void problemsAreListedAndTheRunGoesOn();
+
+private:
+    QString fresh(const QString& name);
+    // Restores with the image's own index, built here so that a test can change the image after.
+    uint32_t restore(const QString& image, const CFilterBlock& block, const QString& target, CTransferSink& sink,
+                     CRestoreEngine* engine, bool overwrite = false);
+
+    QTemporaryDir m_tmp;
+    QByteArray m_big;
+};
+
+namespace {
+
+class CancelAfter : public CTransferSink
+{
+public:
+    explicit CancelAfter(qint64 bytes) : m_limit(bytes) {}
+    void Bytes(qint64 count) override
+    {
+        if ((m_done += count) >= m_limit)
+            Cancel();
+    }
+
+private:
+    qint64 m_limit;
+    qint64 m_done = 0;
+};
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+QStringList filesBelow(const QString& dir)
+{
+    QStringList out;
+    QDirIterator it(dir, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << QDir(dir).relativeFilePath(it.next());
+    out.sort();
+    return out;
+}
+
+} // namespace
+
+void TestRestore::initTestCase()
+{
+    QVERIFY(m_tmp.isValid());
+    m_big.resize(3 * 1024 * 1024 + 123);
+    QRandomGenerator rng(7);
+    for (char& c : m_big)
+        c = char(rng.generate());
+}
+
+QString TestRestore::fresh(const QString& name)
+{
+    const QString path = m_tmp.filePath(name);
+    QDir(path).removeRecursively();
+    return path;
+}
+
+uint32_t TestRestore::restore(const QString& image, const CFilterBlock& block, const QString& target,
+                              CTransferSink& sink, CRestoreEngine* engine, bool overwrite)
+{
+    auto index = QSharedPointer<CImageIndex>::create();
+    const uint32_t built = index->Build(image);
+    if (built != 0)
+        return built;
+    return engine->Run(image, block.ToByteArray(), target, overwrite, sink, index);
+}
+
+void TestRestore::restoresWhatTheBlockSelects_data()
+{
+    QTest::addColumn<QString>("kind");
+    for (const char* kind : {"tar", "tar.gz", "zip", "7z"})
+        QTest::newRow(kind) << QString::fromLatin1(kind);
+}
+
+void TestRestore::restoresWhatTheBlockSelects()
+{
+    QFETCH(QString, kind);
+    const QString image = m_tmp.filePath("sel." + kind);
+    QVERIFY(imagetest::WriteImage(image, kind,
+                                  {{"C:/Users/x/Docs/a b.txt", "alpha", AE_IFREG, 0640, 1600000000},
+                                   {"C:/Users/x/Docs/Makefile", "upper"},
+                                   {"C:/Users/x/Docs/makefile", "lower"},
+                                   {"C:/Users/x/Docs/\xc3\xbcn\xc3\xaf.txt", "utf", AE_IFREG, 0600},
+                                   {"C:/Users/x/Docs/skip/s.txt", "skipped"},
+                                   {"C:/Users/x/Docs/skip/keep/k.txt", "kept"},
+                                   {"C:/Users/x/empty/", "", AE_IFDIR, 0700, 1500000000},
+                                   {"C:/Users/x/link", "", AE_IFLNK, 0777, 1600000000, "Docs/a b.txt"},
+                                   {"C:/Users/x/big.bin", m_big, AE_IFREG, 0755},
+                                   {"C:/Users/y/other.txt", "not asked for"},
+                                   {"//server/share/d/f.txt", "shared"}}));
+    // The exclusion names one of two files whose names differ only in case: the other stays.
+    CFilterBlock block;
+    const uint32_t x = block.AppendInclude("x", "C:\\Users\\x", true, true, 0);
+    block.AppendExclude(x, "skip", "C:\\Users\\x\\Docs\\skip", true, 0);
+    block.AppendExclude(x, "makefile", "C:\\Users\\x\\Docs\\makefile", false, 0);
+    block.AppendInclude("keep", "C:\\Users\\x\\Docs\\skip\\keep", true, true, 0);
+    block.AppendInclude("share", "\\\\server\\share", true, true, 0);
+
+    const QString target = fresh("sel-" + kind);
+    CTransferSink sink;
+    CRestoreEngine engine;
+    QCOMPARE(restore(image, block, target, sink, &engine), 0u);
+    QVERIFY2(engine.Refused().isEmpty() && engine.Failed().isEmpty(), qPrintable(engine.Failed().join('\n')));
+    QCOMPARE(filesBelow(target),
+             (QStringList{"C", "C/Users", "C/Users/x", "C/Users/x/Docs", "C/Users/x/Docs/Makefile", "C/Users/x/Docs/a b.txt",
+                          "C/Users/x/Docs/skip", "C/Users/x/Docs/skip/keep", "C/Users/x/Docs/skip/keep/k.txt",
+                          QString::fromUtf8("C/Users/x/Docs/\xc3\xbcn\xc3\xaf.txt"), "C/Users/x/big.bin", "C/Users/x/empty",
+                          "C/Users/x/link", "server", "server/share", "server/share/d", "server/share/d/f.txt"}));
+    QCOMPARE(readAll(target + "/C/Users/x/Docs/Makefile"), QByteArray("upper"));
+    QCOMPARE(readAll(target + "/C/Users/x/big.bin"), m_big);
+    QCOMPARE(readAll(target + "/server/share/d/f.txt"), QByteArray("shared"));
+    QCOMPARE(QFileInfo(target + "/C/Users/x/link").symLinkTarget(), target + "/C/Users/x/Docs/a b.txt");
+
+    struct stat st;
+    QCOMPARE(lstat(QFile::encodeName(target + "/C/Users/x/Docs/a b.txt").constData(), &st), 0);
+    QCOMPARE(qint64(st.st_mtime), qint64(1600000000));
+    QCOMPARE(st.st_mode & 07777, 0640u);
+    QCOMPARE(lstat(QFile::encodeName(target + "/C/Users/x/big.bin").constData(), &st), 0);
+    QCOMPARE(st.st_mode & 07777, 0755u);
+    // The empty folder was selected: made, with its own time and bits, once nothing more went in.
+    QCOMPARE(lstat(QFile::encodeName(target + "/C/Users/x/empty").constData(), &st), 0);
+    QVERIFY(S_ISDIR(st.st_mode));
+    QCOMPARE(qint64(st.st_mtime), qint64(1500000000));
+    QCOMPARE(st.st_mode & 07777, 0700u);
+}
+
+void TestRestore::refusesWhatWouldLandOutside_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("tar, read where the members lie") << "tar";
+    QTest::newRow("tar.gz, read in order") << "tar.gz";
+}
+
+void TestRestore::refusesWhatWouldLandOutside()
+{
+    QFETCH(QString, kind);
+    const QString outside = fresh("outside-" + kind);
+    QVERIFY(QDir().mkpath(outside));
+    const QString image = m_tmp.filePath("hostile." + kind);
+    QVERIFY(imagetest::WriteImage(image, kind,
+                                  {{"C:/ok.txt", "ok"},
+                                   {"../escape.txt", "x"},
+                                   {"C:/a/../../up.txt", "x"},
+                                   {"/abs.txt", "x"},
+                                   {"C:/out", "", AE_IFLNK, 0777, 1600000000, QFile::encodeName(outside)},
+                                   {"C:/out/pwn.txt", "x"},
+                                   {"C:/pre/p2.txt", "x"}}));
+    // A link inside the target that was there before: never followed either.
+    const QString target = fresh("hostile-" + kind);
+    QVERIFY(QDir().mkpath(target + "/C"));
+    QCOMPARE(symlink(QFile::encodeName(outside).constData(), QFile::encodeName(target + "/C/pre").constData()), 0);
+
+    CFilterBlock block;
+    block.AppendInclude("C:", "C:", true, true, 0);
+    block.AppendInclude("abs.txt", "abs.txt", false, true, 0);
+    CTransferSink sink;
+    CRestoreEngine engine;
+    QCOMPARE(restore(image, block, target, sink, &engine), 0u);
+
+    QCOMPARE(filesBelow(outside), QStringList());
+    QVERIFY(!QFile::exists(m_tmp.filePath("escape.txt")) && !QFile::exists(m_tmp.filePath("up.txt")));
+    QCOMPARE(filesBelow(target), (QStringList{"C", "C/ok.txt", "C/out", "C/pre"}));
+    QVERIFY(QFileInfo(target + "/C/out").isSymLink());
+    const QString refused = engine.Refused().join('\n');
+    QCOMPARE(engine.Refused().size(), 5);
+    for (const char* what : {"../escape.txt: a path that climbs out", "C:/a/../../up.txt: a path that climbs out",
+                             "/abs.txt: an absolute path", "C:/out/pwn.txt: C/out is a symbolic link",
+                             "C:/pre/p2.txt: C/pre is a symbolic link"})
+        QVERIFY2(refused.contains(QLatin1String(what)), qPrintable(refused));
+}
+
+void TestRestore::existingFilesAreKeptUnlessOverwriting()
+{
+    const QString image = m_tmp.filePath("exist.tar");
+    QVERIFY(imagetest::WriteImage(image, "tar", {{"C:/d/a.txt", "new"}, {"C:/d/.profile", "new"}}));
+    const QString target = fresh("exist");
+    QVERIFY(WriteTestFile(target + "/C/d/a.txt", "old"));
+    QVERIFY(WriteTestFile(target + "/C/d/.profile", "old"));
+    CFilterBlock block;
+    block.AppendInclude("d", "C:\\d", true, true, 0);
+    CTransferSink sink;
+    CRestoreEngine engine;
+    for (int run = 0; run < 2; ++run) {
+        QCOMPARE(restore(image, block, target, sink, &engine), 0u);
+        QCOMPARE(engine.Restored(), 2);
+    }
+    QCOMPARE(filesBelow(target + "/C/d"),
+             (QStringList{".profile", ".profile (1)", ".profile (2)", "a (1).txt", "a (2).txt", "a.txt"}));
+    QCOMPARE(readAll(target + "/C/d/a.txt"), QByteArray("old"));
+    QCOMPARE(readAll(target + "/C/d/a (2).txt"), QByteArray("new"));
+
+    QCOMPARE(restore(image, block, target, sink, &engine, true), 0u);
+    QCOMPARE(readAll(target + "/C/d/a.txt"), QByteArray("new"));
+    QCOMPARE(filesBelow(target + "/C/d").size(), 6);
+}
+
+void TestRestore::cancelLeavesNoHalfWrittenFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("tar") << "tar";
+    QTest::newRow("tar.gz") << "tar.gz";
+}
+
+void TestRestore::cancelLeavesNoHalfWrittenFile()
+{
+    QFETCH(QString, kind);
+    const QString image = m_tmp.filePath("cancel." + kind);
+    QVERIFY(imagetest::WriteImage(image, kind, {{"C:/first.txt", "1"}, {"C:/big.bin", m_big}, {"C:/last.txt", "3"}}));
+    const QString target = fresh("cancel-" + kind);
+    CFilterBlock block;
+    block.AppendInclude("C:", "C:", true, true, 0);
+    CancelAfter sink(1024 * 1024);
+    CRestoreEngine engine;
+    QCOMPARE(restore(image, block, target, sink, &engine), CRestoreEngine::kErrCancelled);
+    // The complete file stays; the one cut short is gone under every name, the rest never began.
+    QCOMPARE(filesBelow(target), (QStringList{"C", "C/first.txt"}));
+    QCOMPARE(engine.Restored(), 1);
+}
+
+void TestRestore::problemsAreListedAndTheRunGoesOn()
+{
+    QVector<Member> members{{"C:/blocked/x.txt", "x"}, {"C:/fine.txt", "fine"}};
+    for (int i = 0; i < 40; ++i)
+        members.append({"C:/many/" + QByteArray::number(i) + ".bin", m_big.left(64 * 1024 + i)});
+    const QString image = m_tmp.filePath("problems.tar.gz");
+    QVERIFY(imagetest::WriteImage(image, "tar.gz", members));
+    const QString target = fresh("problems");
+    QVERIFY(WriteTestFile(target + "/C/blocked", "a file where a folder must go"));
+    CFilterBlock block;
+    block.AppendInclude("C:", "C:", true, true, 0);
+    block.AppendInclude("missing", "C:\\missing", false, true, 0);
+    CTransferSink sink;
+    CRestoreEngine engine;
+    QCOMPARE(restore(image, block, target, sink, &engine), 0u);
+    QCOMPARE(engine.Restored(), 41);
+    QCOMPARE(engine.Failed().size(), 2);
+    QVERIFY2(engine.Failed().join('\n').contains("C/blocked is a file, not a folder"), qPrintable(engine.Failed().join('\n')));
+    QVERIFY(engine.Failed().join('\n').contains("C:\\missing: not in the image"));
+
+    // An image cut short after it was opened: what lies before the cut is restored, the rest listed.
+    auto index = QSharedPointer<CImageIndex>::create();
+    QCOMPARE(index->Build(image), 0u);
+    QVERIFY(QFile::resize(image, QFileInfo(image).size() / 2));
+    const QString second = fresh("problems-cut");
+    QCOMPARE(engine.Run(image, block.ToByteArray(), second, false, sink, index), CRestoreEngine::kErrRead);
+    QVERIFY(engine.Restored() > 0);
+    QCOMPARE(engine.Restored() + engine.Failed().size(), 42 + 1); // every member, and the missing path
+    QCOMPARE(readAll(second + "/C/fine.txt"), QByteArray("fine"));
+}
+
+QTEST_GUILESS_MAIN(TestRestore)
+#include "tst_restore.moc"
