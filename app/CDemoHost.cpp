@@ -170,13 +170,13 @@ void CDemoHost::StartBackup(const QByteArray& block)
     manifest.source = m_task.sourceDescription;
     const QSharedPointer<const CStorageMap> map = CStorageMap::Current();
     const QString image = m_options.imagePath;
-    struct Outcome
+    struct Counts
     {
         uint32_t resolved = 0;
         int written = 0;
         int skipped = 0;
     };
-    auto outcome = std::make_shared<Outcome>();
+    auto outcome = std::make_shared<Counts>();
     auto work = [map, block, manifest, image, outcome](CTransferSink& sink) -> uint32_t {
         CSelectionResolver resolver(*map);
         outcome->resolved = resolver.Resolve(block);
@@ -190,20 +190,14 @@ void CDemoHost::StartBackup(const QByteArray& block)
         outcome->skipped = writer.Skipped();
         return r;
     };
-    auto done = [this, outcome](uint32_t r) -> QString {
-        if (outcome->resolved != 0) {
-            m_err << "demohost: the selection cannot be resolved into files, code " << hex(r) << Qt::endl;
-            return QString();
-        }
-        if (r == CBackupImageWriter::kErrCancelled) {
-            m_err << "demohost: the backup was cancelled; no image was written" << Qt::endl;
-            return QString();
-        }
-        if (r != 0) {
-            m_err << "demohost: writing the image failed, code " << hex(r) << Qt::endl;
-            return QString();
-        }
-        return QStringLiteral("Image written: %1 file(s), %2 skipped").arg(outcome->written).arg(outcome->skipped);
+    auto done = [outcome](uint32_t r) -> Outcome {
+        if (outcome->resolved != 0)
+            return {Outcome::Failed, QStringLiteral("the selection cannot be resolved into files, code %1").arg(hex(r))};
+        if (r == CBackupImageWriter::kErrCancelled)
+            return {Outcome::Failed, QStringLiteral("the backup was cancelled; no image was written")};
+        if (r != 0)
+            return {Outcome::Failed, QStringLiteral("writing the image failed, code %1").arg(hex(r))};
+        return {Outcome::Done, QStringLiteral("Image written: %1 file(s), %2 skipped").arg(outcome->written).arg(outcome->skipped)};
     };
     StartTransfer(tr("Backing up"), work, done);
 }
@@ -217,20 +211,17 @@ void CDemoHost::StartRestore(const QByteArray& block)
     auto work = [engine, image, block, target, overwrite](CTransferSink& sink) {
         return engine->Run(image, block, target, overwrite, sink);
     };
-    auto done = [this, engine](uint32_t r) -> QString {
-        if (r != 0 && r != CRestoreEngine::kErrCancelled && r != CRestoreEngine::kErrRead) {
-            m_err << "demohost: restoring failed, code " << hex(r) << Qt::endl;
-            return QString();
-        }
-        // A restore that left anything out says so in its exit code, for scripts.
-        if (r != 0 || !engine->Refused().isEmpty() || !engine->Failed().isEmpty())
-            m_exitCode = 1;
-        return engine->Summary();
+    auto done = [engine](uint32_t r) -> Outcome {
+        if (r != 0 && r != CRestoreEngine::kErrCancelled && r != CRestoreEngine::kErrRead)
+            return {Outcome::Failed, QStringLiteral("restoring failed, code %1").arg(hex(r))};
+        // A restore that left anything out says so, in its exit code too, for scripts.
+        const bool complete = r == 0 && engine->Refused().isEmpty() && engine->Failed().isEmpty();
+        return {complete ? Outcome::Done : Outcome::Incomplete, engine->Summary()};
     };
     StartTransfer(tr("Restoring"), work, done);
 }
 
-void CDemoHost::StartTransfer(const QString& title, CTransferJob::Work work, std::function<QString(uint32_t)> done)
+void CDemoHost::StartTransfer(const QString& title, CTransferJob::Work work, std::function<Outcome(uint32_t)> done)
 {
     m_transferDone = std::move(done);
     m_transferOver = false;
@@ -269,11 +260,13 @@ void CDemoHost::OnTransferProgress(const CTransferProgress& progress, const QStr
 
 void CDemoHost::OnTransferFinished(uint32_t result)
 {
-    const QString summary = m_transferDone ? m_transferDone(result) : QString();
-    if (summary.isEmpty())
+    const Outcome outcome = m_transferDone(result);
+    if (outcome.state != Outcome::Done)
         m_exitCode = 1;
+    if (outcome.state == Outcome::Failed)
+        m_err << "demohost: " << outcome.text << Qt::endl;
     else
-        m_out << summary << Qt::endl;
+        m_out << outcome.text << Qt::endl;
     if (!m_problems.isEmpty()) {
         m_out << "Not moved (" << m_problems.size() << "):" << Qt::endl;
         for (const QString& line : m_problems)
@@ -283,7 +276,7 @@ void CDemoHost::OnTransferFinished(uint32_t result)
     if (m_job)
         m_job->deleteLater();
     if (m_dialog)
-        m_dialog->OnFinished(summary.isEmpty() ? tr("The run failed.") : summary);
+        m_dialog->OnFinished(outcome.state == Outcome::Done, outcome.text);
     else
         Finish();
 }

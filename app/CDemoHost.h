@@ -50,9 +50,15 @@ private:
     void StartBackup(const QByteArray& block);
     // Restores what the committed block selects from the image into the target folder.
     void StartRestore(const QByteArray& block);
-    // Runs `work` with its progress shown; `done` turns its result into the closing line (empty:
-    // it failed, and has said why on err) once it is over.
-    void StartTransfer(const QString& title, CTransferJob::Work work, std::function<QString(uint32_t)> done);
+    // How a backup or restore ended: done; over, but something was left out (the closing line
+    // says what); or failed as a whole (the text says why).
+    struct Outcome
+    {
+        enum State { Done, Incomplete, Failed } state;
+        QString text;
+    };
+    // Runs `work` with its progress shown; `done` turns its result into the outcome once it is over.
+    void StartTransfer(const QString& title, CTransferJob::Work work, std::function<Outcome(uint32_t)> done);
     void Finish();
 
     CDemoOptions m_options;
@@ -67,7 +73,7 @@ private:
     // The running backup or restore, its dialog (window runs only) and what ends it.
     QPointer<CTransferJob> m_job;
     QPointer<CTransferDialog> m_dialog;
-    std::function<QString(uint32_t)> m_transferDone;
+    std::function<Outcome(uint32_t)> m_transferDone;
     bool m_transferOver = false;
     QStringList m_problems;
     qint64 m_lastProgressLineMs = -1;

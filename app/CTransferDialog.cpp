@@ -72,14 +72,14 @@ void CTransferDialog::OnProgress(const CTransferProgress& progress, const QStrin
     }
 }
 
-void CTransferDialog::OnFinished(const QString& summary)
+void CTransferDialog::OnFinished(bool complete, const QString& text)
 {
     m_done = true;
-    if (m_problems.isEmpty()) {
+    if (complete && m_problems.isEmpty()) {
         accept();
         return;
     }
-    m_summary->setText(summary + QLatin1Char('\n') + tr("These could not be moved:"));
+    m_summary->setText(m_problems.isEmpty() ? text : text + QLatin1Char('\n') + tr("These could not be moved:"));
     m_summary->show();
     m_button->setText(tr("Close"));
     resize(width(), qMax(height(), 420));

@@ -10,8 +10,8 @@ class QProgressBar;
 class QPushButton;
 
 // The progress of a backup or a restore: files, bytes, rate and time left, a bar, and Cancel.
-// When the run ends the dialog closes by itself, unless something could not be moved: then it
-// lists what and why, and stays until the user closes it.
+// When the run ends the dialog closes by itself, unless it failed or something could not be moved:
+// then it says so, lists what and why, and stays until the user closes it.
 class CTransferDialog : public QDialog
 {
     Q_OBJECT
@@ -25,8 +25,9 @@ signals:
 
 public slots:
     void OnProgress(const CTransferProgress& progress, const QStringList& files, const QStringList& problems);
-    // The run is over: `summary` says how it went.
-    void OnFinished(const QString& summary);
+    // The run is over: `text` says how it went. A run that was not `complete` keeps the dialog
+    // open with the text and what could not be moved.
+    void OnFinished(bool complete, const QString& text);
 
 protected:
     void reject() override;
