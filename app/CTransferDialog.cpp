@@ -79,9 +79,14 @@ void CTransferDialog::OnFinished(bool complete, const QString& text)
         accept();
         return;
     }
-    m_summary->setText(m_problems.isEmpty() ? text : text + QLatin1Char('\n') + tr("These could not be moved:"));
+    // The texts come from the run, which writes them for a log line: the dialog starts a sentence.
+    QString shown = text;
+    if (!shown.isEmpty())
+        shown[0] = shown[0].toUpper();
+    m_summary->setText(m_problems.isEmpty() ? shown : shown + QLatin1Char('\n') + tr("These could not be moved:"));
     m_summary->show();
     m_button->setText(tr("Close"));
+    m_button->setEnabled(true);
     resize(width(), qMax(height(), 420));
 }
 

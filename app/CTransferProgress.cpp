@@ -17,7 +17,7 @@ double CTransferProgress::Rate() const
 qint64 CTransferProgress::SecondsLeft() const
 {
     if (finished)
-        return 0;
+        return bytesDone >= bytesTotal ? 0 : -1; // a run that stopped early has no time left to tell
     const double rate = Rate();
     if (rate <= 0 || bytesTotal < bytesDone)
         return -1;
