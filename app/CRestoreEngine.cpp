@@ -117,6 +117,11 @@ struct CRestoreEngine::Private
     // A member read on the way to a selected one: only a path that climbs out is worth a word
     // (the index could not show it, so it cannot have been asked for).
     void Passed(archive_entry* e);
+    // The next header; null at the end of the image or where it cannot be read, with why.
+    static archive_entry* NextHeader(archive* a, QString* why);
+    // Restores member `number` when it is the next selected one (members()[*next]), and moves on;
+    // false when the image turns out not to be the one indexed (the run is then over).
+    bool Take(archive* a, archive_entry* e, uint32_t number, size_t* next);
     void ReadSeeking();
     void ReadInOrder();
     // Members not reached because the image ended the run, from selected member `from` on.
@@ -216,18 +221,13 @@ void CRestoreEngine::Private::ReadSeeking()
         // Reads on from this member while the next selected ones are near; a long way off, a new
         // reader starts at the next one's header.
         for (uint32_t number = members[i].number;; ++number) {
-            archive_entry* e = nullptr;
-            int r;
-            do
-                r = archive_read_next_header(a.get(), &e);
-            while (r == ARCHIVE_RETRY);
-            if (r < ARCHIVE_WARN || r == ARCHIVE_EOF) {
+            QString why;
+            archive_entry* e = NextHeader(a.get(), &why);
+            if (!e) {
                 // Only the member the reader was started at is lost; a member on the way to the
                 // next one is not worth it: the next reader starts at that one.
                 if (number == members[i].number) {
-                    Fail(CNameCodec::DecodeText(index->MemberPath(members[i].entry)),
-                         QStringLiteral("cannot be read: %1").arg(r == ARCHIVE_EOF ? QStringLiteral("the image ends before it")
-                                                                                    : QString::fromUtf8(archive_error_string(a.get()))));
+                    Fail(CNameCodec::DecodeText(index->MemberPath(members[i].entry)), QStringLiteral("cannot be read: %1").arg(why));
                     ++i;
                 }
                 break;
@@ -237,16 +237,7 @@ void CRestoreEngine::Private::ReadSeeking()
                 ListUnread(i, kChanged);
                 break;
             }
-            if (number != members[i].number) {
-                Passed(e);
-            } else if (!Restore(a.get(), e, members[i].entry)) {
-                broken = true;
-                ListUnread(i, kChanged);
-                break;
-            } else {
-                ++i;
-            }
-            if (broken || readerFailed || i >= members.size() || (cancelled = sink->Cancelled())
+            if (!Take(a.get(), e, number, &i) || readerFailed || i >= members.size() || (cancelled = sink->Cancelled())
                 || members[i].number - number > kMaxGapMembers)
                 break;
         }
@@ -272,32 +263,53 @@ void CRestoreEngine::Private::ReadInOrder()
     for (uint32_t number = 0; i < members.size(); ++number) {
         if ((cancelled = sink->Cancelled()))
             return;
-        archive_entry* e = nullptr;
-        int r;
-        do
-            r = archive_read_next_header(a.get(), &e);
-        while (r == ARCHIVE_RETRY);
-        if (r < ARCHIVE_WARN || r == ARCHIVE_EOF) {
+        QString why;
+        archive_entry* e = NextHeader(a.get(), &why);
+        if (!e) {
             broken = true;
-            ListUnread(i, r == ARCHIVE_EOF ? QStringLiteral("the image ends before it")
-                                           : QString::fromUtf8(archive_error_string(a.get())));
+            ListUnread(i, why);
             return;
         }
-        if (number != members[i].number) {
-            Passed(e);
-        } else if (!Restore(a.get(), e, members[i].entry)) {
-            broken = true;
-            ListUnread(i, kChanged);
+        if (!Take(a.get(), e, number, &i))
             return;
-        } else {
-            ++i;
-        }
         if (readerFailed) {
             broken = true;
             ListUnread(i, QStringLiteral("the image cannot be read past the member before it"));
             return;
         }
     }
+}
+
+archive_entry* CRestoreEngine::Private::NextHeader(archive* a, QString* why)
+{
+    archive_entry* e = nullptr;
+    int r;
+    do
+        r = archive_read_next_header(a, &e);
+    while (r == ARCHIVE_RETRY);
+    if (r == ARCHIVE_EOF)
+        *why = QStringLiteral("the image ends before it");
+    else if (r < ARCHIVE_WARN)
+        *why = QString::fromUtf8(archive_error_string(a));
+    else
+        return e;
+    return nullptr;
+}
+
+bool CRestoreEngine::Private::Take(archive* a, archive_entry* e, uint32_t number, size_t* next)
+{
+    const std::vector<CRestoreSelection::Member>& members = selection.Members();
+    if (number != members[*next].number) {
+        Passed(e);
+        return true;
+    }
+    if (!Restore(a, e, members[*next].entry)) {
+        broken = true;
+        ListUnread(*next, kChanged);
+        return false;
+    }
+    ++*next;
+    return true;
 }
 
 void CRestoreEngine::Private::ListUnread(size_t from, const QString& why)

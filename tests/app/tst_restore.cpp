@@ -62,6 +62,23 @@ private:
     qint64 m_done = 0;
 };
 
+// One row per image kind. A tar is read where its members lie, the others in order.
+void addKinds(std::initializer_list<const char*> kinds)
+{
+    QTest::addColumn<QString>("kind");
+    for (const char* kind : kinds)
+        QTest::newRow(kind) << QString::fromLatin1(kind);
+}
+
+// A block of whole-path includes.
+CFilterBlock includes(const QStringList& paths)
+{
+    CFilterBlock block;
+    for (const QString& path : paths)
+        block.AppendInclude(path.section(QLatin1Char('\\'), -1), path, true, true, 0);
+    return block;
+}
+
 QByteArray readAll(const QString& path)
 {
     QFile f(path);
@@ -108,9 +125,7 @@ uint32_t TestRestore::restore(const QString& image, const CFilterBlock& block, c
 
 void TestRestore::restoresWhatTheBlockSelects_data()
 {
-    QTest::addColumn<QString>("kind");
-    for (const char* kind : {"tar", "tar.gz", "zip", "7z"})
-        QTest::newRow(kind) << QString::fromLatin1(kind);
+    addKinds({"tar", "tar.gz", "zip", "7z"});
 }
 
 void TestRestore::restoresWhatTheBlockSelects()
@@ -167,9 +182,7 @@ void TestRestore::restoresWhatTheBlockSelects()
 
 void TestRestore::refusesWhatWouldLandOutside_data()
 {
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("tar, read where the members lie") << "tar";
-    QTest::newRow("tar.gz, read in order") << "tar.gz";
+    addKinds({"tar", "tar.gz"});
 }
 
 void TestRestore::refusesWhatWouldLandOutside()
@@ -191,12 +204,9 @@ void TestRestore::refusesWhatWouldLandOutside()
     QVERIFY(QDir().mkpath(target + "/C"));
     QCOMPARE(symlink(QFile::encodeName(outside).constData(), QFile::encodeName(target + "/C/pre").constData()), 0);
 
-    CFilterBlock block;
-    block.AppendInclude("C:", "C:", true, true, 0);
-    block.AppendInclude("abs.txt", "abs.txt", false, true, 0);
     CTransferSink sink;
     CRestoreEngine engine;
-    QCOMPARE(restore(image, block, target, sink, &engine), 0u);
+    QCOMPARE(restore(image, includes({"C:", "abs.txt"}), target, sink, &engine), 0u);
 
     QCOMPARE(filesBelow(outside), QStringList());
     QVERIFY(!QFile::exists(m_tmp.filePath("escape.txt")) && !QFile::exists(m_tmp.filePath("up.txt")));
@@ -217,8 +227,7 @@ void TestRestore::existingFilesAreKeptUnlessOverwriting()
     const QString target = fresh("exist");
     QVERIFY(WriteTestFile(target + "/C/d/a.txt", "old"));
     QVERIFY(WriteTestFile(target + "/C/d/.profile", "old"));
-    CFilterBlock block;
-    block.AppendInclude("d", "C:\\d", true, true, 0);
+    const CFilterBlock block = includes({"C:\\d"});
     CTransferSink sink;
     CRestoreEngine engine;
     for (int run = 0; run < 2; ++run) {
@@ -237,9 +246,7 @@ void TestRestore::existingFilesAreKeptUnlessOverwriting()
 
 void TestRestore::cancelLeavesNoHalfWrittenFile_data()
 {
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("tar") << "tar";
-    QTest::newRow("tar.gz") << "tar.gz";
+    addKinds({"tar", "tar.gz"});
 }
 
 void TestRestore::cancelLeavesNoHalfWrittenFile()
@@ -248,11 +255,9 @@ void TestRestore::cancelLeavesNoHalfWrittenFile()
     const QString image = m_tmp.filePath("cancel." + kind);
     QVERIFY(imagetest::WriteImage(image, kind, {{"C:/first.txt", "1"}, {"C:/big.bin", m_big}, {"C:/last.txt", "3"}}));
     const QString target = fresh("cancel-" + kind);
-    CFilterBlock block;
-    block.AppendInclude("C:", "C:", true, true, 0);
     CancelAfter sink(1024 * 1024);
     CRestoreEngine engine;
-    QCOMPARE(restore(image, block, target, sink, &engine), CRestoreEngine::kErrCancelled);
+    QCOMPARE(restore(image, includes({"C:"}), target, sink, &engine), CRestoreEngine::kErrCancelled);
     // The complete file stays; the one cut short is gone under every name, the rest never began.
     QCOMPARE(filesBelow(target), (QStringList{"C", "C/first.txt"}));
     QCOMPARE(engine.Restored(), 1);
@@ -267,9 +272,7 @@ void TestRestore::problemsAreListedAndTheRunGoesOn()
     QVERIFY(imagetest::WriteImage(image, "tar.gz", members));
     const QString target = fresh("problems");
     QVERIFY(WriteTestFile(target + "/C/blocked", "a file where a folder must go"));
-    CFilterBlock block;
-    block.AppendInclude("C:", "C:", true, true, 0);
-    block.AppendInclude("missing", "C:\\missing", false, true, 0);
+    const CFilterBlock block = includes({"C:", "C:\\missing"});
     CTransferSink sink;
     CRestoreEngine engine;
     QCOMPARE(restore(image, block, target, sink, &engine), 0u);
