@@ -86,9 +86,12 @@ uint32_t CBackupImageWriter::Write(const QString& imagePath, const QVector<CSele
         return kErrWrite;
     }
     qint64 bytes = 0;
-    for (const CSelectionResolver::Item& item : items)
+    int files = 0;
+    for (const CSelectionResolver::Item& item : items) {
         bytes += item.size;
-    sink.Totals(items.size(), bytes);
+        files += item.folder ? 0 : 1;
+    }
+    sink.Totals(files, bytes);
     bool failed = !manifest.Write(a.get());
     if (failed)
         sink.Problem(QStringLiteral("Image: writing the manifest failed: %1").arg(QString::fromUtf8(archive_error_string(a.get()))));
@@ -98,8 +101,8 @@ uint32_t CBackupImageWriter::Write(const QString& imagePath, const QVector<CSele
         const QString shown = QString::fromUtf8(item.member);
         struct stat st;
         int fd = -1;
-        if (item.symlink) {
-            if (lstat(item.local.constData(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+        if (item.symlink || item.folder) {
+            if (lstat(item.local.constData(), &st) != 0 || (item.folder ? !S_ISDIR(st.st_mode) : !S_ISLNK(st.st_mode))) {
                 sink.Problem(QStringLiteral("Skipped (gone) %1").arg(shown));
                 ++m_skipped;
                 continue;
@@ -128,7 +131,7 @@ uint32_t CBackupImageWriter::Write(const QString& imagePath, const QVector<CSele
             || (fd >= 0 && !copyData(a.get(), fd, int64_t(st.st_size), sink))) {
             sink.Problem(QStringLiteral("Image: writing %1 failed: %2").arg(shown, QString::fromUtf8(archive_error_string(a.get()))));
             failed = true;
-        } else if (!sink.Cancelled()) {
+        } else if (!sink.Cancelled() && !item.folder) {
             ++m_written;
             sink.FileDone(shown);
         }

@@ -1,6 +1,7 @@
 #pragma once
-// Reads a backup image back: member path -> content (a symbolic link's target for links). The
-// image's manifest is not one of the backed-up files and is left out.
+// Reads a backup image back: member path -> content (a symbolic link's target for links); the
+// folders' paths go to `folders`. The image's manifest is not one of the backed-up files and is
+// left out.
 #include "CImageManifest.h"
 
 #include <QByteArray>
@@ -13,7 +14,8 @@
 
 namespace imagetest {
 
-inline bool ReadImage(const QString& path, QMap<QString, QByteArray>* members, QMap<QString, bool>* links = nullptr)
+inline bool ReadImage(const QString& path, QMap<QString, QByteArray>* members, QMap<QString, bool>* links = nullptr,
+                      QStringList* folders = nullptr)
 {
     archive* a = archive_read_new();
     archive_read_support_filter_all(a);
@@ -24,6 +26,11 @@ inline bool ReadImage(const QString& path, QMap<QString, QByteArray>* members, Q
         if (n == 0 && CImageManifest::IsManifestPath(archive_entry_pathname(entry)))
             continue;
         const QString name = QString::fromUtf8(archive_entry_pathname(entry));
+        if (archive_entry_filetype(entry) == AE_IFDIR) {
+            if (folders)
+                folders->append(name);
+            continue;
+        }
         QByteArray content;
         const bool link = archive_entry_filetype(entry) == AE_IFLNK;
         if (link) {

@@ -14,6 +14,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 // A committed selection turned into files and written into an image, over a temporary drive.
 class TestSelectionResolver : public QObject
 {
@@ -40,8 +42,10 @@ void TestSelectionResolver::write(const QString& relative, const QByteArray& con
 QStringList TestSelectionResolver::members(const CSelectionResolver& r) const
 {
     QStringList out;
-    for (const CSelectionResolver::Item& item : r.Items())
-        out << QString::fromUtf8(item.member);
+    for (const CSelectionResolver::Item& item : r.Items()) {
+        if (!item.folder)
+            out << QString::fromUtf8(item.member);
+    }
     return out;
 }
 
@@ -72,7 +76,9 @@ void TestSelectionResolver::deepestRuleWinsAndLinksAreNotFollowed()
     CSelectionResolver r(m_map);
     QCOMPARE(r.Resolve(block), 0u);
     QCOMPARE(members(r), (QStringList{"C:/Work/Docs/Keep/k.txt", "C:/Work/flink", "C:/Work/ln", "C:/Work/top.txt"}));
-    QVERIFY(r.Items().at(2).symlink); // the link to a folder outside is kept as a link, not walked
+    // The link to a folder outside is kept as a link, not walked; folders walked are items too.
+    QVERIFY(std::any_of(r.Items().begin(), r.Items().end(), [](const CSelectionResolver::Item& i) { return i.member == "C:/Work/ln" && i.symlink; }));
+    QCOMPARE(r.Items().size() - members(r).size(), 3); // Work, Work/Docs/Keep, Work/Other (its one file left out)
     QVERIFY(r.Problems().isEmpty());
 
     // An include inside an include adds nothing twice; a single file can be a root.
@@ -122,15 +128,17 @@ void TestSelectionResolver::imageHoldsTheFilesAndFailuresLeaveNone()
     for (const char* name : {"img.tar.gz", "img.tar"}) {
         const QString image = m_tmp.filePath(name);
         QCOMPARE(writer.Write(image, r.Items(), manifest, out), 0u);
-        QCOMPARE(writer.Written(), r.Items().size());
+        QCOMPARE(writer.Written(), members(r).size());
         // The manifest leads the image and reads back as written.
         CImageManifest read;
         QVERIFY(read.Read(image));
         QCOMPARE(read.ToJson(), manifest.ToJson());
         QMap<QString, QByteArray> content;
         QMap<QString, bool> links;
-        QVERIFY(imagetest::ReadImage(image, &content, &links));
+        QStringList folders;
+        QVERIFY(imagetest::ReadImage(image, &content, &links, &folders));
         QCOMPARE(content.keys(), members(r));
+        QCOMPARE(folders, (QStringList{"C:/Work/", "C:/Work/Docs/", "C:/Work/Docs/Keep/", "C:/Work/Other/"}));
         QCOMPARE(content.value("C:/Work/Docs/Keep/k.txt"), QByteArray("k"));
         QVERIFY(links.value("C:/Work/ln"));
         QCOMPARE(content.value("C:/Work/flink"), QByteArray("top.txt"));
