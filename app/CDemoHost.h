@@ -34,6 +34,8 @@ public:
     // False (with a message on err) when the module or the task cannot be loaded.
     bool Start();
     int ExitCode() const { return m_exitCode; }
+    // The module's page interface while the page is open: what tests click in, as a user would.
+    IBackupRecoverUI* PageInterface() const { return m_ui; }
 
 private slots:
     void OnOk();
