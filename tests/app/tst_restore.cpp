@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -36,30 +35,21 @@ private slots:
     void problemsAreListedAndTheRunGoesOn();
 
 private:
-    QString fresh(const QString& name);
-    // Restores with the image's own index, built here so that a test can change the image after.
-    uint32_t restore(const QString& image, const CFilterBlock& block, const QString& target, CTransferSink& sink,
-                     CRestoreEngine* engine, bool overwrite = false);
-
     QTemporaryDir m_tmp;
     QByteArray m_big;
 };
 
 namespace {
 
-class CancelAfter : public CTransferSink
+// Cancels the run once a MiB has been restored.
+struct CancelAfterAMiB : CTransferSink
 {
-public:
-    explicit CancelAfter(qint64 bytes) : m_limit(bytes) {}
+    qint64 done = 0;
     void Bytes(qint64 count) override
     {
-        if ((m_done += count) >= m_limit)
+        if ((done += count) >= 1024 * 1024)
             Cancel();
     }
-
-private:
-    qint64 m_limit;
-    qint64 m_done = 0;
 };
 
 // One row per image kind. A tar is read where its members lie, the others in order.
@@ -85,6 +75,14 @@ QByteArray readAll(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
+// Permission bits and modification time.
+QPair<uint, qint64> modeAndTime(const QString& path)
+{
+    struct stat st;
+    lstat(QFile::encodeName(path).constData(), &st);
+    return {uint(st.st_mode & 07777), qint64(st.st_mtime)};
+}
+
 QStringList filesBelow(const QString& dir)
 {
     QStringList out;
@@ -100,27 +98,10 @@ QStringList filesBelow(const QString& dir)
 void TestRestore::initTestCase()
 {
     QVERIFY(m_tmp.isValid());
+    // Several MiB that no shift or cut leaves equal.
     m_big.resize(3 * 1024 * 1024 + 123);
-    QRandomGenerator rng(7);
-    for (char& c : m_big)
-        c = char(rng.generate());
-}
-
-QString TestRestore::fresh(const QString& name)
-{
-    const QString path = m_tmp.filePath(name);
-    QDir(path).removeRecursively();
-    return path;
-}
-
-uint32_t TestRestore::restore(const QString& image, const CFilterBlock& block, const QString& target,
-                              CTransferSink& sink, CRestoreEngine* engine, bool overwrite)
-{
-    auto index = QSharedPointer<CImageIndex>::create();
-    const uint32_t built = index->Build(image);
-    if (built != 0)
-        return built;
-    return engine->Run(image, block.ToByteArray(), target, overwrite, sink, index);
+    for (int i = 0; i < m_big.size(); ++i)
+        m_big[i] = char(i * 7 + i / 251);
 }
 
 void TestRestore::restoresWhatTheBlockSelects_data()
@@ -152,10 +133,10 @@ void TestRestore::restoresWhatTheBlockSelects()
     block.AppendInclude("keep", "C:\\Users\\x\\Docs\\skip\\keep", true, true, 0);
     block.AppendInclude("share", "\\\\server\\share", true, true, 0);
 
-    const QString target = fresh("sel-" + kind);
+    const QString target = m_tmp.filePath("sel-" + kind);
     CTransferSink sink;
     CRestoreEngine engine;
-    QCOMPARE(restore(image, block, target, sink, &engine), 0u);
+    QCOMPARE(engine.Run(image, block.ToByteArray(), target, false, sink), 0u);
     QVERIFY2(engine.Refused().isEmpty() && engine.Failed().isEmpty(), qPrintable(engine.Failed().join('\n')));
     QCOMPARE(filesBelow(target),
              (QStringList{"C", "C/Users", "C/Users/x", "C/Users/x/Docs", "C/Users/x/Docs/Makefile", "C/Users/x/Docs/a b.txt",
@@ -167,17 +148,10 @@ void TestRestore::restoresWhatTheBlockSelects()
     QCOMPARE(readAll(target + "/server/share/d/f.txt"), QByteArray("shared"));
     QCOMPARE(QFileInfo(target + "/C/Users/x/link").symLinkTarget(), target + "/C/Users/x/Docs/a b.txt");
 
-    struct stat st;
-    QCOMPARE(lstat(QFile::encodeName(target + "/C/Users/x/Docs/a b.txt").constData(), &st), 0);
-    QCOMPARE(qint64(st.st_mtime), qint64(1600000000));
-    QCOMPARE(st.st_mode & 07777, 0640u);
-    QCOMPARE(lstat(QFile::encodeName(target + "/C/Users/x/big.bin").constData(), &st), 0);
-    QCOMPARE(st.st_mode & 07777, 0755u);
+    QCOMPARE(modeAndTime(target + "/C/Users/x/Docs/a b.txt"), qMakePair(0640u, qint64(1600000000)));
+    QCOMPARE(modeAndTime(target + "/C/Users/x/big.bin"), qMakePair(0755u, qint64(1700000000)));
     // The empty folder was selected: made, with its own time and bits, once nothing more went in.
-    QCOMPARE(lstat(QFile::encodeName(target + "/C/Users/x/empty").constData(), &st), 0);
-    QVERIFY(S_ISDIR(st.st_mode));
-    QCOMPARE(qint64(st.st_mtime), qint64(1500000000));
-    QCOMPARE(st.st_mode & 07777, 0700u);
+    QCOMPARE(modeAndTime(target + "/C/Users/x/empty"), qMakePair(0700u, qint64(1500000000)));
 }
 
 void TestRestore::refusesWhatWouldLandOutside_data()
@@ -188,7 +162,7 @@ void TestRestore::refusesWhatWouldLandOutside_data()
 void TestRestore::refusesWhatWouldLandOutside()
 {
     QFETCH(QString, kind);
-    const QString outside = fresh("outside-" + kind);
+    const QString outside = m_tmp.filePath("outside-" + kind);
     QVERIFY(QDir().mkpath(outside));
     const QString image = m_tmp.filePath("hostile." + kind);
     QVERIFY(imagetest::WriteImage(image, kind,
@@ -200,13 +174,13 @@ void TestRestore::refusesWhatWouldLandOutside()
                                    {"C:/out/pwn.txt", "x"},
                                    {"C:/pre/p2.txt", "x"}}));
     // A link inside the target that was there before: never followed either.
-    const QString target = fresh("hostile-" + kind);
+    const QString target = m_tmp.filePath("hostile-" + kind);
     QVERIFY(QDir().mkpath(target + "/C"));
     QCOMPARE(symlink(QFile::encodeName(outside).constData(), QFile::encodeName(target + "/C/pre").constData()), 0);
 
     CTransferSink sink;
     CRestoreEngine engine;
-    QCOMPARE(restore(image, includes({"C:", "abs.txt"}), target, sink, &engine), 0u);
+    QCOMPARE(engine.Run(image, includes({"C:", "abs.txt"}).ToByteArray(), target, false, sink), 0u);
 
     QCOMPARE(filesBelow(outside), QStringList());
     QVERIFY(!QFile::exists(m_tmp.filePath("escape.txt")) && !QFile::exists(m_tmp.filePath("up.txt")));
@@ -224,14 +198,14 @@ void TestRestore::existingFilesAreKeptUnlessOverwriting()
 {
     const QString image = m_tmp.filePath("exist.tar");
     QVERIFY(imagetest::WriteImage(image, "tar", {{"C:/d/a.txt", "new"}, {"C:/d/.profile", "new"}}));
-    const QString target = fresh("exist");
+    const QString target = m_tmp.filePath("exist");
     QVERIFY(WriteTestFile(target + "/C/d/a.txt", "old"));
     QVERIFY(WriteTestFile(target + "/C/d/.profile", "old"));
-    const CFilterBlock block = includes({"C:\\d"});
+    const QByteArray block = includes({"C:\\d"}).ToByteArray();
     CTransferSink sink;
     CRestoreEngine engine;
     for (int run = 0; run < 2; ++run) {
-        QCOMPARE(restore(image, block, target, sink, &engine), 0u);
+        QCOMPARE(engine.Run(image, block, target, false, sink), 0u);
         QCOMPARE(engine.Restored(), 2);
     }
     QCOMPARE(filesBelow(target + "/C/d"),
@@ -239,7 +213,7 @@ void TestRestore::existingFilesAreKeptUnlessOverwriting()
     QCOMPARE(readAll(target + "/C/d/a.txt"), QByteArray("old"));
     QCOMPARE(readAll(target + "/C/d/a (2).txt"), QByteArray("new"));
 
-    QCOMPARE(restore(image, block, target, sink, &engine, true), 0u);
+    QCOMPARE(engine.Run(image, block, target, true, sink), 0u);
     QCOMPARE(readAll(target + "/C/d/a.txt"), QByteArray("new"));
     QCOMPARE(filesBelow(target + "/C/d").size(), 6);
 }
@@ -254,10 +228,10 @@ void TestRestore::cancelLeavesNoHalfWrittenFile()
     QFETCH(QString, kind);
     const QString image = m_tmp.filePath("cancel." + kind);
     QVERIFY(imagetest::WriteImage(image, kind, {{"C:/first.txt", "1"}, {"C:/big.bin", m_big}, {"C:/last.txt", "3"}}));
-    const QString target = fresh("cancel-" + kind);
-    CancelAfter sink(1024 * 1024);
+    const QString target = m_tmp.filePath("cancel-" + kind);
+    CancelAfterAMiB sink;
     CRestoreEngine engine;
-    QCOMPARE(restore(image, includes({"C:"}), target, sink, &engine), CRestoreEngine::kErrCancelled);
+    QCOMPARE(engine.Run(image, includes({"C:"}).ToByteArray(), target, false, sink), CRestoreEngine::kErrCancelled);
     // The complete file stays; the one cut short is gone under every name, the rest never began.
     QCOMPARE(filesBelow(target), (QStringList{"C", "C/first.txt"}));
     QCOMPARE(engine.Restored(), 1);
@@ -270,12 +244,12 @@ void TestRestore::problemsAreListedAndTheRunGoesOn()
         members.append({"C:/many/" + QByteArray::number(i) + ".bin", m_big.left(64 * 1024 + i)});
     const QString image = m_tmp.filePath("problems.tar.gz");
     QVERIFY(imagetest::WriteImage(image, "tar.gz", members));
-    const QString target = fresh("problems");
+    const QString target = m_tmp.filePath("problems");
     QVERIFY(WriteTestFile(target + "/C/blocked", "a file where a folder must go"));
-    const CFilterBlock block = includes({"C:", "C:\\missing"});
+    const QByteArray block = includes({"C:", "C:\\missing"}).ToByteArray();
     CTransferSink sink;
     CRestoreEngine engine;
-    QCOMPARE(restore(image, block, target, sink, &engine), 0u);
+    QCOMPARE(engine.Run(image, block, target, false, sink), 0u);
     QCOMPARE(engine.Restored(), 41);
     QCOMPARE(engine.Failed().size(), 2);
     QVERIFY2(engine.Failed().join('\n').contains("C/blocked is a file, not a folder"), qPrintable(engine.Failed().join('\n')));
@@ -285,8 +259,8 @@ void TestRestore::problemsAreListedAndTheRunGoesOn()
     auto index = QSharedPointer<CImageIndex>::create();
     QCOMPARE(index->Build(image), 0u);
     QVERIFY(QFile::resize(image, QFileInfo(image).size() / 2));
-    const QString second = fresh("problems-cut");
-    QCOMPARE(engine.Run(image, block.ToByteArray(), second, false, sink, index), CRestoreEngine::kErrRead);
+    const QString second = m_tmp.filePath("problems-cut");
+    QCOMPARE(engine.Run(image, block, second, false, sink, index), CRestoreEngine::kErrRead);
     QVERIFY(engine.Restored() > 0);
     QCOMPARE(engine.Restored() + engine.Failed().size(), 42 + 1); // every member, and the missing path
     QCOMPARE(readAll(second + "/C/fine.txt"), QByteArray("fine"));
