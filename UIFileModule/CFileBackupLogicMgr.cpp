@@ -322,11 +322,10 @@ void CFileBackupLogicMgr::OnTreeHasSelect(bool has)
         const uint8_t payload = flag ? 1 : 0;
         Hub()->Send(kMsgHasSelection, 0, &payload, 1);
     }
+    // Every tick comes here: the name is read from the selection itself, no block is made.
     if (IFileBrower* browser = browserFor(0)) {
-        ExportedFilter exported(browser);
-        const QVector<CFilterBlock::Entry> entries = exported.Entries();
-        if (entries.size() == 1 && entries[0].IsFolder() && entries[0].IsWholePath()) {
-            const QString path = entries[0].path;
+        const QString path = browser->GetSingleFolderSelection();
+        if (!path.isEmpty()) {
             int cut = path.lastIndexOf(QLatin1Char('\\'));
             if (cut < 0)
                 cut = path.lastIndexOf(QLatin1Char('/'));

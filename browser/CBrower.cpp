@@ -1,4 +1,5 @@
 #include "CBrower.h"
+#include "CDoubleClickGuard.h"
 #include "CDisableExpendTreeView.h"
 #include "CFileBackLeftTreeModel.h"
 #include "CFileBackRightTreeModel.h"
@@ -236,6 +237,8 @@ void CBrower::ShowRightView(bool show, bool mail)
         header->setDefaultSectionSize(int(sectionSize));
         SetHeaderSectionHidden(rightView, int(rightColumnsDrives));
         connect(rightView, SIGNAL(clicked(QModelIndex)), this, SLOT(OnChangeCheckStatus(QModelIndex)));
+        if (CFileSystemModel* fs = FsModel())
+            clickGuard = new CDoubleClickGuard(rightView->viewport(), fs);
         splitter->insertWidget(1, rightView);
     }
     if (rightView)
@@ -717,6 +720,10 @@ void CBrower::OnRightViewDblClicked(QModelIndex index)
     const QAbstractProxyModel* proxy = qobject_cast<const QAbstractProxyModel*>(index.model());
     const QModelIndex source = proxy ? proxy->mapToSource(index) : index;
     CLvAutoPtrEx<CLvFileSystemNode> node(CLvFileSystemNodeMgr::GetNode(NodeIndex(source.internalId())));
+    // A double click is not a click: the click it began with ticks nothing, whether it enters a
+    // folder or lands on a file.
+    if (node && clickGuard)
+        clickGuard->UndoDoubleClick();
     if (!node || !(node->IsDir() || node->IsDrive()))
         return;
     SelectNode(node->Id());

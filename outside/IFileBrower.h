@@ -94,4 +94,7 @@ public:
     virtual NodeIndex GetCurrentNode() = 0;                                        // 43
     virtual int GetLoadingState() = 0;                                             // 44
     virtual void SetLoadingState(int state) = 0;                                   // 45
+    // The path of the one whole folder the selection consists of (one include, nothing left
+    // out below it); empty for any other selection. Read from the selection, no block is made.
+    virtual QString GetSingleFolderSelection() = 0;                                // 46
 };
