@@ -1,6 +1,8 @@
 #include "CDemoHost.h"
 
 #include "CBackupImageWriter.h"
+#include "CBaseSyncExecuter.h"
+#include "CDemoRecovery.h"
 #include "CDemoWindow.h"
 #include "CErrorTable.h"
 #include "CImageManifest.h"
@@ -15,6 +17,7 @@
 #include "CHostContext.h"
 #include "CLibLoader.h"
 #include "IBackupRecoverUI.h"
+#include "NRResult.h"
 #include "PropValue.h"
 
 #include <QApplication>
@@ -25,14 +28,11 @@
 
 namespace {
 
+constexpr int kBusyRetryMs = 20;
+
 bool isBackupPage(uint64_t id)
 {
     return id == 8 || id == 9 || id == 12 || id == 13;
-}
-
-bool isRecoveryPage(uint64_t id)
-{
-    return id == 39 || id == 40 || id == 41;
 }
 
 // Progress lines of a run without a window: one a second, and the last.
@@ -85,6 +85,8 @@ bool CDemoHost::Start()
         m_task.ServeTo(*m_data);
     }
     m_data->imagePath = m_options.imagePath;
+    if (CDemoRecovery::IsRecoveryPage(m_options.pageId))
+        m_recovery.reset(new CDemoRecovery(m_options, m_data, m_out));
 
     if (!m_options.iniFile.isEmpty()) {
         // One map per process: the browser, the host's folder check and the image writer alike.
@@ -127,7 +129,9 @@ bool CDemoHost::Start()
     const uint32_t r = m_ui->InitPage(m_options.pageId, MakeContext(), guidPtr);
     m_out << "InitPage " << hex(r) << Qt::endl;
 
-    if (m_options.autoCommit)
+    if (m_options.autoCommit && m_recovery)
+        m_recovery->WhenLoaded(this, SLOT(OnAutoCommit())); // the whole image, once it is in
+    else if (m_options.autoCommit)
         QTimer::singleShot(0, this, SLOT(OnAutoCommit()));
     else
         m_window->show();
@@ -159,7 +163,8 @@ uint32_t CDemoHost::Commit()
     if ((r & 0xFFFu) != 0) {
         const QString text = failureText(r);
         m_err << "demohost: the page's selection was not taken: " << text << " (" << hex(r) << ")" << Qt::endl;
-        if (!m_options.autoCommit && m_window)
+        // The page has told the user itself when it answers this code; a second box would repeat it.
+        if (!m_options.autoCommit && m_window && r != NRResult::kNothingSelectedShown)
             CMsgBox::message(3, text, m_window->windowTitle(), CMsgBox::Ok, QString(), m_window);
     }
     if (const PropValue* content = doc.find(u"Content")) {
@@ -169,6 +174,8 @@ uint32_t CDemoHost::Commit()
     m_out << "Host received " << m_data->filters.size() << " filter block(s), "
           << m_data->credentials.size() << " credential hand-over(s), " << m_data->networkLocations.size()
           << " network location hand-over(s)" << Qt::endl;
+    if (m_recovery)
+        m_recovery->Report();
     if ((r & 0xFFFu) == 0 && isBackupPage(m_options.pageId) && !m_options.taskFile.isEmpty()) {
         m_task.TakeFrom(*m_data);
         QString error;
@@ -180,7 +187,7 @@ uint32_t CDemoHost::Commit()
     if ((r & 0xFFFu) == 0 && isBackupPage(m_options.pageId) && !m_options.imagePath.isEmpty()
         && !m_data->filters.isEmpty())
         StartBackup(m_data->filters.last());
-    if ((r & 0xFFFu) == 0 && isRecoveryPage(m_options.pageId) && !m_options.targetDir.isEmpty()
+    if ((r & 0xFFFu) == 0 && CDemoRecovery::IsRecoveryPage(m_options.pageId) && !m_options.targetDir.isEmpty()
         && !m_data->filters.isEmpty())
         StartRestore(m_data->filters.last());
     return r;
@@ -320,7 +327,7 @@ void CDemoHost::OnOk()
     // A failed commit leaves the page open: the user may correct the selection and confirm again.
     if ((Commit() & 0xFFFu) != 0 || m_job)
         return;
-    if (isRecoveryPage(m_options.pageId) && m_options.targetDir.isEmpty() && !m_data->filters.isEmpty()) {
+    if (CDemoRecovery::IsRecoveryPage(m_options.pageId) && m_options.targetDir.isEmpty() && !m_data->filters.isEmpty()) {
         const QString folder = QFileDialog::getExistingDirectory(m_window, tr("Restore into"), QDir::homePath());
         // No folder chosen: back to the page, the selection as it was.
         if (folder.isEmpty())
@@ -346,6 +353,12 @@ void CDemoHost::OnAutoCommit()
 {
     if (!m_ui)
         return;
+    // A page waiting for a job (a folder sort, the end of a search) is still on the stack: the
+    // host commits and releases once it is back, as a user's OK could only come then.
+    if (CBaseSyncExecuter::Waiting() > 0) {
+        QTimer::singleShot(kBusyRetryMs, this, SLOT(OnAutoCommit()));
+        return;
+    }
     Commit();
     if (!m_job)
         Finish();

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class CDemoRecovery;
 class CDemoWindow;
 class CTransferDialog;
 class ICommonUI;
@@ -71,6 +72,7 @@ private:
     QPointer<CDemoWindow> m_window;
     std::shared_ptr<CHostTaskData> m_data;
     CDemoTask m_task;
+    std::unique_ptr<CDemoRecovery> m_recovery;
     int m_exitCode = 0;
     // The running backup or restore, its dialog (window runs only) and what ends it.
     QPointer<CTransferJob> m_job;

@@ -207,7 +207,8 @@ void CBrower::ShowRightView(bool show, bool mail)
 {
     const bool ready = rightView && show && rightView->isVisible() && rightProxy;
     QObject* mo = ModelObject();
-    if (!ready && mo && rightView) {
+    // A list that is not shown gets no proxy: it would follow every row of the model for nothing.
+    if (show && !ready && mo && rightView) {
         delete rightView->itemDelegate();
         delete rightView;
         rightView = new CDisableExpendTreeView(this);
@@ -708,9 +709,12 @@ void CBrower::OnNeedSort(NodeIndex id, bool* needSort)
         if (!small)
             *needSort = true;
     } else if (leftProxy && !small) {
+        // A tree alone sorts its folders; a flat list (search results) its root, as the sort
+        // indicator of its header says.
         CFileSystemModel* fs = FsModel();
-        const QModelIndex row = fs ? leftProxy->mapFromSource(fs->IndexOf(id)) : QModelIndex();
-        if (row.isValid() && leftProxy->rowCount(row) >= 1)
+        const bool flatRoot = fs && fs->IsFlatMode() && id == fs->GetRootIndex();
+        const QModelIndex row = fs && !flatRoot ? leftProxy->mapFromSource(fs->IndexOf(id)) : QModelIndex();
+        if ((flatRoot || row.isValid()) && leftProxy->rowCount(row) >= 1)
             *needSort = true;
     }
 }

@@ -5,85 +5,23 @@
 //
 // The image holds 1,000 folders of 999 empty files each, as GNU tar would store a backup of a
 // user profile; one file in ten is a .docx.
-#include "BenchTiming.h"
+#include "BenchImage.h"
 #include "CImageIndex.h"
 #include "CImageSearch.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
-
-#include <archive.h>
-#include <archive_entry.h>
 
 #include <cstdio>
-
-namespace {
-
-const char* const kExt[] = {".docx", ".txt", ".jpg", ".pdf", ".xlsx", ".log", ".png", ".cpp", ".h", ".ini"};
-
-bool writeImage(const QString& path)
-{
-    struct archive* a = archive_write_new();
-    archive_write_set_format_gnutar(a);
-    if (archive_write_open_filename(a, QFile::encodeName(path).constData()) != ARCHIVE_OK) {
-        archive_write_free(a);
-        return false;
-    }
-    struct archive_entry* e = archive_entry_new();
-    for (int d = 0; d < 1000; ++d) {
-        const QByteArray dir = "C:/Users/user" + QByteArray::number(d % 10) + "/Documents/folder" + QByteArray::number(d);
-        archive_entry_clear(e);
-        archive_entry_copy_pathname(e, (dir + '/').constData());
-        archive_entry_set_filetype(e, AE_IFDIR);
-        archive_entry_set_perm(e, 0755);
-        archive_entry_set_mtime(e, 1700000000, 0);
-        archive_write_header(a, e);
-        for (int f = 0; f < 999; ++f) {
-            const QByteArray name = dir + "/Report " + QByteArray::number(f) + kExt[f % 10];
-            archive_entry_clear(e);
-            archive_entry_copy_pathname(e, name.constData());
-            archive_entry_set_filetype(e, AE_IFREG);
-            archive_entry_set_perm(e, 0644);
-            archive_entry_set_size(e, 0);
-            archive_entry_set_mtime(e, 1700000000 + f, 0);
-            archive_write_header(a, e);
-        }
-    }
-    archive_entry_free(e);
-    const bool ok = archive_write_close(a) == ARCHIVE_OK;
-    archive_write_free(a);
-    return ok;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QString image = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/nr-bench-1m.tar");
-    if (!QFile::exists(image)) {
-        std::printf("writing %s ...\n", qPrintable(image));
-        if (!writeImage(image)) {
-            std::printf("cannot write the image\n");
-            return 1;
-        }
+    if (!EnsureBenchImage(image, WriteProfileImage)) {
+        std::printf("cannot write the image\n");
+        return 1;
     }
-
-    const QString bsdtar = QStandardPaths::findExecutable(QStringLiteral("bsdtar"));
-    double listMs = -1;
-    if (bsdtar.isEmpty()) {
-        std::printf("bsdtar not found (package libarchive-tools): no baseline\n");
-    } else {
-        listMs = BestOfMs(3, [&] {
-            QProcess p;
-            p.setStandardOutputFile(QProcess::nullDevice());
-            p.start(bsdtar, {QStringLiteral("-tf"), image});
-            p.waitForFinished(-1);
-        });
-    }
+    const double listMs = BsdtarListMs(image);
 
     CImageIndex index;
     uint32_t result = 0;

@@ -119,7 +119,10 @@ CFileBrower::CFileBrower(const _CFileBrowserPara* para, int treeType, QWidget* p
         filters |= QDir::Files;
     m_model->setFilter(filters);
 
-    IBrower* b = CreateBrower(m_modelRef, parentWidget, search || (m_options & kOptFilesInTree), 0, 0, false);
+    // Search results come from all over the image and may share names: their list shows where
+    // each one lies (Name, Size, Type, Date Modified, Path) under a header.
+    const quint32 columns = search ? CBrower::kShowLeftHeader | kSearchColumns : 0;
+    IBrower* b = CreateBrower(m_modelRef, parentWidget, search || (m_options & kOptFilesInTree), columns, 0, false);
     m_browser = dynamic_cast<CBrower*>(b);
     if (m_browser) {
         connect(m_browser.data(), &CBrower::DoNodeSelect, this, [this](NodeIndex node) {
@@ -261,6 +264,8 @@ bool CFileBrower::GetFilter(void** block, uint32_t* size, uint32_t* flag)
                             "cannot be confirmed. Check the network connection and try again, or untick it.")
                              .arg(m_filter->Unreachable().join(QStringLiteral(", "))),
                          QString(), CMsgBox::Ok, QString(), m_browser.data());
+        if (flag)
+            *flag = kFilterRefusedUserTold;
     }
     if (NRResult::Failed(err) || bytes.isEmpty()) {
         NR_TRACE(u"File = %s, Line = %u, filter export failed: 0x%08X", __FILE__, __LINE__, unsigned(err));

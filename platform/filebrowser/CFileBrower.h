@@ -30,6 +30,9 @@ public:
     static constexpr uint32_t kOptNoCloud = 0x100;        // cloud locations are not offered
     static constexpr uint32_t kOptSmart = 0x1000;         // smart backup: network places are shown disabled
 
+    // Columns of the search-result list (bit n: model column n).
+    static constexpr quint32 kSearchColumns = 0x1F;
+
     // Loading states (slots 44, 45).
     static constexpr int kStateIdle = 0;
     static constexpr int kStateLoading = 1;

@@ -206,6 +206,11 @@ int CGetDataCommon::InstanceCount(void* owner)
 
 NodeIndex CGetDataCommon::MakeNode(const CEntryRecord& r, int kind)
 {
+    return NewNode(r, kind)->Id();
+}
+
+CLvFileSystemNode* CGetDataCommon::NewNode(const CEntryRecord& r, int kind)
+{
     CLvFileSystemNode* n = CLvFileSystemNodeMgr::CreateNode(r.name, 0, nullptr);
     auto info = CNodeInfoPtr::create();
     info->kind = r.kind;
@@ -232,9 +237,8 @@ NodeIndex CGetDataCommon::MakeNode(const CEntryRecord& r, int kind)
     n->SetMayHaveChildren(r.IsDir() && !r.loop);
     if (r.loop)
         n->SetProperty(kPropLinkLoop, true);
-    const NodeIndex id = n->Id();
     // The reference goes with the batch; the model gives it back once it has copied the node.
-    return id;
+    return n;
 }
 
 NodeIndex CGetDataCommon::MakeGroupNode(const QString& name, const QString& display, int kind, bool pathStop,
@@ -279,6 +283,19 @@ void CGetDataCommon::ReleaseNodes(const QList<NodeIndex>& ids)
 }
 
 // ---- delivery
+
+void CGetDataCommon::DropQueuedRows()
+{
+    QList<NodeIndex> dropped;
+    {
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        for (Delivery& d : m_queue) {
+            dropped += d.children;
+            d.children.clear();
+        }
+    }
+    ReleaseNodes(dropped);
+}
 
 void CGetDataCommon::Push(Delivery&& d)
 {

@@ -98,13 +98,10 @@ void CGetImgFileData::SendEntries(NodeIndex node, const CImageIndex& index, uint
             const CEntryRecord r = index.Record(kids[i]);
             if (!Shows(r))
                 continue;
-            const NodeIndex id = MakeNode(r, r.kind == CEntryRecord::kDrive ? kKindDrive : NodeKind::kNone);
-            NodePtr p(CLvFileSystemNodeMgr::GetNode(id));
-            if (p) {
-                p->SetProperty(kPropIndexEntry, kids[i]);
-                p->SetMayHaveChildren(index.ChildCount(kids[i]) > 0);
-            }
-            d.children.append(id);
+            CLvFileSystemNode* n = NewNode(r, r.kind == CEntryRecord::kDrive ? kKindDrive : NodeKind::kNone);
+            n->SetProperty(kPropIndexEntry, kids[i]);
+            n->SetMayHaveChildren(index.ChildCount(kids[i]) > 0);
+            d.children.append(n->Id());
         }
         d.iStream = i >= n ? -1 : streamNo++;
         d.iEnd = 0;

@@ -102,18 +102,7 @@ struct Page
     CFileSystemModel* Model() const { return FileBrower() ? FileBrower()->Model() : nullptr; }
 
     // Loads the folders down to path and answers its node.
-    NodeIndex Reach(const QStringList& names)
-    {
-        NodeIndex id = FileBrower()->GetRootIndex();
-        for (const QString& name : names) {
-            if (!Child(id, name))
-                Load(FileBrower(), id);
-            id = Child(id, name);
-            if (!id)
-                return 0;
-        }
-        return id;
-    }
+    NodeIndex Reach(const QStringList& names) { return fbtest::Reach(FileBrower(), names); }
     NodeIndex ReachLocal(const QString& drive, const QStringList& names)
     {
         return Reach(QStringList{CGetDataCommon::ComputerName(), drive} + names);
