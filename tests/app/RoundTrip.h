@@ -11,6 +11,11 @@
 #include "CFileBRManager.h"
 #include "CFileBackupLogicMgr.h"
 #include "CFileBackupUI.h"
+#include "CFileRecoveryLogicMgr.h"
+#include "CFileRecoveryUI.h"
+#include "CKWComboBox.h"
+#include "CSearchRecoveryLineEdit.h"
+#include "CUISearchFileData.h"
 #include "CMsgBox.h"
 #include "FbTestUtil.h"
 #include "ImageReader.h"
@@ -130,7 +135,7 @@ public:
         QHash<QString, bool> decisions;
         for (int i = 0; i < clicks || selected(decisions, m_files).isEmpty(); ++i) {
             const QString rel = randomRow(m_folders, m_files);
-            const NodeIndex node = reach(static_cast<CFileBrower*>(tree), top + rel.split(QLatin1Char('/')));
+            const NodeIndex node = fbtest::Reach(static_cast<CFileBrower*>(tree), top + rel.split(QLatin1Char('/')));
             if (!node)
                 return fail(QStringLiteral("the backup page shows no %1").arg(rel));
             click(tree, node, rel, &decisions);
@@ -147,6 +152,81 @@ public:
         if (inImage != m_backedUp)
             return fail(QStringLiteral("the image holds %1 file(s), %2 were selected").arg(inImage.size()).arg(m_backedUp.size()));
         return true;
+    }
+
+    // In the recovery page over the image: random clicks in the image's tree, which starts all
+    // ticked, or (bySearch) ticks on random results of a search over the whole image. OK restores
+    // into an empty folder, where exactly the files selected must come back, byte for byte, with
+    // their times and permission bits.
+    bool Restore(int clicks, bool bySearch)
+    {
+        const QString target = m_dir + (bySearch ? QStringLiteral("/back-search") : QStringLiteral("/back-tree"));
+        CDemoHost* host = nullptr;
+        if (!open({QStringLiteral("--page"), QStringLiteral("39"), QStringLiteral("--image"), Image(),
+                   QStringLiteral("--target"), target},
+                  &host))
+            return false;
+        CFileRecoveryLogicMgr* page = moduleOf(*host)->RecoveryManager();
+        CFileBrower* tree = static_cast<CFileBrower*>(page->GetPage()->GetDefaultTree());
+        if (!WaitFor([&] { return tree->Model()->CheckState(tree->GetRootIndex()) == Qt::Checked; }, 60000))
+            return fail(QStringLiteral("the recovery page did not load the image"));
+        QVector<File> inImage;
+        QStringList folders;
+        for (const File& f : m_files) {
+            if (!m_backedUp.contains(f.rel))
+                continue;
+            inImage << f;
+            for (QString at = f.rel.section(QLatin1Char('/'), 0, -2); !at.isEmpty(); at = at.section(QLatin1Char('/'), 0, -2))
+                folders << at;
+        }
+        folders.removeDuplicates();
+        QHash<QString, bool> decisions{{QString(), true}}; // the whole image, ticked on load
+        if (bySearch) {
+            decisions.clear();
+            page->GetPage()->ScopeCombo()->setCurrentIndex(1); // "All folder"
+            page->GetPage()->SearchEdit()->setText(QStringLiteral("*"));
+            page->GetPage()->SearchEdit()->OnSearch();
+            fbtest::Settle(tree);
+            page->RunningSearch()->WaitIdle();
+            QCoreApplication::processEvents();
+            IFileBrower* results = page->GetPage()->GetSearchTree();
+            fbtest::NodePtr root = fbtest::Node(results->GetRootIndex());
+            // By path: results come in the order the search's workers find them.
+            QMap<QString, NodeIndex> byPath;
+            for (NodeIndex id : root ? root->ChildIds() : QList<NodeIndex>()) {
+                if (fbtest::NodePtr n = fbtest::Node(id))
+                    byPath.insert(n->PathText(), id);
+            }
+            const QList<NodeIndex> hits = byPath.values();
+            if (hits.isEmpty())
+                return fail(QStringLiteral("the search over the image found nothing"));
+            for (int i = 0; i < clicks; ++i) {
+                const NodeIndex hit = hits.at(int(m_rng.bounded(hits.size())));
+                fbtest::NodePtr n = fbtest::Node(hit);
+                if (!n || !results->SetNodeCheckState(hit, Qt::Checked))
+                    return fail(QStringLiteral("a search result cannot be ticked"));
+                QString rel = n->PathText().mid(3).replace(QLatin1Char('\\'), QLatin1Char('/'));
+                while (rel.endsWith(QLatin1Char('/')))
+                    rel.chop(1);
+                decisions.insert(rel, true);
+            }
+        } else {
+            for (int i = 0; i < clicks; ++i) {
+                const QString rel = randomRow(folders, inImage);
+                const NodeIndex node = fbtest::Reach(tree, (QStringLiteral("C:/") + rel).split(QLatin1Char('/')));
+                if (!node)
+                    return fail(QStringLiteral("the image's tree shows no %1").arg(rel));
+                click(tree, node, rel, &decisions);
+            }
+            // Nothing ticked makes the page refuse OK; one more file then.
+            if (selected(decisions, inImage).isEmpty())
+                click(tree, fbtest::Reach(tree, (QStringLiteral("C:/") + inImage.first().rel).split(QLatin1Char('/'))),
+                      inImage.first().rel, &decisions);
+        }
+        const QSet<QString> expected = selected(decisions, inImage);
+        if (!finish(host))
+            return false;
+        return compare(target + QStringLiteral("/C"), expected);
     }
 
     QString Source() const { return m_dir + QStringLiteral("/src"); }
@@ -213,17 +293,30 @@ protected:
         return true;
     }
 
-    static NodeIndex reach(CFileBrower* tree, const QStringList& names)
+    // The files restored below `root` are the expected ones, each as it was written.
+    bool compare(const QString& root, const QSet<QString>& expected)
     {
-        NodeIndex id = tree->GetRootIndex();
-        for (const QString& name : names) {
-            if (!fbtest::Child(id, name))
-                fbtest::Load(tree, id);
-            id = fbtest::Child(id, name);
-            if (!id)
-                return 0;
+        QSet<QString> found;
+        QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            found.insert(QDir(root).relativeFilePath(it.next()));
+        if (found != expected)
+            return fail(QStringLiteral("%1 file(s) restored, %2 selected; first differing: %3")
+                            .arg(found.size())
+                            .arg(expected.size())
+                            .arg((found - expected).isEmpty() ? *(expected - found).begin() : *(found - expected).begin()));
+        for (const File& f : m_files) {
+            if (!expected.contains(f.rel))
+                continue;
+            const QString path = root + QLatin1Char('/') + f.rel;
+            QFile in(path);
+            struct stat st;
+            if (!in.open(QIODevice::ReadOnly) || in.readAll() != f.content)
+                return fail(QStringLiteral("%1 came back with other bytes").arg(f.rel));
+            if (stat(QFile::encodeName(path).constData(), &st) != 0 || st.st_mtime != f.mtime || (st.st_mode & 07777) != f.mode)
+                return fail(QStringLiteral("%1 came back with another time or mode").arg(f.rel));
         }
-        return id;
+        return true;
     }
 
     QString randomRow(const QStringList& folders, const QVector<File>& files)
@@ -252,13 +345,16 @@ protected:
     {
         QSet<QString> out;
         for (const File& f : files) {
-            for (QString at = f.rel; !at.isEmpty(); at = at.section(QLatin1Char('/'), 0, -2)) {
+            // Up to "", the drive.
+            for (QString at = f.rel;; at = at.section(QLatin1Char('/'), 0, -2)) {
                 const auto d = decisions.constFind(at);
                 if (d != decisions.constEnd()) {
                     if (d.value())
                         out.insert(f.rel);
                     break;
                 }
+                if (at.isEmpty())
+                    break;
             }
         }
         return out;

@@ -45,6 +45,8 @@ void TestRestoreRoundTrip::roundTrip()
     roundtrip::Run run(dir.path(), seed, 40);
     QVERIFY2(run.MakeTree(), qPrintable(run.Why()));
     QVERIFY2(run.Backup(6), qPrintable(run.Why()));
+    QVERIFY2(run.Restore(5, false), qPrintable(run.Why()));
+    QVERIFY2(run.Restore(3, true), qPrintable(run.Why()));
 }
 
 QTEST_MAIN(TestRestoreRoundTrip)
