@@ -62,8 +62,6 @@ public:
     Run(const QString& dir, quint32 seed, int files) : m_dir(dir), m_rng(seed), m_fileCount(files) {}
 
     QString Why() const { return m_why; }
-    const QVector<File>& Files() const { return m_files; }
-    QSet<QString> BackedUp() const { return m_backedUp; }
 
     // Files of 0 bytes to a few MiB, in folders up to 8 deep, with spaces, letters beyond ASCII
     // and mixed case in their names (no two names in a folder differ in case alone).
@@ -129,17 +127,10 @@ public:
         CDemoHost* host = nullptr;
         if (!open({QStringLiteral("--page"), QStringLiteral("8"), QStringLiteral("--image"), Image()}, &host))
             return false;
-        CFileBRManager* module = moduleOf(*host);
-        IFileBrower* tree = module->BackupManager()->GetPage()->GetBrower(0);
-        const QStringList top{CGetDataCommon::ComputerName(), QStringLiteral("C:")};
+        auto* tree = static_cast<CFileBrower*>(moduleOf(*host)->BackupManager()->GetPage()->GetBrower(0));
         QHash<QString, bool> decisions;
-        for (int i = 0; i < clicks || selected(decisions, m_files).isEmpty(); ++i) {
-            const QString rel = randomRow(m_folders, m_files);
-            const NodeIndex node = fbtest::Reach(static_cast<CFileBrower*>(tree), top + rel.split(QLatin1Char('/')));
-            if (!node)
-                return fail(QStringLiteral("the backup page shows no %1").arg(rel));
-            click(tree, node, rel, &decisions);
-        }
+        if (!clickRows(tree, CGetDataCommon::ComputerName() + QStringLiteral("/C:/"), m_folders, m_files, clicks, &decisions))
+            return false;
         m_backedUp = selected(decisions, m_files);
         if (!finish(host))
             return false;
@@ -205,23 +196,11 @@ public:
                 fbtest::NodePtr n = fbtest::Node(hit);
                 if (!n || !results->SetNodeCheckState(hit, Qt::Checked))
                     return fail(QStringLiteral("a search result cannot be ticked"));
-                QString rel = n->PathText().mid(3).replace(QLatin1Char('\\'), QLatin1Char('/'));
-                while (rel.endsWith(QLatin1Char('/')))
-                    rel.chop(1);
-                decisions.insert(rel, true);
+                decisions.insert(n->PathText().mid(3).replace(QLatin1Char('\\'), QLatin1Char('/')), true);
             }
         } else {
-            for (int i = 0; i < clicks; ++i) {
-                const QString rel = randomRow(folders, inImage);
-                const NodeIndex node = fbtest::Reach(tree, (QStringLiteral("C:/") + rel).split(QLatin1Char('/')));
-                if (!node)
-                    return fail(QStringLiteral("the image's tree shows no %1").arg(rel));
-                click(tree, node, rel, &decisions);
-            }
-            // Nothing ticked makes the page refuse OK; one more file then.
-            if (selected(decisions, inImage).isEmpty())
-                click(tree, fbtest::Reach(tree, (QStringLiteral("C:/") + inImage.first().rel).split(QLatin1Char('/'))),
-                      inImage.first().rel, &decisions);
+            if (!clickRows(tree, QStringLiteral("C:/"), folders, inImage, clicks, &decisions))
+                return false;
         }
         const QSet<QString> expected = selected(decisions, inImage);
         if (!finish(host))
@@ -319,10 +298,20 @@ protected:
         return true;
     }
 
-    QString randomRow(const QStringList& folders, const QVector<File>& files)
+    // Random clicks on rows (folders and files) of a page's tree below `top`, at least `clicks` and
+    // until a file is selected (a page refuses OK with nothing selected).
+    bool clickRows(CFileBrower* tree, const QString& top, const QStringList& folders, const QVector<File>& files, int clicks,
+                   QHash<QString, bool>* decisions)
     {
-        const int n = int(m_rng.bounded(folders.size() + files.size()));
-        return n < folders.size() ? folders.at(n) : files.at(n - folders.size()).rel;
+        for (int i = 0; i < clicks || selected(*decisions, files).isEmpty(); ++i) {
+            const int n = int(m_rng.bounded(folders.size() + files.size()));
+            const QString rel = n < folders.size() ? folders.at(n) : files.at(n - folders.size()).rel;
+            const NodeIndex node = fbtest::Reach(tree, (top + rel).split(QLatin1Char('/')));
+            if (!node)
+                return fail(QStringLiteral("the page shows no %1").arg(rel));
+            click(tree, node, rel, decisions);
+        }
+        return true;
     }
 
     // A click on the row's box: a ticked row is unticked, any other ticked, with all below it,
