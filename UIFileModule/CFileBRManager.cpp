@@ -1,5 +1,6 @@
 #include "CFileBRManager.h"
 
+#include "CBaseSyncExecuter.h"
 #include "CFileBackupLogicMgr.h"
 #include "CFileBackupUI.h"
 #include "CFileRecoveryUI.h"
@@ -13,6 +14,39 @@
 #include <QWidget>
 #include <cstring>
 #include <new>
+
+namespace {
+
+// Deletes a page's manager as the host asks. While a job is waited for (a sort, a check, the end
+// of a search), the manager and its page are only taken out of the host's window and go once the
+// wait is over: deleting them now would return the wait into freed memory.
+template <class Manager>
+void dropManager(QPointer<Manager>& manager)
+{
+    Manager* m = manager.data();
+    manager = nullptr;
+    if (!m)
+        return;
+    QWidget* page = m->GetPage();
+    if (!CBaseSyncExecuter::ReleaseAfterWaits(m)) {
+        delete m;
+        return;
+    }
+    CBaseSyncExecuter::ReleaseAfterWaits(page);
+}
+
+// The host's window takes the manager and its page along when it is destroyed; during a wait
+// they go after it instead.
+template <class Manager>
+void outliveWaits(Manager* manager, QWidget* window)
+{
+    if (!manager)
+        return;
+    CBaseSyncExecuter::ReleaseWithOwner(manager, window);
+    CBaseSyncExecuter::ReleaseWithOwner(manager->GetPage(), window);
+}
+
+} // namespace
 
 CFileBRManager::CFileBRManager()
 {
@@ -42,24 +76,24 @@ void CFileBRManager::Release()
             restore->TakeRestoreRecord(record, sizeof record);
         }
     }
-    delete backupMgr.data();
-    backupMgr = nullptr;
-    delete recoveryMgr.data();
-    recoveryMgr = nullptr;
+    dropManager(backupMgr);
+    dropManager(recoveryMgr);
     uiCommon.reset();
 }
 
 IUIWidget* CFileBRManager::CreatePage(uint64_t id, int32_t)
 {
     if (NRPage::IsBackup(id)) {
-        delete backupMgr.data();
+        dropManager(backupMgr);
         backupMgr = new (std::nothrow) CFileBackupLogicMgr(id, uiManager, parentWidget);
+        outliveWaits(backupMgr.data(), parentWidget);
     } else if (NRPage::IsRecovery(id)) {
         if (recoveryMgr) {
-            delete recoveryMgr.data();
+            dropManager(recoveryMgr);
             uiCommon.reset();
         }
         recoveryMgr = new (std::nothrow) CFileRecoveryLogicMgr(id, uiManager, parentWidget);
+        outliveWaits(recoveryMgr.data(), parentWidget);
     }
     pageId = id;
     return this;

@@ -50,7 +50,7 @@ public:
 
 private:
     IUIManager* uiManager = nullptr;
-    QWidget* parentWidget = nullptr;
+    QPointer<QWidget> parentWidget;
     uint64_t pageId = 0;
     QSharedPointer<IUICommon> uiCommon;
     // Guarded: a manager deletes itself when the host destroys its page widget first.

@@ -13,6 +13,7 @@ class PropValue;
 // Runs the file backup source page (page ids 8, 9, 12, 13): builds the page's browser, loads an
 // edited task's selection, keeps the host told whether anything is selected, and on commit hands
 // the host the selection's filter block with the credentials and network locations it needs.
+// Slightly over the usual size: the commit gathers three records for the host, each a few lines.
 class CFileBackupLogicMgr : public CBackupCommonData, public CMsgReceiver
 {
     Q_OBJECT

@@ -1,5 +1,6 @@
 #include "CFileBackupUI.h"
 
+#include "CBaseSyncExecuter.h"
 #include "CErrorDisplay.h"
 #include "CGetDataCommon.h"
 #include "CKWBox.h"
@@ -189,6 +190,12 @@ QString CFileBackupUI::GetCurrentPath() const
 int64_t CFileBackupUI::OnMsg(NRDeliveryRecord)
 {
     return 0;
+}
+
+bool CFileBackupUI::released() const
+{
+    // Released through the handshake, or by the host while a job was waited for.
+    return releaseRequested || CBaseSyncExecuter::IsReleased(this);
 }
 
 void CFileBackupUI::Release()
@@ -424,7 +431,7 @@ void CFileBackupUI::OnGotoClicked()
     if (!self)
         return;
     lastGotoResult = code;
-    if (!releaseRequested && NRResult::Failed(code) && !isSilentError(code)) {
+    if (!released() && NRResult::Failed(code) && !isSilentError(code)) {
         // A code without any text (no table entry, and no host to ask) still gets a word.
         if (!CErrorDisplay::ShowError(code, this) && self)
             tellUnreachable(tr("Error code 0x%1.").arg(QString::number(code, 16).toUpper().rightJustified(8, QLatin1Char('0'))));
@@ -435,7 +442,7 @@ void CFileBackupUI::OnGotoClicked()
     busy = false;
     gotoButton->blockSignals(false);
     pathEdit->setReadOnly(wasReadOnly);
-    if (releaseRequested) {
+    if (released()) {
         NR_TRACE(u"[CFileBackupUI]File = %s, Line = %u, this = %p", __FILE__, unsigned(__LINE__),
                  static_cast<void*>(this));
         deleteLater();
@@ -529,7 +536,7 @@ uint32_t CFileBackupUI::gotoLocal(const QStringList& components, const QString& 
         const QPointer<CFileBackupUI> self(this);
         const int answer = CMsgBox::message(0, tr("Cannot find specified folder. Do you want to create this folder?"),
                                             QString(), CMsgBox::OkCancel, QString(), this);
-        if (!self || releaseRequested)
+        if (!self || released())
             return kGotoAbandoned;
         if (answer != CMsgBox::Ok)
             return kLocalDeclined;
@@ -564,7 +571,7 @@ uint32_t CFileBackupUI::gotoUnc(const QStringList& components, const QString& pa
             const QPointer<CFileBackupUI> self(this);
             const int answer = CMsgBox::message(0, tr("Cannot find specified folder. Do you want to create this folder?"),
                                                 tr("Question"), CMsgBox::OkCancel, QString(), this);
-            if (!self || releaseRequested)
+            if (!self || released())
                 return kGotoAbandoned;
             if (answer != CMsgBox::Ok)
                 return kUncDeclined;
@@ -582,7 +589,7 @@ uint32_t CFileBackupUI::checkNetworkPath(const QString& path, bool mapped)
     const QPointer<CFileBackupUI> self(this);
     auto job = std::make_unique<CNetPathCheckThread>(dataSource(), path, mapped);
     const qint64 result = CNetPathCheckThread::Run(nullptr, tr("Loading"), this, job.get());
-    if (!self || releaseRequested)
+    if (!self || released())
         return kGotoAbandoned;
     return static_cast<uint32_t>(result);
 }
@@ -685,7 +692,7 @@ uint32_t CFileBackupUI::expansionWalk(NodeIndex root, const QStringList& compone
                 return kNotFound;
             }
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-            if (!self || releaseRequested)
+            if (!self || released())
                 return kGotoAbandoned; // the go-to's end deletes a released page
 
         }

@@ -22,6 +22,10 @@ typedef quint32 NodeIndex;
 // The file backup source page: a path bar (path edit and "Goto...") above a framed box holding
 // the file browser. The path bar shows the folder the browser selected last; a typed path is
 // validated, checked (network locations on a worker), and the tree is expanded down to it.
+//
+// The go-to walk (validation, mapped drives, network checks, creating a missing folder, walking
+// the tree while folders load) is most of this file and one flow with the path bar; it stays here
+// so that flow reads top to bottom.
 class CFileBackupUI : public QFrame, public CMsgReceiver
 {
     Q_OBJECT
@@ -101,6 +105,7 @@ public slots:
     void OnLoadFinished(NodeIndex node, qint32 nErr);
 
 private:
+    bool released() const;
     QString nodePath(NodeIndex node) const;
     QString nasForm(NodeIndex node, const QString& path) const;
     bool isGotoTarget(NodeIndex node, bool* blocked) const;

@@ -273,7 +273,7 @@ bool CFileRecoveryLogicMgr::waitSearchEnd(const QSharedPointer<CUISearchFileData
         return true;
     }
     QPointer<CFileRecoveryLogicMgr> self(this);
-    QWidget* waitParent = page ? page->parentWidget() : parentWidget;
+    QWidget* waitParent = page ? page->parentWidget() : parentWidget.data();
     auto* executer = new (std::nothrow)
         WaitExecuter(waitParent, tr("Waiting..."), waitParent, job, &CWaitSearchFinish::WaitFinish);
     if (executer) {
@@ -284,7 +284,8 @@ bool CFileRecoveryLogicMgr::waitSearchEnd(const QSharedPointer<CUISearchFileData
         job->WaitFinish();
     }
     delete job;
-    return !self.isNull();
+    // The host may have closed the page meanwhile: what asked for the wait has nobody to work for.
+    return !self.isNull() && !CBaseSyncExecuter::IsReleased(this);
 }
 
 void CFileRecoveryLogicMgr::OnSearchFinished(bool bSucceed, QString strImagePath, QString strSearchFolder,
@@ -456,7 +457,9 @@ void CFileRecoveryLogicMgr::Uinit()
 {
     NR_TRACE(u"CFileRecoveryLogicMgr::Uinit %d", __LINE__);
     const QSharedPointer<CUISearchFileData> running = RunningSearch();
-    if (running && !waitSearchEnd(running))
+    QPointer<CFileRecoveryLogicMgr> self(this);
+    // A released manager still stops its image accessor: it is on its way out, not gone.
+    if (running && !waitSearchEnd(running) && !self)
         return;
     if (imageAccessor) {
         imageAccessor->Stop();

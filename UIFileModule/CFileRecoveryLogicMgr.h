@@ -91,6 +91,6 @@ private:
     mutable QMutex searchLock;
     uint64_t pageId = 0;
     bool prepared = false;
-    QWidget* parentWidget = nullptr;
+    QPointer<QWidget> parentWidget;
     uint32_t lastHasSelect = 0xFFFFFFFF;
 };

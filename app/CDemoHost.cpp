@@ -25,10 +25,15 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QTimer>
+#include <QTranslator>
 
 namespace {
 
 constexpr int kBusyRetryMs = 20;
+// Exit code of a scripted run (--auto-commit) whose CommitSelection failed.
+constexpr int kExitCommitFailed = 7;
+// The binaries whose texts a page shows, each with its own translation file beside it.
+const char* const kTranslated[] = {"demohost", "UIFileModule", "NRFileBrower", "QtLib"};
 
 bool isBackupPage(uint64_t id)
 {
@@ -72,10 +77,34 @@ CDemoHost::~CDemoHost()
     Finish();
     // Finish only schedules the window's deletion; after the event loop there is no later.
     delete m_window;
+    for (const auto& translator : m_translators)
+        QCoreApplication::removeTranslator(translator.get());
+}
+
+void CDemoHost::InstallTranslations()
+{
+    if (m_options.language.isEmpty())
+        return;
+    const QString dir = QCoreApplication::applicationDirPath();
+    QStringList missing;
+    for (const char* binary : kTranslated) {
+        const QString file = QStringLiteral("%1_%2.qm").arg(QLatin1String(binary), m_options.language);
+        auto translator = std::make_unique<QTranslator>();
+        if (!translator->load(file, dir)) {
+            missing << file;
+            continue;
+        }
+        QCoreApplication::installTranslator(translator.get());
+        m_translators.push_back(std::move(translator));
+    }
+    if (!missing.isEmpty())
+        m_err << "demohost: no " << missing.join(QStringLiteral(", ")) << " in " << dir
+              << "; those texts stay in English" << Qt::endl;
 }
 
 bool CDemoHost::Start()
 {
+    InstallTranslations();
     if (!m_options.taskFile.isEmpty()) {
         QString error;
         if (!m_task.Load(m_options.taskFile, &error)) {
@@ -114,7 +143,7 @@ bool CDemoHost::Start()
     m_ui = static_cast<IBackupRecoverUI*>(m_module);
 
     m_window = new CDemoWindow;
-    m_window->setWindowTitle(QStringLiteral("Demo host - page %1").arg(m_options.pageId));
+    m_window->setWindowTitle(tr("Demo host - page %1").arg(m_options.pageId));
     connect(m_window, SIGNAL(DoOk()), this, SLOT(OnOk()));
     connect(m_window, SIGNAL(DoCancel()), this, SLOT(OnCancel()));
 
@@ -359,7 +388,9 @@ void CDemoHost::OnAutoCommit()
         QTimer::singleShot(kBusyRetryMs, this, SLOT(OnAutoCommit()));
         return;
     }
-    Commit();
+    // A script learns of a refused commit from the exit code, not only from stderr.
+    if ((Commit() & 0xFFFu) != 0 && m_exitCode == 0)
+        m_exitCode = kExitCommitFailed;
     if (!m_job)
         Finish();
 }

@@ -10,10 +10,12 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class CDemoRecovery;
 class CDemoWindow;
 class CTransferDialog;
+class QTranslator;
 class ICommonUI;
 class IBackupRecoverUI;
 class IUICommon;
@@ -47,6 +49,9 @@ private slots:
     void OnTransferDialogClosed();
 
 private:
+    // Installs the translations of the texts for --lang before any page exists; a missing file is
+    // told on err and leaves its texts in English.
+    void InstallTranslations();
     QSharedPointer<IUICommon> MakeContext();
     uint32_t Commit();
     // Resolves the committed block into files and writes them into the image.
@@ -73,6 +78,8 @@ private:
     std::shared_ptr<CHostTaskData> m_data;
     CDemoTask m_task;
     std::unique_ptr<CDemoRecovery> m_recovery;
+    // Installed in the application while this host lives; removed with it.
+    std::vector<std::unique_ptr<QTranslator>> m_translators;
     int m_exitCode = 0;
     // The running backup or restore, its dialog (window runs only) and what ends it.
     QPointer<CTransferJob> m_job;

@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace {
 
@@ -29,6 +30,8 @@ void addOptions(QCommandLineParser& parser)
     parser.addOption({QStringLiteral("shell-send"), QStringLiteral("Send the PATH arguments to a page waiting for them.")});
     parser.addOption({QStringLiteral("shell-backup"),
                       QStringLiteral("Start the backup page as a shell launch and send it the PATH arguments.")});
+    parser.addOption({QStringLiteral("lang"), QStringLiteral("Language of the texts (de); English without it."),
+                      QStringLiteral("CODE")});
     parser.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and quit.")});
 }
 
@@ -93,6 +96,15 @@ bool CDemoOptions::Parse(const QStringList& arguments, QString* error)
     }
     overwrite = parser.isSet(QStringLiteral("overwrite"));
     autoCommit = parser.isSet(QStringLiteral("auto-commit"));
+    if (parser.isSet(QStringLiteral("lang"))) {
+        // A code only: it becomes part of file names the host loads.
+        language = parser.value(QStringLiteral("lang"));
+        static const QRegularExpression code(QStringLiteral("^[a-z]{2,3}(_[A-Z]{2})?$"));
+        if (!code.match(language).hasMatch()) {
+            *error = QStringLiteral("--lang needs a language code such as de, not \"%1\"").arg(language);
+            return false;
+        }
+    }
     return true;
 }
 
@@ -124,6 +136,8 @@ QString CDemoOptions::HelpText()
         "  --shell-backup PATH...\n"
         "                  Both at once: start the backup page (--page, --task and --image are passed\n"
         "                  on) as a shell launch and send it the paths.\n"
+        "  --lang CODE     Show the texts in this language (de), from the translation files\n"
+        "                  <binary>_CODE.qm beside the module. English without it.\n"
         "  -h, --help      Show this help and quit.\n"
         "\n"
         "Run it from the build's bin/ folder, so that ../res and ./default.ini are found.\n");

@@ -24,6 +24,8 @@ public:
     // whether existing files there are replaced rather than kept beside the restored ones.
     QString targetDir;
     bool overwrite = false;
+    // --lang: the language the texts are shown in; empty for the source language (English).
+    QString language;
 
     // What the run does: show a page (the default), play the shell extension sending `shellPaths`
     // to a waiting page, or both: start a page as a shell launch and send it the paths.

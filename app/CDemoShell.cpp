@@ -40,6 +40,8 @@ int CDemoShell::Backup(const CDemoOptions& options, const QString& program, QTex
         args << QStringLiteral("--ini") << options.iniFile;
     if (options.autoCommit)
         args << QStringLiteral("--auto-commit");
+    if (!options.language.isEmpty())
+        args << QStringLiteral("--lang") << options.language;
     // Detached: the page outlives this process, which it ends once it has the paths.
     qint64 hostPid = 0;
     if (!QProcess::startDetached(program, args, QFileInfo(program).absolutePath(), &hostPid)) {

@@ -13,6 +13,9 @@ CDemoWindow::CDemoWindow(QWidget* parent) : QWidget(parent)
     m_pageLayout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_pageArea, 1);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    // Named here so that they follow the host's language, not only Qt's own translations.
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("OK"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(tr("Cancel"));
     layout->addWidget(buttons);
     connect(buttons, SIGNAL(accepted()), this, SIGNAL(DoOk()));
     connect(buttons, SIGNAL(rejected()), this, SIGNAL(DoCancel()));

@@ -22,6 +22,10 @@ class TreeView;
 // on the right, both over one shared model through their own proxies. Clicks, presses,
 // expansions and double clicks of the two views become navigation and check changes; the
 // model's signals are relayed to the page.
+//
+// Long because it is the one place where the two views, their proxies and the model meet: each
+// handler is short, and the headers, delegate, deferred layout and click guard are classes of
+// their own.
 class CBrower : public QWidget, public IBrower
 {
     Q_OBJECT

@@ -45,6 +45,11 @@ CTreeItemDelegate::CTreeItemDelegate(QObject* parent, int spacing)
                 << Util::getResFullPath(QStringLiteral("../res/check_sel.svg"));
 }
 
+QColor CTreeItemDelegate::SelectedText()
+{
+    return kSelectedText;
+}
+
 CTreeItemDelegate::~CTreeItemDelegate() = default;
 
 QSvgRenderer* CTreeItemDelegate::Renderer(int state) const

@@ -18,6 +18,9 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
     int Spacing() const { return spacing; }
+    // The text colour of a selected row; what else is drawn on it (a branch arrow) takes it too,
+    // or it would vanish into the dark selection.
+    static QColor SelectedText();
     const QStringList& CheckImages() const { return checkImages; }
 
 private:

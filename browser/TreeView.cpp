@@ -6,6 +6,7 @@
 #include "CLvFileSystemNode.h"
 #include "CLvFileSystemNodeMgr.h"
 #include "CResPixmap.h"
+#include "CTreeItemDelegate.h"
 #include "QAnimateOperation.h"
 #include <QContextMenuEvent>
 #include <QEasingCurve>
@@ -246,6 +247,22 @@ void TreeView::drawBranches(QPainter* painter, const QRect& rect, const QModelIn
         return;
     const QRect square(rect.right() + 1 - kBranchSize, rect.top() + (rect.height() - kBranchSize) / 2, kBranchSize,
                        kBranchSize);
+    if (selectionModel() && selectionModel()->isSelected(index)) {
+        // The style paints its arrow in the window's text colour, dark on the dark selection.
+        QStyleOptionViewItem opt;
+        opt.initFrom(this);
+        opt.rect = square;
+        opt.state = QStyle::State_Item;
+        if (model()->hasChildren(index))
+            opt.state |= QStyle::State_Children;
+        if (isExpanded(index))
+            opt.state |= QStyle::State_Open;
+        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            opt.palette.setColor(role, CTreeItemDelegate::SelectedText());
+        // Without the widget: its style sheet would paint the arrow in its own colours again.
+        style()->drawPrimitive(QStyle::PE_IndicatorBranch, &opt, painter, nullptr);
+        return;
+    }
     QTreeView::drawBranches(painter, square, index);
 }
 

@@ -13,6 +13,46 @@ function(nr_glob_sources out)
   set(${out} ${result} PARENT_SCOPE)
 endfunction()
 
+# nr_folder_target(name KIND): the one target of the current folder, made of every source in it
+# (KIND: OBJECT, STATIC, SHARED, INTERFACE or EXECUTABLE). A library exports its folder, and only
+# that, as its include directory; what else a file may include comes from the targets the folder
+# links. Registered for the include check (cmake/CheckIncludes.cmake).
+function(nr_folder_target name kind)
+  if(kind STREQUAL "INTERFACE")
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_CURRENT_SOURCE_DIR})
+  else()
+    nr_glob_sources(src ${CMAKE_CURRENT_SOURCE_DIR})
+    if(kind STREQUAL "EXECUTABLE")
+      add_executable(${name} ${src})
+    else()
+      add_library(${name} ${kind} ${src})
+      target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    endif()
+    nr_warnings(${name})
+  endif()
+  set_property(GLOBAL APPEND PROPERTY NR_FOLDER_TARGETS ${name})
+  set_property(GLOBAL PROPERTY NR_FOLDER_OF_${name} ${CMAKE_CURRENT_SOURCE_DIR})
+endfunction()
+
+# Writes the folder targets with their links for the include check and adds the check as a test.
+function(nr_add_include_check)
+  get_property(targets GLOBAL PROPERTY NR_FOLDER_TARGETS)
+  set(lines "")
+  foreach(t ${targets})
+    get_property(dir GLOBAL PROPERTY NR_FOLDER_OF_${t})
+    get_target_property(type ${t} TYPE)
+    set(links "")
+    if(NOT type STREQUAL "INTERFACE_LIBRARY")
+      set(links "$<JOIN:$<TARGET_PROPERTY:${t},LINK_LIBRARIES>,$<COMMA>>")
+    endif()
+    string(APPEND lines "${t}|${dir}|${links}|$<JOIN:$<TARGET_PROPERTY:${t},INTERFACE_LINK_LIBRARIES>,$<COMMA>>\n")
+  endforeach()
+  file(GENERATE OUTPUT ${CMAKE_BINARY_DIR}/folder-targets.txt CONTENT "${lines}")
+  add_test(NAME nr_includes COMMAND ${CMAKE_COMMAND} -DMAP=${CMAKE_BINARY_DIR}/folder-targets.txt
+           -P ${CMAKE_SOURCE_DIR}/cmake/CheckIncludes.cmake)
+endfunction()
+
 # nr_add_test([NAME] name SOURCES a.cpp ... LIBS lib ... [INCLUDES dir ...] [DEPENDS target ...]
 #             [LABELS l ...] [TIMEOUT s])
 # A QtTest executable in bin/, run by CTest offscreen with a pinned locale and time zone.

@@ -21,6 +21,11 @@ class QWidget;
 // columns with a tri-state check box in column 0. The selection is a small ordered map of
 // explicit path decisions (CCheckMap); every node's state is derived from it. Lives on the GUI
 // thread.
+//
+// Larger than one screenful on purpose: it is the whole QAbstractItemModel contract (indexes,
+// data, flags, drag, check states, sorting requests) of one model, and splitting it would only
+// scatter that contract; tree state and loading already live in CLvFileSystemModelPrivate, the
+// selection in CCheckMap.
 class CFileSystemModel : public QAbstractItemModel, public IFileSystemModel
 {
     Q_OBJECT

@@ -20,6 +20,9 @@ struct CNodeInfoFacts;
 
 // Tree state, filters and loading duties of CFileSystemModel: copies the library's batches into
 // the model's own nodes, announces rows, throttles refreshes, resolves paths and releases trees.
+// Owns the model's root node (one reference) and, through it, the whole tree of copies; the sort
+// job (CModelSortThread) and the release of roots (CReleaseRoot) are classes of their own. It is
+// the private half of the model and as large as the model's loading duties.
 class CLvFileSystemModelPrivate : public QObject
 {
     Q_OBJECT
@@ -83,7 +86,7 @@ public:
     QHash<QString, QString> resolvedSymLinks;
     QHash<NodeIndex, bool> bypassFilters;
     bool flatMode = false;
-    QMutex mutex;
+    QMutex mutex; // guards idMap and the merging of twins into one another
     QPersistentModelIndex rootIndex;
     CFileSystemModel* q;
     QElapsedTimer sinceUpdate;

@@ -14,9 +14,6 @@ namespace {
 
 typedef CLvAutoPtrEx<CLvFileSystemNode> NodePtr;
 
-// Folders up to this many rows find a name by a plain scan; larger ones keep a name -> row table.
-constexpr int kRowCacheThreshold = 32;
-
 std::atomic<CLvFileSystemNode::SysIconProvider> g_iconProvider{nullptr};
 
 QString NativeSeparators(QString path)
@@ -26,20 +23,6 @@ QString NativeSeparators(QString path)
 }
 
 } // namespace
-
-struct CLvFileSystemNode::RowIds
-{
-    std::vector<NodeIndex> ids;
-    // Rows whose key had no child when their id was taken.
-    int missing = 0;
-
-    void Add(NodeIndex id)
-    {
-        ids.push_back(id);
-        if (id == 0)
-            ++missing;
-    }
-};
 
 CLvFileSystemNode::CLvFileSystemNode(const QString& name, NodeIndex parent, IFileSystemModel* model)
     : m_parent(parent), m_name(name), m_model(model)
@@ -138,8 +121,6 @@ CLvFileSystemNode::~CLvFileSystemNode()
         }
     }
     SetParent(0);
-    delete m_rowCache;
-    delete m_rowIds.exchange(nullptr);
 }
 
 void CLvFileSystemNode::ReleaseTree(NodeIndex id)
@@ -363,11 +344,7 @@ void CLvFileSystemNode::AddChild(const QString& name, NodeIndex id)
     auto it = m_children.find(key);
     if (it == m_children.end()) {
         m_children.insert(key, id);
-        // A new key can only be the child of rows that had none.
-        CNodeWriteLocker cacheLock(m_rowCacheMutex);
-        const RowIds* ids = m_rowIds.load(std::memory_order_relaxed);
-        if (ids && ids->missing > 0)
-            delete m_rowIds.exchange(nullptr);
+        m_rowTables.KeyAdded();
     } else if (it.value() != id) {
         it.value() = id;
         InvalidateRowIds();
@@ -528,37 +505,17 @@ int CLvFileSystemNode::RowOfName(const QString& name) const
 
 int CLvFileSystemNode::FindRowLocked(const QString& upperName) const
 {
-    if (m_rowOrder.size() <= kRowCacheThreshold)
-        return m_rowOrder.indexOf(upperName);
-    CNodeWriteLocker lock(m_rowCacheMutex);
-    if (!m_rowCache) {
-        m_rowCache = new QHash<QString, int>;
-        m_rowCache->reserve(m_rowOrder.size());
-        for (int i = 0; i < m_rowOrder.size(); ++i)
-            if (!m_rowCache->contains(m_rowOrder.at(i)))
-                m_rowCache->insert(m_rowOrder.at(i), i);
-    }
-    return m_rowCache->value(upperName, -1);
+    return m_rowTables.FindRow(m_rowOrder, upperName);
 }
 
 void CLvFileSystemNode::InvalidateRowCache() const
 {
-    CNodeWriteLocker lock(m_rowCacheMutex);
-    delete m_rowCache;
-    m_rowCache = nullptr;
-    delete m_rowIds.exchange(nullptr);
+    m_rowTables.DropAll();
 }
 
 void CLvFileSystemNode::InvalidateRowIds() const
 {
-    CNodeWriteLocker lock(m_rowCacheMutex);
-    delete m_rowIds.exchange(nullptr);
-}
-
-void CLvFileSystemNode::AppendRowIdLocked(NodeIndex id) const
-{
-    if (RowIds* ids = m_rowIds.load(std::memory_order_relaxed))
-        ids->Add(id);
+    m_rowTables.DropIds();
 }
 
 int CLvFileSystemNode::MapRow(int r) const
@@ -583,26 +540,7 @@ NodeIndex CLvFileSystemNode::ChildAtViewRow(int r) const
         if (r < sorted)
             r = sorted - r - 1;
     }
-    const RowIds* ids = m_rowIds.load(std::memory_order_acquire);
-    if (!ids) {
-        CNodeWriteLocker cacheLock(m_rowCacheMutex);
-        ids = BuildRowIdsLocked();
-    }
-    return ids->ids[size_t(r)];
-}
-
-const CLvFileSystemNode::RowIds* CLvFileSystemNode::BuildRowIdsLocked() const
-{
-    if (const RowIds* ids = m_rowIds.load(std::memory_order_acquire))
-        return ids;
-    auto* ids = new RowIds;
-    ids->ids.reserve(size_t(m_rowOrder.size()));
-    // Rows hold the children's keys as they are (already upper-cased).
-    for (const QString& key : m_rowOrder)
-        ids->Add(m_children.value(key, 0));
-    // Published complete: readers take it without the cache lock.
-    m_rowIds.store(ids, std::memory_order_release);
-    return ids;
+    return m_rowTables.IdAt(m_rowOrder, m_children, r);
 }
 
 void CLvFileSystemNode::FindChildRows(QHash<NodeIndex, int>* rows) const
@@ -610,16 +548,7 @@ void CLvFileSystemNode::FindChildRows(QHash<NodeIndex, int>* rows) const
     for (auto it = rows->begin(); it != rows->end(); ++it)
         it.value() = -1;
     CNodeReadLocker lock(m_childLock);
-    CNodeWriteLocker cacheLock(m_rowCacheMutex);
-    int left = rows->size();
-    const std::vector<NodeIndex>& ids = BuildRowIdsLocked()->ids;
-    for (size_t r = 0; r < ids.size() && left > 0; ++r) {
-        auto it = rows->find(ids[r]);
-        if (it != rows->end() && it.value() < 0) {
-            it.value() = int(r);
-            --left;
-        }
-    }
+    m_rowTables.FindRows(m_rowOrder, m_children, rows);
 }
 
 void CLvFileSystemNode::RemoveRow(int i)
@@ -739,10 +668,7 @@ void CLvFileSystemNode::InsertChildRowAt(int pos, const QString& name)
         if (pos < 0 || pos >= m_rowOrder.size()) {
             m_rowOrder.append(key);
             childId = m_children.value(key, 0);
-            CNodeWriteLocker cacheLock(m_rowCacheMutex);
-            if (m_rowCache && !m_rowCache->contains(key))
-                m_rowCache->insert(key, m_rowOrder.size() - 1);
-            AppendRowIdLocked(childId);
+            m_rowTables.Appended(m_rowOrder, m_rowOrder.size() - 1, {childId});
         } else {
             m_rowOrder.insert(pos, key);
             InvalidateRowCache();
@@ -761,17 +687,15 @@ void CLvFileSystemNode::AppendChildRows(const QStringList& names)
     {
         CNodeWriteLocker lock(m_childLock);
         ++m_childGeneration;
-        m_rowOrder.reserve(m_rowOrder.size() + names.size());
-        CNodeWriteLocker cacheLock(m_rowCacheMutex);
+        const int from = m_rowOrder.size();
+        m_rowOrder.reserve(from + names.size());
         for (const QString& name : names) {
             // Names that are already keys keep sharing their text with the child's key.
             const QString key = ChildKey(name);
             m_rowOrder.append(key);
-            if (m_rowCache && !m_rowCache->contains(key))
-                m_rowCache->insert(key, m_rowOrder.size() - 1);
             shown.push_back(m_children.value(key, 0));
-            AppendRowIdLocked(shown.back());
         }
+        m_rowTables.Appended(m_rowOrder, from, shown);
     }
     std::vector<CLvFileSystemNode*> nodes(shown.size(), nullptr);
     CLvFileSystemNodeMgr::GetNodes(shown.data(), shown.size(), nodes.data());
@@ -840,9 +764,7 @@ bool CLvFileSystemNode::ReplaceRowsInOrder(const QStringList& upperNames)
         CNodeWriteLocker lock(m_childLock);
         oldRows.swap(m_rowOrder);
         m_rowOrder = upperNames;
-        CNodeWriteLocker cacheLock(m_rowCacheMutex);
-        std::swap(oldCache, m_rowCache);
-        delete m_rowIds.exchange(nullptr);
+        oldCache = m_rowTables.TakeAll();
     }
     // A large folder's old rows and name table take a while to give back: not on the GUI
     // thread, which is in the middle of a layout change.
@@ -861,7 +783,8 @@ bool CLvFileSystemNode::ReplaceRowsInOrder(const QStringList& upperNames)
 
 bool CLvFileSystemNode::NeedsNetworkResort() const
 {
-    return m_displayName == QObject::tr("Network") && RowCount() > 1;
+    // The group's stored name, which no translation changes.
+    return m_displayName == QLatin1String("Network") && RowCount() > 1;
 }
 
 void CLvFileSystemNode::SortNetworkRows()

@@ -1,5 +1,6 @@
 #pragma once
 #include "CNodeInfo.h"
+#include "CNodeRowCache.h"
 #include "CSelectItem.h"
 #include "ILVObject.h"
 #include "NodeKind.h"
@@ -23,6 +24,12 @@ class IFileSystemModel;
 // Locks: the children lock guards children, row order and sorted names; the second lock guards
 // twins, the info record, the selection record and the properties. Plain flags and texts are set
 // by whoever builds the node before it is shared, and afterwards changed on the GUI thread only.
+//
+// Large on purpose: the children, the row order and the sorted names share the children lock
+// and the cache line the views touch for every row, so their operations stay members of the node;
+// the tables derived from the rows live in CNodeRowCache. Costs: look-ups by name are O(1);
+// row look-ups are O(1) once the row tables are built (O(rows) after a change); inserting rows
+// by the position rule is O(rows) each, appending O(1).
 class CLvFileSystemNode : public ILVObject
 {
 public:
@@ -140,6 +147,7 @@ public:
     // it, but never picks one of two names that differ only in case.
     NodeIndex ChildByTypedName(const QString& name) const;
     bool HasChildId(NodeIndex id) const;
+    // Copies, O(children).
     QStringList ChildNames() const;
     QList<NodeIndex> ChildIds() const;
     // Every child as (key, id), in the order of ChildIds, read under one lock, and
@@ -187,6 +195,7 @@ public:
     // Where the position rule puts a new name: a row index, or -1 when it is refused.
     int InsertPosition(const QString& name) const;
     // Puts each name into the row order by the position rule and marks the child as shown.
+    // O(names) when the rule appends, else O(names x rows).
     void InsertChildRows(const QStringList& names);
     // When the position rule of this node appends every name (no pinned names, not a computer
     // or a network group), makes upperNames (children's keys, each once) the whole row order
@@ -249,8 +258,8 @@ public:
     void AttachSelectItem(const CSelectItemPtr& item);
 
     // Gives back one reference on id (its owner's) and on everything below it, breadth-first
-    // without recursion: each child is detached (parent 0) and its table cleared before its
-    // parent lets go, so no destructor walks down a deep tree. Any thread.
+    // without recursion, O(nodes below id): each child is detached (parent 0) and its table
+    // cleared before its parent lets go, so no destructor walks down a deep tree. Any thread.
     static void ReleaseTree(NodeIndex id);
 
     // The provider of system icons (1 = computer, 5 = other) used by UpdateIcon.
@@ -266,20 +275,15 @@ private:
     void InvalidateRowCache() const;
     // Drops the row ids (a child key changed its id or went).
     void InvalidateRowIds() const;
-    // Records id as the child of the row just appended, when the row ids are kept. Called with
-    // m_childLock and m_rowCacheMutex held for writing.
-    void AppendRowIdLocked(NodeIndex id) const;
-    // The row ids, built when they are not kept. Called with m_childLock held (for reading at
-    // least) and m_rowCacheMutex held for writing.
-    struct RowIds;
-    const RowIds* BuildRowIdsLocked() const;
     int FindRowLocked(const QString& upperName) const;
     bool IsPinnedUpper(const QString& upperName) const;
 
     // What the views read of every row they lay out comes first, so that it shares the
     // reference count's cache line: a folder of 100,000 rows touches each child cold.
+    // Guards m_children, m_rowOrder, m_sortedNames and m_childGeneration.
     mutable CNodeRwLock m_childLock;
-    mutable CNodeRwLock m_rowCacheMutex;
+    // The row and row-id tables derived from m_rowOrder (their own lock inside).
+    CNodeRowCache m_rowTables;
     std::atomic<NodeIndex> m_parent{0};
     NodeIndex m_id = 0;
     // The record's Kind(), kept beside it so that the per-row questions of the views (file,
@@ -295,10 +299,7 @@ private:
     bool m_sorted = false;
     bool m_initFinish = false;
     QStringList m_rowOrder;
-    // Child id of each row, built on demand and kept through appends: views look a row's child
-    // up several times per row they lay out. Built under m_childLock (read) and m_rowCacheMutex;
-    // changed or dropped under m_childLock (write); read under m_childLock (read).
-    mutable std::atomic<RowIds*> m_rowIds{nullptr};
+    // Owns one reference on each child (given back once the key left the map).
     QHash<QString, NodeIndex> m_children;
     std::atomic<quint32> m_checkState{0};
     mutable CNodeRwLock m_lock2;
@@ -317,9 +318,7 @@ private:
     std::atomic<IFileSystemModel*> m_model{nullptr};
     QStringList m_sortedNames;
     QStringList m_pinnedNames;
-    mutable CNodeRwLock m_pinMutex;
-    // Row of each name, built on demand for large folders (guarded by m_rowCacheMutex).
-    mutable QHash<QString, int>* m_rowCache = nullptr;
+    mutable CNodeRwLock m_pinMutex; // guards m_pinnedNames
     quint32 m_lastSortColumn = 0;
     quint32 m_sortFilterGeneration = 0;
     bool m_hasFolders = false;

@@ -10,7 +10,8 @@ class CLvFileSystemModelPrivate;
 class CLvFileSystemNode;
 
 // The sort job that the sync executer runs on its worker: builds the sorted name list of the
-// first target and copies it into the twins.
+// first target and copies it into the twins. Cost: O(n log n) in the folder's children, keys
+// built once per child; the copy into the twins is O(n) each.
 class CModelSortThread : public QObject
 {
 public:

@@ -3,7 +3,7 @@
 # Safe to run any number of times.
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build ccache pkg-config
-      qtbase5-dev libqt5svg5-dev qttools5-dev-tools
+      qtbase5-dev libqt5svg5-dev qttools5-dev-tools qttools5-dev
       nlohmann-json3-dev libarchive-dev libarchive-tools tar
       xvfb xauth fonts-dejavu-core)
 missing=()

@@ -166,7 +166,7 @@ public slots:
                     drainPosted = false;
                     return;
                 }
-                if (budget.elapsed() >= CGetDataCommon::kDrainBudgetMs) {
+                if (budget.elapsed() >= CDeliveryQueue::kDrainBudgetMs) {
                     QMetaObject::invokeMethod(this, "Drain", Qt::QueuedConnection);
                     return;
                 }

@@ -22,6 +22,7 @@ class TestDemoHostFlow : public QObject
 private slots:
     void init();
     void cleanup();
+    void failedCommitKeepsPageAndCloseReleases_data();
     void failedCommitKeepsPageAndCloseReleases();
     void typedShareLoginSurvivesAnEdit();
 
@@ -54,30 +55,58 @@ void TestDemoHostFlow::cleanup()
     CShareLoginDialog::SetTestInput(nullptr);
 }
 
+// Without --lang the texts are the module's own, byte for byte; with --lang de the shipped
+// translations beside the binaries turn the page, the host's window and the box German.
+void TestDemoHostFlow::failedCommitKeepsPageAndCloseReleases_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("boxText");
+    QTest::addColumn<QString>("gotoText");
+    QTest::addColumn<QString>("sizeHeader");
+    QTest::newRow("source language") << QString() << QStringLiteral("Please select file or folder to back up.")
+                                     << QStringLiteral("Goto...") << QStringLiteral("Size");
+    QTest::newRow("German") << QStringLiteral("de")
+                            << QStringLiteral("Bitte wählen Sie eine Datei oder einen Ordner zum Sichern aus.")
+                            << QStringLiteral("Gehe zu...") << QStringLiteral("Größe");
+}
+
 void TestDemoHostFlow::failedCommitKeepsPageAndCloseReleases()
 {
+    QFETCH(QString, language);
+    QFETCH(QString, boxText);
     QString text;
     QTextStream out(&text);
     QString errors;
     QTextStream err(&errors);
     CDemoOptions options;
     QString error;
-    QVERIFY(options.Parse({QStringLiteral("demohost"), QStringLiteral("--page"), QStringLiteral("8")}, &error));
+    QStringList arguments{QStringLiteral("demohost"), QStringLiteral("--page"), QStringLiteral("8")};
+    if (!language.isEmpty())
+        arguments << QStringLiteral("--lang") << language;
+    QVERIFY(options.Parse(arguments, &error));
 
     CDemoHost host(options, out, err);
     QVERIFY2(host.Start(), qPrintable(errors));
+    QVERIFY2(errors.isEmpty(), qPrintable(errors)); // every translation file was found
     QCOMPARE(text, QStringLiteral("InitPage 0x00000000\n"));
     CDemoWindow* window = hostWindow();
     QVERIFY(window);
     QVERIFY(window->isVisible());
     QVERIFY(!window->PageArea()->findChildren<QWidget*>().isEmpty());
+    auto* gotoButton = window->findChild<QPushButton*>(QStringLiteral("btnGoto"));
+    QVERIFY(gotoButton);
+    QTEST(gotoButton->text(), "gotoText");
+    auto* browser = window->findChild<CBrower*>();
+    QVERIFY(browser);
+    QTEST(browser->GetModel()->GetItemModel()->headerData(CFileSystemModel::SizeColumn, Qt::Horizontal).toString(),
+          "sizeHeader");
 
     // Nothing is selected: the commit fails, the user is told why and stays on the page.
     QMetaObject::invokeMethod(window, "DoOk");
     QVERIFY(text.contains(QLatin1String("CommitSelection 0x0810420E")));
     QCOMPARE(m_boxes.size(), 1);
     QCOMPARE(m_boxes.first().kind, 3);
-    QCOMPARE(m_boxes.first().text, QStringLiteral("Please select file or folder to back up."));
+    QCOMPARE(m_boxes.first().text, boxText);
     QVERIFY(errors.contains(m_boxes.first().text));
     QVERIFY(window->isVisible());
 

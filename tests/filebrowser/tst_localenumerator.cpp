@@ -125,17 +125,24 @@ private slots:
     {
         const QByteArray many = QFile::encodeName(m_tmp.path()) + "/many";
         QVERIFY(::mkdir(many.constData(), 0755) == 0);
-        for (int i = 0; i < 20; ++i)
+        for (int i = 0; i < 19; ++i)
             touch(many + "/f" + QByteArray::number(i));
+        touch(many + "/F1b");
         QList<int> sizes;
         QList<bool> lasts;
+        QStringList names;
         const uint32_t r = CLocalEnumerator(7).List(many, [&](CEntryBatch&& b, bool last) {
             sizes.append(b.size());
             lasts.append(last);
+            for (const CEntryRecord& e : b)
+                names.append(e.name);
         });
         QCOMPARE(r, 0u);
         QCOMPARE(sizes, (QList<int>{7, 7, 6}));
         QCOMPARE(lasts, (QList<bool>{false, false, true}));
+        // Handed out in natural name order across batches, not in the folder's hash order.
+        QCOMPARE(names.mid(0, 5), (QStringList{"f0", "f1", "F1b", "f2", "f3"}));
+        QCOMPARE(names.mid(10, 3), (QStringList{"f9", "f10", "f11"}));
 
         // An empty folder still gets its (empty) last batch.
         const QByteArray empty = many + "/f0.d";

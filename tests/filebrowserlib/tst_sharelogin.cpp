@@ -192,7 +192,7 @@ private slots:
     {
         Answer(CKWPopWnd::BtnOk, QStringLiteral("dave"), {QStringLiteral("wrong")});
         QCOMPARE(Source()->CheckNetworkPath(QStringLiteral("\\\\srv\\sec"), false), CGetDataCommon::kErrLoginRefused);
-        QCOMPARE(m_asked.size(), CGetDataCommon::kMaxLoginAttempts);
+        QCOMPARE(m_asked.size(), CShareLogins::kMaxLoginAttempts);
         // The configured password alone is what the slot knows; the wrong one is not held.
         QString user, password;
         QVERIFY(m_b->GetShareCredentials(QStringLiteral("\\\\srv\\sec\\"), &user, &password));

@@ -1,12 +1,17 @@
 // The file recovery page from opening an image to commit: the image's tree and its selection,
 // searches in a folder and in the whole image, ticked results through the host's find interface,
-// what the user is told when nothing is selected or the image cannot be read, and how running
-// searches end.
+// what the user is told when nothing is selected or the image cannot be read, how running
+// searches end, and the host closing a page while it waits on a sort.
 #include "RecoveryFixture.h"
 
 #include "CBaseSyncExecuter.h"
+#include "CBrower.h"
+#include "CDisableExpendTreeView.h"
+#include "CKWSyncObj.h"
 
 #include <QDir>
+#include <QHeaderView>
+#include <QVBoxLayout>
 
 using namespace recoverytest;
 
@@ -34,7 +39,8 @@ class TestRecoveryRoad : public QObject
     Q_OBJECT
 private:
     QTemporaryDir tmp;
-    QString image;
+    QString image, bigImage;
+    Fixture fx; // C: of the backup page
     QList<CMsgBox::Record> boxes;
     QStringList boxTexts;
 
@@ -44,6 +50,15 @@ private slots:
         QVERIFY(tmp.isValid());
         image = tmp.filePath("backup.tar");
         QVERIFY(WriteImage(image, "tar", sampleMembers()));
+        // A large folder, on C: and in an image.
+        QVERIFY(fx.Build() && QDir().mkpath(fx.c + "/Big"));
+        QList<QPair<QByteArray, QByteArray>> big;
+        for (int i = 0; i < 3000; ++i) {
+            big.append({"C:/Big/" + QByteArray::number(i) + ".txt", QByteArray(i % 97, 'x')});
+            WriteFile(fx.c + big.last().first.mid(2), big.last().second);
+        }
+        bigImage = tmp.filePath("large-folder.tar");
+        QVERIFY(WriteImage(bigImage, "tar", big));
         CMsgBox::SetAutoAnswer([this](const CMsgBox::Record& r) {
             boxes << r;
             boxTexts << r.text;
@@ -312,6 +327,77 @@ private slots:
         QVERIFY(page.Manager()->RunningSearch()->IsFinished());
         QCOMPARE(CUIManagerProbe::ImageAccessorCalls(), QStringList({"Create", "Start", "Stop", "Destroy"}));
         QCOMPARE(CUIManagerProbe::LiveImageAccessors(), 0);
+    }
+
+    // The host closes the page (Release, a second CreatePage, its window destroyed) from a queued
+    // call or a timer while the page waits on the sort the user asked for with a click on the
+    // list's header. The job is held until the host has acted. Nothing freed is touched, the job
+    // reads no freed data, and the page goes once the wait is over.
+    void hostClosesThePageDuringASort_data()
+    {
+        QTest::addColumn<int>("pageId");
+        QTest::addColumn<int>("how");
+        for (int pageId : {8, 39}) {
+            QTest::addRow("page %d, Release (queued call)", pageId) << pageId << 0;
+            QTest::addRow("page %d, second CreatePage (timer)", pageId) << pageId << 1;
+            QTest::addRow("page %d, window destroyed (queued call)", pageId) << pageId << 2;
+        }
+    }
+    void hostClosesThePageDuringASort()
+    {
+        QFETCH(int, pageId);
+        QFETCH(int, how);
+        ModulePtr module = CreateModule();
+        QPointer<QWidget> window(new QWidget);
+        module->SetParentWidget(window);
+        module->CreatePage(uint64_t(pageId), 0);
+        QPointer<QWidget> ui(module->GetWidget());
+        (new QVBoxLayout(window))->addWidget(ui);
+        auto data = std::make_shared<CHostTaskData>();
+        data->imagePath = bigImage;
+        QSharedPointer<IUICommon> context(pageId == 8 ? static_cast<IUICommon*>(new CBackupHostContext(data))
+                                                      : new CFileRestoreHostContext(data));
+        QCOMPARE(module->InitPage(uint64_t(pageId), context, nullptr), 0u);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        auto* tree = static_cast<CFileBrower*>(pageId == 8 ? module->BackupManager()->GetPage()->GetBrower(0)
+                                                           : module->RecoveryManager()->GetPage()->GetDefaultTree());
+        Settle(tree);
+        const NodeIndex big = Reach(tree, (pageId == 8 ? QStringList{CGetDataCommon::ComputerName()} : QStringList())
+                                              + QStringList{"C:", "Big"});
+        QVERIFY(big);
+        Load(tree, big);
+        QCOMPARE(Node(big)->ChildCount(), 3000);
+        tree->SelectNode(big);
+        QCoreApplication::processEvents();
+
+        CKWSyncObj acted;
+        std::atomic<bool> armed{true};
+        const auto close = [&] {
+            if (how == 0)
+                module->Release();
+            else if (how == 1)
+                module->CreatePage(uint64_t(pageId), 0);
+            else
+                delete window.data();
+            acted.Set();
+        };
+        CBaseSyncExecuter::SetBeforeJobForTest([&] {
+            if (armed.exchange(false)) {
+                QMetaObject::invokeMethod(qApp, [&] { how == 1 ? QTimer::singleShot(0, close) : close(); },
+                                          Qt::QueuedConnection);
+                acted.Wait(20000);
+            }
+        });
+        QHeaderView* header = tree->Browser()->RightView()->header();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+        QTRY_VERIFY(acted.IsSet());
+        CBaseSyncExecuter::SetBeforeJobForTest(nullptr);
+        QTRY_VERIFY(!ui);
+        QCOMPARE(module->GetWidget() != nullptr, how == 1);
+        module.reset();
+        delete window.data();
     }
 };
 

@@ -1,0 +1,17 @@
+# Fails when the translation file TS lacks a text of the sources in DIRS or leaves one unfinished.
+get_filename_component(name ${TS} NAME)
+set(copy ${WORK}/check-${name})
+configure_file(${TS} ${copy} COPYONLY)
+execute_process(COMMAND ${LUPDATE} -no-obsolete -locations none ${DIRS} -ts ${copy}
+                OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "lupdate failed on ${name}: ${out}${err}")
+endif()
+if(NOT "${out}${err}" MATCHES "\\(0 new and")
+  message(FATAL_ERROR "${name} lacks texts of the sources; run the update_translations target and translate them:\n${out}${err}")
+endif()
+file(READ ${copy} content)
+string(FIND "${content}" "type=\"unfinished\"" at)
+if(NOT at EQUAL -1)
+  message(FATAL_ERROR "${name} has unfinished translations (the first at character ${at})")
+endif()
