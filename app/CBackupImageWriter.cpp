@@ -1,7 +1,9 @@
 #include "CBackupImageWriter.h"
 
+#include "CImageManifest.h"
+#include "CTransferSink.h"
+
 #include <QFile>
-#include <QTextStream>
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -23,6 +25,8 @@ struct EntryFreer
     void operator()(archive_entry* e) const { archive_entry_free(e); }
 };
 
+constexpr int kBytesPerWrite = 1024 * 1024;
+
 bool isGzip(const QString& path)
 {
     return path.endsWith(QLatin1String(".tar.gz"), Qt::CaseInsensitive)
@@ -30,12 +34,13 @@ bool isGzip(const QString& path)
 }
 
 // Copies an open file's data into the current entry, at most `size` bytes (a file that grew is
-// cut at the size its header announced; one that shrank is padded by the archive).
-bool copyData(archive* a, int fd, int64_t size)
+// cut at the size its header announced; one that shrank is padded by the archive). False when
+// the archive cannot be written; a cancel ends the copy early, which the caller tells apart.
+bool copyData(archive* a, int fd, int64_t size, CTransferSink& sink)
 {
     char buffer[64 * 1024];
     int64_t left = size;
-    while (left > 0) {
+    while (left > 0 && !sink.Cancelled()) {
         const ssize_t n = read(fd, buffer, size_t(qMin<int64_t>(left, int64_t(sizeof buffer))));
         if (n < 0)
             return false;
@@ -44,6 +49,7 @@ bool copyData(archive* a, int fd, int64_t size)
         if (archive_write_data(a, buffer, size_t(n)) != n)
             return false;
         left -= n;
+        sink.Bytes(n);
     }
     return true;
 }
@@ -56,7 +62,7 @@ bool CBackupImageWriter::IsKnownKind(const QString& path)
 }
 
 uint32_t CBackupImageWriter::Write(const QString& imagePath, const QVector<CSelectionResolver::Item>& items,
-                                   QTextStream& out)
+                                   const CImageManifest& manifest, CTransferSink& sink)
 {
     m_written = 0;
     m_skipped = 0;
@@ -71,20 +77,33 @@ uint32_t CBackupImageWriter::Write(const QString& imagePath, const QVector<CSele
         archive_write_add_filter_gzip(a.get());
     else
         archive_write_add_filter_none(a.get());
+    // Large writes: the file system's cost is per write as much as per byte. The archive still
+    // ends right after its end-of-archive blocks.
+    archive_write_set_bytes_per_block(a.get(), kBytesPerWrite);
+    archive_write_set_bytes_in_last_block(a.get(), 1);
     if (archive_write_open_filename(a.get(), part.constData()) != ARCHIVE_OK) {
-        out << "Image: cannot create " << imagePath << ": " << archive_error_string(a.get()) << Qt::endl;
+        sink.Problem(QStringLiteral("Image: cannot create %1: %2").arg(imagePath, QString::fromUtf8(archive_error_string(a.get()))));
         return kErrWrite;
     }
-    bool failed = false;
+    qint64 bytes = 0;
+    int files = 0;
+    for (const CSelectionResolver::Item& item : items) {
+        bytes += item.size;
+        files += item.folder ? 0 : 1;
+    }
+    sink.Totals(files, bytes);
+    bool failed = !manifest.Write(a.get());
+    if (failed)
+        sink.Problem(QStringLiteral("Image: writing the manifest failed: %1").arg(QString::fromUtf8(archive_error_string(a.get()))));
     const int total = items.size();
-    for (int i = 0; i < total && !failed; ++i) {
+    for (int i = 0; i < total && !failed && !sink.Cancelled(); ++i) {
         const CSelectionResolver::Item& item = items.at(i);
         const QString shown = QString::fromUtf8(item.member);
         struct stat st;
         int fd = -1;
-        if (item.symlink) {
-            if (lstat(item.local.constData(), &st) != 0 || !S_ISLNK(st.st_mode)) {
-                out << "Skipped (gone) " << shown << Qt::endl;
+        if (item.symlink || item.folder) {
+            if (lstat(item.local.constData(), &st) != 0 || (item.folder ? !S_ISDIR(st.st_mode) : !S_ISLNK(st.st_mode))) {
+                sink.Problem(QStringLiteral("Skipped (gone) %1").arg(shown));
                 ++m_skipped;
                 continue;
             }
@@ -94,7 +113,7 @@ uint32_t CBackupImageWriter::Write(const QString& imagePath, const QVector<CSele
             if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
                 if (fd >= 0)
                     close(fd);
-                out << "Skipped (cannot read) " << shown << Qt::endl;
+                sink.Problem(QStringLiteral("Skipped (cannot read) %1").arg(shown));
                 ++m_skipped;
                 continue;
             }
@@ -109,22 +128,23 @@ uint32_t CBackupImageWriter::Write(const QString& imagePath, const QVector<CSele
             archive_entry_copy_symlink(entry.get(), link.constData());
         }
         if (archive_write_header(a.get(), entry.get()) != ARCHIVE_OK
-            || (fd >= 0 && !copyData(a.get(), fd, int64_t(st.st_size)))) {
-            out << "Image: writing " << shown << " failed: " << archive_error_string(a.get()) << Qt::endl;
+            || (fd >= 0 && !copyData(a.get(), fd, int64_t(st.st_size), sink))) {
+            sink.Problem(QStringLiteral("Image: writing %1 failed: %2").arg(shown, QString::fromUtf8(archive_error_string(a.get()))));
             failed = true;
-        } else {
+        } else if (!sink.Cancelled() && !item.folder) {
             ++m_written;
-            out << "[" << (i + 1) << "/" << total << "] " << shown << Qt::endl;
+            sink.FileDone(shown);
         }
         if (fd >= 0)
             close(fd);
     }
-    if (archive_write_close(a.get()) != ARCHIVE_OK)
+    const bool cancelled = sink.Cancelled();
+    if (!cancelled && archive_write_close(a.get()) != ARCHIVE_OK)
         failed = true;
     a.reset();
-    if (failed) {
+    if (failed || cancelled) {
         unlink(part.constData());
-        return kErrWrite;
+        return cancelled ? kErrCancelled : kErrWrite;
     }
     if (rename(part.constData(), target.constData()) != 0) {
         unlink(part.constData());

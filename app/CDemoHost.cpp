@@ -5,9 +5,12 @@
 #include "CDemoRecovery.h"
 #include "CDemoWindow.h"
 #include "CErrorTable.h"
+#include "CImageManifest.h"
 #include "CMsgBox.h"
+#include "CRestoreEngine.h"
 #include "CSelectionResolver.h"
 #include "CStorageMap.h"
+#include "CTransferDialog.h"
 #include "CUIManager.h"
 #include "CUIManagerProbe.h"
 #include "CUIService.h"
@@ -18,6 +21,9 @@
 #include "PropValue.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
 #include <QTimer>
 #include <QTranslator>
 
@@ -33,6 +39,9 @@ bool isBackupPage(uint64_t id)
 {
     return id == 8 || id == 9 || id == 12 || id == 13;
 }
+
+// Progress lines of a run without a window: one a second, and the last.
+constexpr qint64 kProgressLineEveryMs = 1000;
 
 bool isEditPage(uint64_t id)
 {
@@ -205,44 +214,167 @@ uint32_t CDemoHost::Commit()
         }
     }
     if ((r & 0xFFFu) == 0 && isBackupPage(m_options.pageId) && !m_options.imagePath.isEmpty()
-        && !m_data->filters.isEmpty() && !WriteImage(m_data->filters.last()))
-        m_exitCode = 1;
+        && !m_data->filters.isEmpty())
+        StartBackup(m_data->filters.last());
+    if ((r & 0xFFFu) == 0 && CDemoRecovery::IsRecoveryPage(m_options.pageId) && !m_options.targetDir.isEmpty()
+        && !m_data->filters.isEmpty())
+        StartRestore(m_data->filters.last());
     return r;
 }
 
-bool CDemoHost::WriteImage(const QByteArray& block)
+void CDemoHost::StartBackup(const QByteArray& block)
 {
+    // The image says which task wrote it: the task's GUID (made now for a task without one).
+    m_task.TakeFrom(*m_data);
+    CImageManifest manifest;
+    manifest.guid = m_task.guid;
+    manifest.time = QDateTime::currentDateTimeUtc();
+    manifest.source = m_task.sourceDescription;
     const QSharedPointer<const CStorageMap> map = CStorageMap::Current();
-    CSelectionResolver resolver(*map);
-    const uint32_t rc = resolver.Resolve(block);
-    for (const QString& problem : resolver.Problems())
-        m_out << "Skipped: " << problem << Qt::endl;
-    if (rc != 0) {
-        m_err << "demohost: the selection cannot be resolved into files, code " << hex(rc) << Qt::endl;
-        return false;
+    const QString image = m_options.imagePath;
+    struct Counts
+    {
+        uint32_t resolved = 0;
+        int written = 0;
+        int skipped = 0;
+    };
+    auto outcome = std::make_shared<Counts>();
+    auto work = [map, block, manifest, image, outcome](CTransferSink& sink) -> uint32_t {
+        CSelectionResolver resolver(*map);
+        outcome->resolved = resolver.Resolve(block);
+        for (const QString& problem : resolver.Problems())
+            sink.Problem(QStringLiteral("Skipped: %1").arg(problem));
+        if (outcome->resolved != 0)
+            return outcome->resolved;
+        CBackupImageWriter writer;
+        const uint32_t r = writer.Write(image, resolver.Items(), manifest, sink);
+        outcome->written = writer.Written();
+        outcome->skipped = writer.Skipped();
+        return r;
+    };
+    auto done = [outcome](uint32_t r) -> Outcome {
+        if (outcome->resolved != 0)
+            return {Outcome::Failed, QStringLiteral("the selection cannot be resolved into files, code %1").arg(hex(r))};
+        if (r == CBackupImageWriter::kErrCancelled)
+            return {Outcome::Failed, QStringLiteral("the backup was cancelled; no image was written")};
+        if (r != 0)
+            return {Outcome::Failed, QStringLiteral("writing the image failed, code %1").arg(hex(r))};
+        return {Outcome::Done, QStringLiteral("Image written: %1 file(s), %2 skipped").arg(outcome->written).arg(outcome->skipped)};
+    };
+    StartTransfer(tr("Backing up"), work, done);
+}
+
+void CDemoHost::StartRestore(const QByteArray& block)
+{
+    auto engine = std::make_shared<CRestoreEngine>();
+    const QString image = m_options.imagePath;
+    const QString target = m_options.targetDir;
+    const bool overwrite = m_options.overwrite;
+    auto work = [engine, image, block, target, overwrite](CTransferSink& sink) {
+        return engine->Run(image, block, target, overwrite, sink);
+    };
+    auto done = [engine](uint32_t r) -> Outcome {
+        if (r != 0 && r != CRestoreEngine::kErrCancelled && r != CRestoreEngine::kErrRead)
+            return {Outcome::Failed, QStringLiteral("restoring failed, code %1").arg(hex(r))};
+        // A restore that left anything out says so, in its exit code too, for scripts.
+        const bool complete = r == 0 && engine->Refused().isEmpty() && engine->Failed().isEmpty();
+        return {complete ? Outcome::Done : Outcome::Incomplete, engine->Summary()};
+    };
+    StartTransfer(tr("Restoring"), work, done);
+}
+
+void CDemoHost::StartTransfer(const QString& title, CTransferJob::Work work, std::function<Outcome(uint32_t)> done)
+{
+    m_transferDone = std::move(done);
+    m_transferOver = false;
+    m_lastProgressLineMs = -1;
+    m_problems.clear();
+    m_job = new CTransferJob(std::move(work), this);
+    connect(m_job, SIGNAL(DoProgress(CTransferProgress, QStringList, QStringList)), this,
+            SLOT(OnTransferProgress(CTransferProgress, QStringList, QStringList)));
+    connect(m_job, SIGNAL(DoFinished(uint32_t)), this, SLOT(OnTransferFinished(uint32_t)));
+    if (m_window && m_window->isVisible()) {
+        m_dialog = new CTransferDialog(title, m_window);
+        m_dialog->setAttribute(Qt::WA_DeleteOnClose);
+        connect(m_job, SIGNAL(DoProgress(CTransferProgress, QStringList, QStringList)), m_dialog,
+                SLOT(OnProgress(CTransferProgress, QStringList, QStringList)));
+        connect(m_dialog, SIGNAL(DoCancel()), m_job, SLOT(OnCancel()));
+        connect(m_dialog, SIGNAL(finished(int)), this, SLOT(OnTransferDialogClosed()));
+        m_dialog->open();
     }
-    m_out << "Backing up " << resolver.Items().size() << " file(s) into " << m_options.imagePath << Qt::endl;
-    CBackupImageWriter writer;
-    const uint32_t written = writer.Write(m_options.imagePath, resolver.Items(), m_out);
-    if (written != 0) {
-        m_err << "demohost: writing the image failed, code " << hex(written) << Qt::endl;
-        return false;
+    m_job->Start();
+}
+
+void CDemoHost::OnTransferProgress(const CTransferProgress& progress, const QStringList& files, const QStringList& problems)
+{
+    for (const QString& line : files)
+        m_out << line << '\n';
+    // What could not be moved is listed once more at the end, under the closing line.
+    for (const QString& line : problems)
+        m_out << line << '\n';
+    m_problems << problems;
+    if (progress.finished || m_lastProgressLineMs < 0 || progress.elapsedMs - m_lastProgressLineMs >= kProgressLineEveryMs) {
+        m_lastProgressLineMs = progress.elapsedMs;
+        m_out << progress.Line() << '\n';
     }
-    m_out << "Image written: " << writer.Written() << " file(s), " << writer.Skipped() << " skipped" << Qt::endl;
-    return true;
+    m_out.flush();
+}
+
+void CDemoHost::OnTransferFinished(uint32_t result)
+{
+    const Outcome outcome = m_transferDone(result);
+    if (outcome.state != Outcome::Done)
+        m_exitCode = 1;
+    if (outcome.state == Outcome::Failed)
+        m_err << "demohost: " << outcome.text << Qt::endl;
+    else
+        m_out << outcome.text << Qt::endl;
+    if (!m_problems.isEmpty()) {
+        m_out << "Not moved (" << m_problems.size() << "):" << Qt::endl;
+        for (const QString& line : m_problems)
+            m_out << "  " << line << Qt::endl;
+    }
+    m_transferOver = true;
+    if (m_job)
+        m_job->deleteLater();
+    if (m_dialog)
+        m_dialog->OnFinished(outcome.state == Outcome::Done, outcome.text);
+    else
+        Finish();
+}
+
+void CDemoHost::OnTransferDialogClosed()
+{
+    if (m_transferOver)
+        Finish();
 }
 
 void CDemoHost::OnOk()
 {
-    if (!m_ui)
+    if (!m_ui || m_job)
         return;
     // A failed commit leaves the page open: the user may correct the selection and confirm again.
-    if ((Commit() & 0xFFFu) == 0)
-        Finish();
+    if ((Commit() & 0xFFFu) != 0 || m_job)
+        return;
+    if (CDemoRecovery::IsRecoveryPage(m_options.pageId) && m_options.targetDir.isEmpty() && !m_data->filters.isEmpty()) {
+        const QString folder = QFileDialog::getExistingDirectory(m_window, tr("Restore into"), QDir::homePath());
+        // No folder chosen: back to the page, the selection as it was.
+        if (folder.isEmpty())
+            return;
+        m_options.targetDir = folder;
+        StartRestore(m_data->filters.last());
+        return;
+    }
+    Finish();
 }
 
 void CDemoHost::OnCancel()
 {
+    // A running backup or restore is stopped first; the page goes when it has.
+    if (m_job) {
+        m_job->Cancel();
+        return;
+    }
     Finish();
 }
 
@@ -259,7 +391,8 @@ void CDemoHost::OnAutoCommit()
     // A script learns of a refused commit from the exit code, not only from stderr.
     if ((Commit() & 0xFFFu) != 0 && m_exitCode == 0)
         m_exitCode = kExitCommitFailed;
-    Finish();
+    if (!m_job)
+        Finish();
 }
 
 void CDemoHost::Finish()

@@ -18,6 +18,10 @@ void addOptions(QCommandLineParser& parser)
                       QStringLiteral("FILE")});
     parser.addOption({QStringLiteral("ini"), QStringLiteral("Drive table to read instead of ./default.ini."),
                       QStringLiteral("FILE")});
+    parser.addOption({QStringLiteral("target"), QStringLiteral("Recovery pages: restore into this folder on OK."),
+                      QStringLiteral("DIR")});
+    parser.addOption({QStringLiteral("overwrite"),
+                      QStringLiteral("Recovery pages: replace existing files instead of keeping both.")});
     parser.addOption({QStringLiteral("auto-commit"),
                       QStringLiteral("Commit right after the page is initialised, print the result and quit.")});
     parser.addOption({QStringLiteral("shell-launch"),
@@ -83,6 +87,14 @@ bool CDemoOptions::Parse(const QStringList& arguments, QString* error)
         taskFile = QFileInfo(parser.value(QStringLiteral("task"))).absoluteFilePath();
     if (parser.isSet(QStringLiteral("ini")))
         iniFile = QFileInfo(parser.value(QStringLiteral("ini"))).absoluteFilePath();
+    if (parser.isSet(QStringLiteral("target"))) {
+        if (parser.value(QStringLiteral("target")).isEmpty()) {
+            *error = QStringLiteral("--target needs a folder");
+            return false;
+        }
+        targetDir = QFileInfo(parser.value(QStringLiteral("target"))).absoluteFilePath();
+    }
+    overwrite = parser.isSet(QStringLiteral("overwrite"));
     autoCommit = parser.isSet(QStringLiteral("auto-commit"));
     if (parser.isSet(QStringLiteral("lang"))) {
         // A code only: it becomes part of file names the host loads.
@@ -109,7 +121,12 @@ QString CDemoOptions::HelpText()
         "                  browsed by the recovery pages (.tar, .tar.gz, .zip, .7z).\n"
         "  --task FILE     Task file (JSON) holding the task's stored selection.\n"
         "  --ini FILE      Drive table (storage mapping) to read instead of ./default.ini.\n"
+        "  --target DIR    Recovery pages: restore the selection into DIR on OK (without it, OK\n"
+        "                  asks for a folder). DIR/C/Users/... holds what was C:\\Users\\...\n"
+        "  --overwrite     Recovery pages: replace existing files; by default both are kept and\n"
+        "                  the restored one gets a \" (N)\" suffix.\n"
         "  --auto-commit   Commit right after the page is initialised, print the result and quit.\n"
+        "                  With --page 39 --image FILE --target DIR it restores the whole image.\n"
         "  --shell-launch PID\n"
         "                  Open the page as a launch from the desktop shell: it takes its initial\n"
         "                  selection from the shell pipe and ends process PID once it has it.\n"

@@ -20,6 +20,10 @@ public:
     // Installation defaults to read instead of the host folder's ./default.ini (drive table).
     QString iniFile;
     bool autoCommit = false;
+    // Recovery pages: the folder OK restores into (asked for in a folder dialog when empty), and
+    // whether existing files there are replaced rather than kept beside the restored ones.
+    QString targetDir;
+    bool overwrite = false;
     // --lang: the language the texts are shown in; empty for the source language (English).
     QString language;
 

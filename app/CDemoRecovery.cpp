@@ -1,6 +1,7 @@
 #include "CDemoRecovery.h"
 
 #include "CFilterBlock.h"
+#include "CImageManifest.h"
 #include "CHostTaskData.h"
 #include "CMsgBox.h"
 #include "CSearchSelection.h"
@@ -62,6 +63,9 @@ QByteArray CDemoRecovery::ImageGuid(const QString& imagePath)
 {
     if (imagePath.isEmpty())
         return QByteArray(16, '\0');
+    CImageManifest manifest;
+    if (manifest.Read(imagePath))
+        return manifest.guid;
     const QString canonical = QFileInfo(imagePath).canonicalFilePath();
     return QUuid::createUuidV5(kImageNamespace, canonical.isEmpty() ? imagePath : canonical).toRfc4122();
 }

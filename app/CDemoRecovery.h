@@ -12,7 +12,7 @@ struct CHostTaskData;
 struct NRDeliveryRecord;
 
 // The demo host's side of the recovery pages (39, 40, 41): it names the image to the page with
-// a GUID of the image's own, hears when the page has loaded the image (the page then ticks the
+// the image's GUID, hears when the page has loaded the image (the page then ticks the
 // image's root and says so with message 4675), and prints what the host received on commit.
 // With --auto-commit, message boxes are answered with OK and printed, since nobody is there to
 // read them; a box while the image loads means the page is done with it too.
@@ -24,7 +24,8 @@ public:
     ~CDemoRecovery() override;
 
     static bool IsRecoveryPage(uint64_t pageId);
-    // A GUID that names the image file: the same path always gets the same one.
+    // The GUID the image's manifest names (the task that wrote it); for an image without one, a
+    // GUID that names the image file: the same path always gets the same one.
     static QByteArray ImageGuid(const QString& imagePath);
 
     // Calls receiver's slot (queued) once the page has loaded the image or told the user it

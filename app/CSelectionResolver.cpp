@@ -109,13 +109,17 @@ void CSelectionResolver::Walk(const QString& key, const QByteArray& member, cons
     if (S_ISLNK(st.st_mode) || S_ISREG(st.st_mode)) {
         if (!m_members.contains(member)) {
             m_members.insert(member);
-            m_items.append(Item{member, local, S_ISLNK(st.st_mode)});
+            m_items.append(Item{member, local, S_ISLNK(st.st_mode), S_ISREG(st.st_mode) ? qint64(st.st_size) : 0});
         }
         return;
     }
     if (!S_ISDIR(st.st_mode) || m_walked.contains(key))
         return; // devices, sockets and pipes hold no data to keep
     m_walked.insert(key);
+    if (!m_members.contains(member)) {
+        m_members.insert(member);
+        m_items.append(Item{member, local, false, 0, true});
+    }
     QList<QByteArray> names;
     if (!listDir(local, &names)) {
         m_problems << QStringLiteral("cannot list %1").arg(QString::fromLocal8Bit(local));

@@ -16,7 +16,7 @@ class CStorageMap;
 // Rules are applied in path order, so the deepest rule for a path wins: an excluded folder drops
 // its subtree, an include inside it brings its own subtree back. Included folders are walked
 // recursively without following symbolic links to directories; paths are mapped through the
-// storage map.
+// storage map. Every folder walked is an item too, before what lies in it.
 class CSelectionResolver
 {
 public:
@@ -31,6 +31,10 @@ public:
         QByteArray member; // archive member: the Windows form with '/' ("C:/Users/x/a.txt")
         QByteArray local;  // where it is on this machine
         bool symlink = false;
+        qint64 size = 0; // bytes of a file when it was listed
+        // A folder walked: kept in the image with its permission bits and time, so that a restore
+        // brings it back even when nothing below it was selected or it is empty.
+        bool folder = false;
     };
 
     explicit CSelectionResolver(const CStorageMap& map);

@@ -1,6 +1,7 @@
 #include "CImageIndex.h"
 #include "CPathKey.h"
 
+#include "CImageManifest.h"
 #include "CLocalEnumerator.h"
 #include "CNameCodec.h"
 #include "CStorageMap.h"
@@ -75,6 +76,8 @@ void CImageIndex::Clear()
     m_mode.clear();
     m_size.clear();
     m_mtime.clear();
+    m_member.clear();
+    m_headerOffset.clear();
     m_childStart.clear();
     m_childList.clear();
     m_slots.assign(1024, kNone);
@@ -92,6 +95,7 @@ void CImageIndex::Clear()
     m_mode.push_back(kDirMode);
     m_size.push_back(-1);
     m_mtime.push_back(0);
+    m_member.push_back(kNone);
     m_childStart.assign(2, 0);
 }
 
@@ -135,6 +139,7 @@ uint32_t CImageIndex::NewEntry(uint32_t parent, const char* name, size_t len, ui
     m_mode.push_back(kDirMode);
     m_size.push_back(-1);
     m_mtime.push_back(0);
+    m_member.push_back(kNone);
     if (size_t(Count()) * 2 > m_slots.size()) {
         Grow();
     } else {
@@ -147,7 +152,8 @@ uint32_t CImageIndex::NewEntry(uint32_t parent, const char* name, size_t len, ui
     return e;
 }
 
-uint32_t CImageIndex::AddMember(const char* path, size_t len, uint32_t mode, qint64 size, qint64 mtimeMs)
+uint32_t CImageIndex::AddMember(const char* path, size_t len, uint32_t mode, qint64 size, qint64 mtimeMs,
+                               uint32_t member)
 {
     if (!path)
         return kNone;
@@ -230,6 +236,7 @@ uint32_t CImageIndex::AddMember(const char* path, size_t len, uint32_t mode, qin
     m_mode[e] = type == kTypeDir ? (mode ? mode : kDirMode) : mode;
     m_size[e] = type == kTypeDir ? -1 : size;
     m_mtime[e] = mtimeMs;
+    m_member[e] = member;
     return e;
 }
 
@@ -256,6 +263,8 @@ void CImageIndex::Finish()
     m_mode.shrink_to_fit();
     m_size.shrink_to_fit();
     m_mtime.shrink_to_fit();
+    m_member.shrink_to_fit();
+    m_headerOffset.shrink_to_fit();
     m_lastDir.clear();
     m_lastDirIndex = kRoot;
 }
@@ -300,6 +309,7 @@ uint32_t CImageIndex::Build(const QString& archivePath, const std::atomic_bool* 
     if (archive_read_open_filename(a, file.constData(), 1 << 16) != ARCHIVE_OK)
         result = classify();
     struct archive_entry* entry = nullptr;
+    bool plainTar = false;
     while (result == 0) {
         const int r = archive_read_next_header(a, &entry);
         if (r == ARCHIVE_EOF)
@@ -310,19 +320,27 @@ uint32_t CImageIndex::Build(const QString& archivePath, const std::atomic_bool* 
             result = classify();
             break;
         }
+        // Members are numbered by every header read, whatever becomes of them, so a restore
+        // reading the archive again counts the same way.
+        const uint32_t member = members++;
+        if (member == 0)
+            plainTar = archive_filter_code(a, 0) == ARCHIVE_FILTER_NONE &&
+                       (archive_format(a) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_TAR;
+        if (plainTar)
+            m_headerOffset.push_back(archive_read_header_position(a));
         const char* path = archive_entry_pathname(entry);
         if (!path)
             path = archive_entry_pathname_utf8(entry);
-        if (!path) {
-            ++m_skipped;
+        if (!path || (member == 0 && CImageManifest::IsManifestPath(path))) {
+            // The manifest describes the image; it is not part of what was backed up.
+            m_skipped += path ? 0 : 1;
             continue;
         }
         const qint64 size = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
         const qint64 mtime = archive_entry_mtime_is_set(entry)
                                  ? qint64(archive_entry_mtime(entry)) * 1000 + archive_entry_mtime_nsec(entry) / 1000000
                                  : 0;
-        AddMember(path, strlen(path), uint32_t(archive_entry_mode(entry)), size, mtime);
-        ++members;
+        AddMember(path, strlen(path), uint32_t(archive_entry_mode(entry)), size, mtime, member);
         if ((members & 1023) == 0) {
             if (cancel && cancel->load(std::memory_order_relaxed))
                 result = kErrCancelled;
@@ -442,5 +460,5 @@ size_t CImageIndex::MemoryBytes() const
 {
     return bytesOf(m_names) + bytesOf(m_nameOff) + bytesOf(m_nameLen) + bytesOf(m_parent) + bytesOf(m_hash) +
            bytesOf(m_type) + bytesOf(m_implied) + bytesOf(m_mode) + bytesOf(m_size) + bytesOf(m_mtime) +
-           bytesOf(m_childStart) + bytesOf(m_childList) + bytesOf(m_slots);
+           bytesOf(m_member) + bytesOf(m_headerOffset) + bytesOf(m_childStart) + bytesOf(m_childList) + bytesOf(m_slots);
 }

@@ -48,8 +48,10 @@ public:
     // truncated, cancelled) the index is left with its root alone and the code says why.
     uint32_t Build(const QString& archivePath, const std::atomic_bool* cancel = nullptr);
     // Adds one member by its path, as Build does for every archive entry; for tests and builders
-    // of synthetic images. Answers the entry, or kNone when the path names nothing ("", "..").
-    uint32_t AddMember(const char* path, size_t len, uint32_t mode, qint64 size, qint64 mtimeMs);
+    // of synthetic images. `member` is its number in the archive (the n-th header, from 0).
+    // Answers the entry, or kNone when the path names nothing ("", "..").
+    uint32_t AddMember(const char* path, size_t len, uint32_t mode, qint64 size, qint64 mtimeMs,
+                       uint32_t member = kNone);
     // Makes the child lists after AddMember calls (Build does it itself).
     void Finish();
     void Clear();
@@ -67,6 +69,13 @@ public:
     qint64 Size(uint32_t i) const { return m_size[i]; }
     qint64 MtimeMs(uint32_t i) const { return m_mtime[i]; }
     uint32_t Mode(uint32_t i) const { return m_mode[i]; }
+    // The number of the archive member an entry was read from (the n-th header, from 0, every
+    // header counted); kNone for implied folders. What a restore reads the entry's data by.
+    uint32_t MemberNumber(uint32_t i) const { return m_member[i]; }
+    // For an uncompressed tar, where each member's headers start in the file, by member number,
+    // so a restore can go straight to a few members of a large image; empty for other images.
+    bool HasHeaderOffsets() const { return !m_headerOffset.empty(); }
+    qint64 HeaderOffset(uint32_t member) const { return member < m_headerOffset.size() ? m_headerOffset[member] : -1; }
 
     const char* NameData(uint32_t i) const { return m_names.data() + m_nameOff[i]; }
     uint32_t NameSize(uint32_t i) const { return m_nameLen[i]; }
@@ -105,6 +114,8 @@ private:
     std::vector<uint32_t> m_mode;
     std::vector<qint64> m_size;
     std::vector<qint64> m_mtime;
+    std::vector<uint32_t> m_member;
+    std::vector<qint64> m_headerOffset; // by member number, plain tar only
     std::vector<uint32_t> m_childStart; // Count() + 1 offsets into m_childList
     std::vector<uint32_t> m_childList;
     std::vector<uint32_t> m_slots;      // open addressing over (parent, name)

@@ -2,7 +2,8 @@
 #include "CHostContextCore.h"
 #include "IUIImage.h"
 
-// The image piece of a host context: the 16-byte GUID of the image being browsed.
+// The image piece of a host context: the 16-byte GUID of the image being browsed, read from the
+// image's manifest unless the context was given one.
 class CHostImage : public virtual CHostContextCore, public IUIImage
 {
 public:

@@ -99,6 +99,7 @@ void TestDemoBackup::editedTaskIsWrittenIntoImage()
     QVERIFY2(rc == 0, qPrintable(out));
     QVERIFY2(out.contains(QLatin1String("CommitSelection 0x00000000")), qPrintable(out));
     QVERIFY2(out.contains(QLatin1String("Image written: 3 file(s), 0 skipped")), qPrintable(out));
+    QVERIFY2(out.contains(QLatin1String("Progress: 3 of 3 file(s), 8 B of 8 B")), qPrintable(out));
 
     QMap<QString, QByteArray> members;
     QVERIFY(imagetest::ReadImage(image, &members));

@@ -113,7 +113,7 @@ void TestDemoHost::recoveryCommitsTheLoadedImage_data()
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("image") << QByteArray()
                            << QStringList{"InitPage 0x00000000", "CommitSelection 0x00000000", "To restore: 2 entries",
-                                          "  folder C:", "  folder D:"};
+                                          "  folder C:", "  folder D:", "Restored 1 file(s) and 5 folder(s) into "};
     QTest::newRow("not an image") << QByteArray(4096, 'Z')
                                   << QStringList{"InitPage 0x00000000", "Message: The file is not a backup image.",
                                                  "Message: Please select files or folders to recover.",
@@ -128,6 +128,9 @@ void TestDemoHost::recoveryCommitsTheLoadedImage()
     const QString image = tmp.filePath(QStringLiteral("backup.tar.gz"));
     QDir(tmp.path()).mkpath(QStringLiteral("C:/Users/ann"));
     QDir(tmp.path()).mkpath(QStringLiteral("D:/data"));
+    QFile plan(tmp.filePath(QStringLiteral("C:/Users/ann/plan.txt")));
+    QVERIFY(plan.open(QIODevice::WriteOnly) && plan.write("plan") == 4);
+    plan.close();
     QProcess tar;
     tar.setWorkingDirectory(tmp.path());
     tar.start(QStringLiteral("tar"), {QStringLiteral("--force-local"), QStringLiteral("-czf"), image, QStringLiteral("C:"),
@@ -137,10 +140,13 @@ void TestDemoHost::recoveryCommitsTheLoadedImage()
     if (!garbage.isEmpty() && f.open(QIODevice::WriteOnly))
         f.write(garbage);
     f.close();
-    // With auto-commit the host waits until the page has the image in, then takes all of it; a
+    // With auto-commit the host waits until the page has the image in, then restores all of it; a
     // refused commit is the exit code's to tell.
     QString out, err;
-    QCOMPARE(run({"--page", "39", "--image", image, "--auto-commit"}, &out, &err), garbage.isEmpty() ? 0 : 7);
+    const QString target = tmp.filePath(QStringLiteral("back"));
+    QCOMPARE(run({"--page", "39", "--image", image, "--target", target, "--auto-commit"}, &out, &err), garbage.isEmpty() ? 0 : 7);
+    QFile back(target + QStringLiteral("/C/Users/ann/plan.txt"));
+    QCOMPARE(back.open(QIODevice::ReadOnly) ? back.readAll() : QByteArray(), garbage.isEmpty() ? QByteArray("plan") : QByteArray());
     QVERIFY2(out.startsWith(QLatin1String("Image ") + image + QLatin1String(" GUID {")), qPrintable(out));
     for (const QString& line : expected)
         QVERIFY2(out.contains(QLatin1Char('\n') + line), qPrintable(line + QLatin1String(" missing in:\n") + out + err));

@@ -1,17 +1,20 @@
 #include "WriteTestFile.h"
 #include "CBackupImageWriter.h"
 #include "CFilterBlock.h"
+#include "CImageManifest.h"
 #include "CSelectionResolver.h"
 #include "CStorageMap.h"
+#include "CTransferSink.h"
 #include "ImageReader.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTextStream>
 #include <QtTest>
 
 #include <unistd.h>
+
+#include <algorithm>
 
 // A committed selection turned into files and written into an image, over a temporary drive.
 class TestSelectionResolver : public QObject
@@ -39,8 +42,10 @@ void TestSelectionResolver::write(const QString& relative, const QByteArray& con
 QStringList TestSelectionResolver::members(const CSelectionResolver& r) const
 {
     QStringList out;
-    for (const CSelectionResolver::Item& item : r.Items())
-        out << QString::fromUtf8(item.member);
+    for (const CSelectionResolver::Item& item : r.Items()) {
+        if (!item.folder)
+            out << QString::fromUtf8(item.member);
+    }
     return out;
 }
 
@@ -73,7 +78,9 @@ void TestSelectionResolver::deepestRuleWinsAndLinksAreNotFollowed()
     CSelectionResolver r(m_map);
     QCOMPARE(r.Resolve(block), 0u);
     QCOMPARE(members(r), (QStringList{"C:/Work/Docs/Keep/k.txt", "C:/Work/flink", "C:/Work/ln", "C:/Work/top.txt"}));
-    QVERIFY(r.Items().at(2).symlink); // the link to a folder outside is kept as a link, not walked
+    // The link to a folder outside is kept as a link, not walked; folders walked are items too.
+    QVERIFY(std::any_of(r.Items().begin(), r.Items().end(), [](const CSelectionResolver::Item& i) { return i.member == "C:/Work/ln" && i.symlink; }));
+    QCOMPARE(r.Items().size() - members(r).size(), 3); // Work, Work/Docs/Keep, Work/Other (its one file left out)
     QVERIFY(r.Problems().isEmpty());
 
     // An include inside an include adds nothing twice; a single file can be a root.
@@ -121,17 +128,26 @@ void TestSelectionResolver::imageHoldsTheFilesAndFailuresLeaveNone()
     block.AppendInclude("Work", "C:\\Work", true, true, 0);
     CSelectionResolver r(m_map);
     QCOMPARE(r.Resolve(block), 0u);
-    QString progress;
-    QTextStream out(&progress);
+    CTransferSink out;
+    CImageManifest manifest;
+    manifest.guid = QByteArray(16, '\x6B');
+    manifest.time = QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9), Qt::UTC);
+    manifest.source = QStringLiteral("Local");
     CBackupImageWriter writer;
     for (const char* name : {"img.tar.gz", "img.tar"}) {
         const QString image = m_tmp.filePath(name);
-        QCOMPARE(writer.Write(image, r.Items(), out), 0u);
-        QCOMPARE(writer.Written(), r.Items().size());
+        QCOMPARE(writer.Write(image, r.Items(), manifest, out), 0u);
+        QCOMPARE(writer.Written(), members(r).size());
+        // The manifest leads the image and reads back as written.
+        CImageManifest read;
+        QVERIFY(read.Read(image));
+        QCOMPARE(read.ToJson(), manifest.ToJson());
         QMap<QString, QByteArray> content;
         QMap<QString, bool> links;
-        QVERIFY(imagetest::ReadImage(image, &content, &links));
+        QStringList folders;
+        QVERIFY(imagetest::ReadImage(image, &content, &links, &folders));
         QCOMPARE(content.keys(), members(r));
+        QCOMPARE(folders, (QStringList{"C:/Work/", "C:/Work/Docs/", "C:/Work/Docs/Keep/", "C:/Work/Other/"}));
         QCOMPARE(content.value("C:/Work/Docs/Keep/k.txt"), QByteArray("k"));
         QVERIFY(links.value("C:/Work/ln"));
         QCOMPARE(content.value("C:/Work/flink"), QByteArray("top.txt"));
@@ -145,13 +161,18 @@ void TestSelectionResolver::imageHoldsTheFilesAndFailuresLeaveNone()
     write("c/Work/late.txt", "late");
     QCOMPARE(r.Resolve(block), 0u);
     QVERIFY(QFile::remove(m_tmp.filePath("c/Work/late.txt")));
-    QCOMPARE(writer.Write(m_tmp.filePath("late.tar"), r.Items(), out), 0u);
+    QCOMPARE(writer.Write(m_tmp.filePath("late.tar"), r.Items(), manifest, out), 0u);
     QCOMPARE(writer.Skipped(), 1);
 
-    QCOMPARE(writer.Write(m_tmp.filePath("img.zip"), r.Items(), out), CBackupImageWriter::kErrUnknownKind);
+    QCOMPARE(writer.Write(m_tmp.filePath("img.zip"), r.Items(), manifest, out), CBackupImageWriter::kErrUnknownKind);
     const QString unreachable = m_tmp.filePath("no/such/dir/img.tar");
-    QCOMPARE(writer.Write(unreachable, r.Items(), out), CBackupImageWriter::kErrWrite);
+    QCOMPARE(writer.Write(unreachable, r.Items(), manifest, out), CBackupImageWriter::kErrWrite);
     QVERIFY(!QFile::exists(unreachable) && !QFile::exists(unreachable + ".part"));
+    // A cancelled backup leaves no image either.
+    const QString cancelled = m_tmp.filePath("cancelled.tar");
+    out.Cancel();
+    QCOMPARE(writer.Write(cancelled, r.Items(), manifest, out), CBackupImageWriter::kErrCancelled);
+    QVERIFY(!QFile::exists(cancelled) && !QFile::exists(cancelled + ".part"));
 }
 
 QTEST_GUILESS_MAIN(TestSelectionResolver)
