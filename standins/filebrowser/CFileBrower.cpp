@@ -10,6 +10,7 @@
 #include "CMsgBox.h"
 #include "CNetLocationRecord.h"
 #include "CPathKey.h"
+#include "CSearchResultBrower.h"
 #include "CSelectionFilter.h"
 #include "CServerShares.h"
 #include "CStorageMap.h"
@@ -57,7 +58,7 @@ QString spellAsOnDisk(const QString& path)
 IFileBrower* IFileBrower::CreateInstance(_CFileBrowserPara* para, CGetDataCommon* data, void* page)
 {
     Q_UNUSED(page);
-    auto* browser = new CFileBrower(para, 0, nullptr);
+    auto* browser = new CFileBrower(para, nullptr);
     QSharedPointer<CGetDataCommon> source(data);
     const uint32_t options = para ? para->options : 0;
     if (!source) {
@@ -85,7 +86,7 @@ IFileBrower* IFileBrower::CreateInstanceByType(int treeType, CGetDataCommon* dat
         delete data;
         return nullptr;
     }
-    auto* browser = new CFileBrower(nullptr, treeType, static_cast<QWidget*>(parent));
+    auto* browser = new CSearchResultBrower(static_cast<QWidget*>(parent));
     if (data)
         browser->SetDataSource(QSharedPointer<CGetDataCommon>(data));
     return browser;
@@ -93,8 +94,7 @@ IFileBrower* IFileBrower::CreateInstanceByType(int treeType, CGetDataCommon* dat
 
 // ---- construction
 
-CFileBrower::CFileBrower(const _CFileBrowserPara* para, int treeType, QWidget* parentWidget)
-    : m_treeType(treeType), m_parentWidget(parentWidget)
+CFileBrower::CFileBrower(const _CFileBrowserPara* para, QWidget* parentWidget) : m_parentWidget(parentWidget)
 {
     RegisterNodeMetaTypes();
     if (para) {
@@ -102,14 +102,10 @@ CFileBrower::CFileBrower(const _CFileBrowserPara* para, int treeType, QWidget* p
         if (para->imagePath)
             m_imagePath = QString::fromUtf8(para->imagePath);
     }
-    const bool search = treeType == kTypeSearchResult;
-    if (search)
-        m_options |= kOptCheckBoxes | kOptFiles;
-
     m_model = new CFileSystemModel(nullptr);
     m_modelRef = QSharedPointer<IFileSystemModel>(m_model);
     m_filter = new CSelectionFilter(m_model, this);
-    if (!search && !(m_options & kOptImage))
+    if (!(m_options & kOptImage))
         m_filter->SetSpelling(spellAsOnDisk);
     connect(m_model, &CFileSystemModel::DoGetNodePath, this, &CFileBrower::OnGetNodePath, Qt::DirectConnection);
     connect(m_model, &CFileSystemModel::DoCheckStatusChange, this, &CFileBrower::OnCheckStatusChange);
@@ -119,10 +115,7 @@ CFileBrower::CFileBrower(const _CFileBrowserPara* para, int treeType, QWidget* p
         filters |= QDir::Files;
     m_model->setFilter(filters);
 
-    // Search results come from all over the image and may share names: their list shows where
-    // each one lies (Name, Size, Type, Date Modified, Path) under a header.
-    const quint32 columns = search ? CBrower::kShowLeftHeader | kSearchColumns : 0;
-    IBrower* b = CreateBrower(m_modelRef, parentWidget, search || (m_options & kOptFilesInTree), columns, 0, false);
+    IBrower* b = CreateBrower(m_modelRef, parentWidget, m_options & kOptFilesInTree, 0, 0, false);
     m_browser = dynamic_cast<CBrower*>(b);
     if (m_browser) {
         connect(m_browser.data(), &CBrower::DoNodeSelect, this, [this](NodeIndex node) {
@@ -132,17 +125,10 @@ CFileBrower::CFileBrower(const _CFileBrowserPara* para, int treeType, QWidget* p
         connect(m_browser.data(), &CBrower::DoRowRemoved, this, &CFileBrower::DoRowRemoved);
         connect(m_browser.data(), &CBrower::DoModelInitFinish, this, &CFileBrower::DoModelInitFinish);
         connect(m_browser.data(), &CBrower::DoExpand, this, &CFileBrower::OnExpand);
-        if (search) {
-            m_browser->SetFlatMode(true);
-            m_browser->ShowRightView(false, false);
-        } else {
-            m_browser->ShowRightView(true, false);
-        }
+        m_browser->ShowRightView(true, false);
         m_browser->SetCheckEnabled(m_options & kOptCheckBoxes);
     } else {
         m_model->SetCheckEnabled(m_options & kOptCheckBoxes);
-        if (search)
-            m_model->SetFlatMode(true);
     }
 }
 
@@ -223,7 +209,7 @@ void CFileBrower::SetDataSource(QSharedPointer<CGetDataCommon> source)
 
 QAbstractItemModel* CFileBrower::GetSearchModel()
 {
-    return m_treeType == kTypeSearchResult ? m_model : nullptr;
+    return nullptr; // the search-result browser's (CSearchResultBrower)
 }
 
 bool CFileBrower::SetFilter(const void* block, uint32_t size)
@@ -391,7 +377,7 @@ NodeIndex CFileBrower::FindNodeByUtf8Path(const char* utf8Path)
     } else if (path.startsWith(QLatin1String("\\\\")) || path.startsWith(QLatin1String("//"))) {
         node = TopLevelOfKind(NodeKind::kNetworkGroup);
         parts = splitPath(path);
-    } else if (m_options & kOptImage || m_treeType == kTypeSearchResult) {
+    } else if (m_options & kOptImage) {
         node = m_model->GetRootIndex();
         parts = splitPath(path);
     } else {
@@ -419,17 +405,6 @@ void CFileBrower::SelectNode(NodeIndex node)
 QList<NodeIndex> CFileBrower::GetCheckedNodes()
 {
     QList<NodeIndex> out;
-    if (m_model->IsFlatMode()) {
-        NodePtr root = Node(m_model->GetRootIndex());
-        if (!root)
-            return out;
-        for (int r = 0; r < root->RowCount(); ++r) {
-            const NodeIndex id = root->ChildByName(root->NameAtRow(r));
-            if (id && m_model->CheckState(id) == Qt::Checked)
-                out.append(id);
-        }
-        return out;
-    }
     const QMap<QString, CFileSystemModel::CheckEntry> map = m_model->CheckMap();
     for (auto it = map.cbegin(); it != map.cend(); ++it) {
         if (!it.value().first)
@@ -688,9 +663,6 @@ int CFileBrower::GetLoadingState()
 void CFileBrower::SetLoadingState(int state)
 {
     m_loadingState = state;
-    // A search tree that starts loading drops the results of the last search.
-    if (state == kStateLoading && m_treeType == kTypeSearchResult)
-        m_model->RemoveAllChildren(m_model->GetRootIndex());
 }
 
 // ---- model and source signals
@@ -705,7 +677,7 @@ void CFileBrower::OnCheckStatusChange(NodeIndex node, bool anyChecked)
 
 void CFileBrower::OnGetNodePath(NodeIndex node, QByteArray& path)
 {
-    if (path.isEmpty() && m_source && m_treeType != kTypeSearchResult)
+    if (path.isEmpty() && m_source)
         path = m_source->SelectionPathOf(node);
 }
 

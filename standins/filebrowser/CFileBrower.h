@@ -33,15 +33,12 @@ public:
     static constexpr uint32_t kOptNoCloud = 0x100;        // cloud locations are not offered
     static constexpr uint32_t kOptSmart = 0x1000;         // smart backup: network places are shown disabled
 
-    // Columns of the search-result list (bit n: model column n).
-    static constexpr quint32 kSearchColumns = 0x1F;
-
     // Loading states (slots 44, 45).
     static constexpr int kStateIdle = 0;
     static constexpr int kStateLoading = 1;
 
-    // The browser for a page (treeType 0) or the flat search-result browser (kTypeSearchResult).
-    CFileBrower(const _CFileBrowserPara* para, int treeType, QWidget* parentWidget);
+    // The browser for a page; the flat search-result browser is CSearchResultBrower.
+    CFileBrower(const _CFileBrowserPara* para, QWidget* parentWidget);
     ~CFileBrower() override;
 
     // ---- IFileBrower
@@ -97,7 +94,6 @@ public:
     // ---- for the library's data sources and tests
     CFileSystemModel* Model() const { return m_model; }
     CBrower* Browser() const;
-    int TreeType() const { return m_treeType; }
     // Remembers the user name and password given for a share; the data source then holds them
     // too and does not ask for that share's login.
     void RememberCredentials(const QString& share, const QString& user, const QString& password);
@@ -126,7 +122,6 @@ private:
     NodeIndex ChildNamed(NodeIndex parent, const QString& name) const;
 
     uint32_t m_options = 0;
-    int m_treeType = 0;
     QPointer<QWidget> m_parentWidget;
     CFileSystemModel* m_model = nullptr;
     QSharedPointer<IFileSystemModel> m_modelRef;

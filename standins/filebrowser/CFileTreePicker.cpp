@@ -18,7 +18,7 @@ CFileTreePicker::CFileTreePicker(int treeType, QWidget* parent, unsigned flags)
     m_dialog->Init();
     m_dialog->AppendBtn(CKWPopWnd::BtnOk | CKWPopWnd::BtnCancel);
     m_dialog->resize(480, 420);
-    m_browser = new CFileBrower(&para, 0, m_dialog);
+    m_browser = new CFileBrower(&para, m_dialog);
     m_browser->ShowRightView(false);
     if (QWidget* w = m_browser->GetWidget())
         m_dialog->AppendContent(w);

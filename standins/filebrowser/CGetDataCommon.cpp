@@ -62,25 +62,6 @@ CKWBrowserIconProc::Place placeOfDrive(const CStorageMap::Drive& d)
     return CKWBrowserIconProc::kLocalDrive;
 }
 
-// The type column's text, stored in English; the node shows it in the user's language.
-QString typeTextOf(const CEntryRecord& r)
-{
-    switch (r.kind) {
-    case CEntryRecord::kDir:
-        return QStringLiteral(QT_TRANSLATE_NOOP("QObject", "File folder"));
-    case CEntryRecord::kDrive:
-        return QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Local Disk"));
-    case CEntryRecord::kSystem:
-        return QStringLiteral(QT_TRANSLATE_NOOP("QObject", "System file"));
-    default:
-        break;
-    }
-    const int dot = r.name.lastIndexOf(QLatin1Char('.'));
-    if (dot > 0 && dot < r.name.size() - 1)
-        return r.name.mid(dot + 1).toUpper() + QStringLiteral(" File");
-    return QStringLiteral(QT_TRANSLATE_NOOP("QObject", "File"));
-}
-
 } // namespace
 
 const QString& CGetDataCommon::ComputerName()
@@ -190,11 +171,8 @@ CLvFileSystemNode* CGetDataCommon::NewNode(const CEntryRecord& r, int kind)
     info->modified = r.Modified();
     info->permissions = r.permissions;
     info->hidden = r.hidden;
-    info->typeText = typeTextOf(r);
-    const CKWBrowserIconProc& icons = CKWBrowserIconProc::Instance();
-    info->icon = r.kind == CEntryRecord::kDrive ? icons.PlaceIcon(CKWBrowserIconProc::kLocalDrive)
-               : r.IsDir()                      ? icons.FolderIcon()
-                                                : icons.FileIcon();
+    info->typeText = r.TypeText();
+    info->icon = CKWBrowserIconProc::Instance().EntryIcon(r);
     n->SetInfo(info);
     // The views show a node's own icon and otherwise a folder's or a file's: a drive needs its own.
     if (r.kind == CEntryRecord::kDrive)

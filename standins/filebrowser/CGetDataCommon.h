@@ -135,6 +135,10 @@ public:
     // Waits until no worker runs and every queued batch was delivered (tests and the picker).
     void WaitIdle();
 
+    // A new library node for an entry, with one reference for the caller, who may set more of
+    // it before anybody else can reach it (MakeNode hands the reference to a batch).
+    static CLvFileSystemNode* NewNode(const CEntryRecord& r, int kind);
+
 signals:
     void DoLoadFinished(NodeIndex node, qint32 err);
 
@@ -161,9 +165,6 @@ protected:
     void SendRecords(NodeIndex parent, const CEntryBatch& batch, bool last, int* streamNo, int childKind);
     // A new library node (one reference, handed to the model with the batch).
     NodeIndex MakeNode(const CEntryRecord& r, int kind);
-    // The same, for a source that sets more of the node before the batch goes (nobody else can
-    // reach it before).
-    CLvFileSystemNode* NewNode(const CEntryRecord& r, int kind);
     NodeIndex MakeGroupNode(const QString& name, const QString& display, int kind, bool pathStop, const QString& pathText);
     static void ReleaseNodes(const QList<NodeIndex>& ids) { CDeliveryQueue::ReleaseNodes(ids); }
     void DropQueuedRows() { m_delivery->DropQueuedRows(); }

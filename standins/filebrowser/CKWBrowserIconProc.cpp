@@ -1,4 +1,5 @@
 #include "CKWBrowserIconProc.h"
+#include "CEntryRecord.h"
 
 #include "CLvFileSystemNode.h"
 #include "Util.h"
@@ -125,4 +126,9 @@ QIcon CKWBrowserIconProc::SysIcon(int sysIconType) const
     default:
         return QIcon();
     }
+}
+
+QIcon CKWBrowserIconProc::EntryIcon(const CEntryRecord& r) const
+{
+    return r.kind == CEntryRecord::kDrive ? PlaceIcon(kLocalDrive) : r.IsDir() ? FolderIcon() : FileIcon();
 }

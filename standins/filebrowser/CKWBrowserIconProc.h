@@ -3,6 +3,8 @@
 #include <QIcon>
 #include <QString>
 
+struct CEntryRecord;
+
 // System icons of the browser: what nodes show when the data source gives none, and the icons
 // of the computer, drives, folders, files and network places. Each comes from the desktop's icon
 // theme when the theme has it, else from the project's own images ("../res/icons/", with @2x
@@ -33,6 +35,8 @@ public:
     QIcon FolderIcon() const { return m_folder; }
     QIcon FileIcon() const { return m_file; }
     QIcon PlaceIcon(Place place) const { return m_places[place]; }
+    // What an entry of a data source shows: a drive's, a folder's or a file's icon.
+    QIcon EntryIcon(const CEntryRecord& r) const;
 
 private:
     QIcon m_folder;

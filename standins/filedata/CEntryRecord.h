@@ -28,6 +28,25 @@ struct CEntryRecord
 
     QDateTime Modified() const { return QDateTime::fromMSecsSinceEpoch(mtimeMs, Qt::UTC); }
     bool IsDir() const { return kind == kDir || kind == kDrive; }
+    // What the Type column says: the kind of a folder or drive, a file's extension. Stored in
+    // English; views show it in the user's language (QObject::tr).
+    QString TypeText() const
+    {
+        switch (kind) {
+        case kDir:
+            return QStringLiteral(QT_TRANSLATE_NOOP("QObject", "File folder"));
+        case kDrive:
+            return QStringLiteral(QT_TRANSLATE_NOOP("QObject", "Local Disk"));
+        case kSystem:
+            return QStringLiteral(QT_TRANSLATE_NOOP("QObject", "System file"));
+        default:
+            break;
+        }
+        const int dot = name.lastIndexOf(QLatin1Char('.'));
+        if (dot > 0 && dot < name.size() - 1)
+            return name.mid(dot + 1).toUpper() + QStringLiteral(" File");
+        return QStringLiteral(QT_TRANSLATE_NOOP("QObject", "File"));
+    }
 };
 
 typedef QVector<CEntryRecord> CEntryBatch;

@@ -180,23 +180,19 @@ public:
             fbtest::Settle(tree);
             page->RunningSearch()->WaitIdle();
             QCoreApplication::processEvents();
-            IFileBrower* results = page->GetPage()->GetSearchTree();
-            fbtest::NodePtr root = fbtest::Node(results->GetRootIndex());
-            // By path: results come in the order the search's workers find them.
-            QMap<QString, NodeIndex> byPath;
-            for (NodeIndex id : root ? root->ChildIds() : QList<NodeIndex>()) {
-                if (fbtest::NodePtr n = fbtest::Node(id))
-                    byPath.insert(n->PathText(), id);
-            }
-            const QList<NodeIndex> hits = byPath.values();
+            QAbstractItemModel* results = page->GetPage()->GetSearchTree()->GetSearchModel();
+            // By path (the list's own order depends on its sort), ticked as a click does.
+            QMap<QString, int> byPath;
+            for (int r = 0; r < results->rowCount(); ++r)
+                byPath.insert(results->index(r, 4).data().toString(), r);
+            const QStringList hits = byPath.keys();
             if (hits.isEmpty())
                 return fail(QStringLiteral("the search over the image found nothing"));
             for (int i = 0; i < clicks; ++i) {
-                const NodeIndex hit = hits.at(int(m_rng.bounded(hits.size())));
-                fbtest::NodePtr n = fbtest::Node(hit);
-                if (!n || !results->SetNodeCheckState(hit, Qt::Checked))
+                QString path = hits.at(int(m_rng.bounded(hits.size())));
+                if (!results->setData(results->index(byPath.value(path), 0), Qt::Checked, Qt::CheckStateRole))
                     return fail(QStringLiteral("a search result cannot be ticked"));
-                decisions.insert(n->PathText().mid(3).replace(QLatin1Char('\\'), QLatin1Char('/')), true);
+                decisions.insert(path.mid(3).replace(QLatin1Char('\\'), QLatin1Char('/')), true);
             }
         } else {
             if (!clickRows(tree, QStringLiteral("C:/"), folders, inImage, clicks, &decisions))

@@ -7,6 +7,7 @@
 #include "CImageIndex.h"
 #include "CUISearchFileData.h"
 
+#include <QAbstractItemModelTester>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
@@ -174,8 +175,8 @@ private slots:
     {
         QScopedPointer<IFileBrower> b(imageBrowser(m_image));
         QScopedPointer<IFileBrower> results(IFileBrower::CreateInstanceByType(IFileBrower::kTypeSearchResult, nullptr, nullptr));
-        QVERIFY(results->GetSearchModel());
-        QVERIFY(!b->GetSearchModel());
+        QAbstractItemModel* model = results->GetSearchModel();
+        QVERIFY(model && !b->GetSearchModel());
 
         QSharedPointer<CUISearchFileData> all(new CUISearchFileData(kSearchFileImage, nullptr, nullptr, m_image, QString(), "*.docx"));
         QSignalSpy finished(all.data(), &CUISearchFileData::DoSearchFinished);
@@ -188,28 +189,32 @@ private slots:
         QCOMPARE(finished.at(0).at(0).toBool(), true);
         QCOMPARE(finished.at(0).at(3).toString(), QStringLiteral("*.docx"));
         QCOMPARE(results->GetLoadingState(), int(CFileBrower::kStateIdle));
-        NodePtr root = Node(results->GetRootIndex());
-        QCOMPARE(root->RowCount(), 2); // case-insensitive: Report.DOCX too
-        const NodeIndex hit = root->ChildByName("C:\\Users\\ann\\Docs\\plan.docx");
+        QCOMPARE(model->rowCount(), 2); // case-insensitive: Report.DOCX too
+        QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("plan.docx"));
+        QCOMPARE(model->index(0, 4).data().toString(), QStringLiteral("C:\\Users\\ann\\Docs\\plan.docx"));
+        QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("2 KB"));
+
+        // A node is made for a caller that needs one; checked results are what the page commits.
+        const NodeIndex hit = results->FindNodeByUtf8Path("C:\\Users\\ann\\Docs\\plan.docx");
         NodePtr h = Node(hit);
         QVERIFY(h);
         QCOMPARE(h->GetShownName(), QStringLiteral("plan.docx"));
         QCOMPARE(h->PathText(), QStringLiteral("C:\\Users\\ann\\Docs\\plan.docx"));
-
-        // Checked results are what the page commits.
         QList<NodeIndex> items;
         QVERIFY(!results->GetCheckedItems(&items, 1, 0));
         QVERIFY(results->SetNodeCheckState(hit, Qt::Checked));
         QVERIFY(results->GetCheckedItems(&items, 1, 0));
         QCOMPARE(items, QList<NodeIndex>{hit});
 
-        // In a folder and below it: a new search replaces the results.
+        // In a folder and below it: a new search replaces the results, and their nodes go.
+        h.reset();
         QSharedPointer<CUISearchFileData> inD(new CUISearchFileData(kSearchFileImage, nullptr, nullptr, m_image, "D:\\", "report*"));
         results->SetLoadingState(CFileBrower::kStateLoading);
         results->SetDataSource(inD);
         Settle(results.data());
-        QCOMPARE(root->RowCount(), 1);
-        QVERIFY(root->ChildByName("D:\\data\\Report.DOCX"));
+        QVERIFY(!CLvFileSystemNodeMgr::IsValidNode(hit));
+        QCOMPARE(model->rowCount(), 1);
+        QCOMPARE(model->index(0, 4).data().toString(), QStringLiteral("D:\\data\\Report.DOCX"));
         QCOMPARE(inD->HitCount(), 1);
         QCOMPARE(CGetDataCommon::InstanceCount(results.data()), 1);
     }
@@ -224,16 +229,59 @@ private slots:
         results->SetDataSource(search);
         search->SetExit();
         search->WaitFinish();
-        // Stopped: no worker runs any more, and the end is still reported.
+        // Stopped: no worker runs any more, and the end is still reported, as no success.
         QVERIFY(search->IsFinished());
         Settle(results.data());
         QCOMPARE(finished.count(), 1);
-
-        // The same image searched to the end finds every tenth file.
-        QSharedPointer<CUISearchFileData> whole(new CUISearchFileData(kSearchFileImage, nullptr, nullptr, big, QString(), "*.DOCX"));
-        results->SetDataSource(whole);
+        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        // So is a search stopped after its worker ended but before the list took the hits.
+        QSharedPointer<CUISearchFileData> late(new CUISearchFileData(kSearchFileImage, nullptr, nullptr, big, QString(), "*.docx"));
+        QSignalSpy lateDone(late.data(), &CUISearchFileData::DoSearchFinished);
+        results->SetDataSource(late);
+        while (!late->IsFinished())
+            QThread::msleep(1);
+        late->SetExit();
         Settle(results.data());
+        QCOMPARE(lateDone.count(), 1);
+        QCOMPARE(lateDone.at(0).at(0).toBool(), false);
+
+        // The same image searched to the end finds every tenth file, while the list is sorted
+        // and ticked under the item-model contract.
+        QAbstractItemModel* model = results->GetSearchModel();
+        QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSharedPointer<CUISearchFileData> whole(new CUISearchFileData(kSearchFileImage, nullptr, nullptr, big, QString(), "*.DOCX"));
+        QSignalSpy wholeDone(whole.data(), &CUISearchFileData::DoSearchFinished);
+        results->SetDataSource(whole);
+        for (int turn = 0; wholeDone.isEmpty(); ++turn) {
+            model->sort(turn % 5, turn % 2 ? Qt::DescendingOrder : Qt::AscendingOrder);
+            model->setData(model->index(0, 0), Qt::Checked, Qt::CheckStateRole);
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
         QCOMPARE(whole->HitCount(), 4000);
+        QCOMPARE(model->rowCount(), 4000);
+
+        // Ticks and persistent indexes follow their hits through every sort; names go in natural order.
+        model->setData(QModelIndex(), Qt::Unchecked, Qt::CheckStateRole);
+        const auto rowOf = [&](const QString& name) {
+            const QModelIndexList found = model->match(model->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly);
+            return found.isEmpty() ? -1 : found.first().row();
+        };
+        QVERIFY(model->setData(model->index(rowOf("f20.docx"), 0), Qt::Checked, Qt::CheckStateRole));
+        const QPersistentModelIndex held(model->index(rowOf("f100.docx"), 4));
+        for (int column = 0; column < 5; ++column) {
+            for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+                model->sort(column, order);
+                QCOMPARE(held.data().toString(), QStringLiteral("C:\\big\\d0\\f100.docx"));
+                QCOMPARE(model->index(rowOf("f20.docx"), 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+                QCOMPARE(model->data(QModelIndex(), Qt::CheckStateRole).toInt(), int(Qt::PartiallyChecked));
+                if (column == 0)
+                    QCOMPARE(rowOf("f20.docx") < rowOf("f100.docx"), order == Qt::AscendingOrder);
+            }
+        }
+        QList<NodeIndex> items;
+        QVERIFY(results->GetCheckedItems(&items, 1, 0));
+        QCOMPARE(items.size(), 1);
+        QCOMPARE(Node(items.first())->PathText(), QStringLiteral("C:\\big\\d0\\f20.docx"));
     }
 };
 

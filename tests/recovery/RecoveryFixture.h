@@ -84,17 +84,20 @@ struct RecoveryPage
         Ui()->SearchEdit()->OnSearch();
         Settle();
     }
-    // The search results by path.
-    QMap<QString, NodeIndex> Hits() const
+    // The rows of the search results by the path they show.
+    QMap<QString, int> Hits() const
     {
-        QMap<QString, NodeIndex> hits;
-        NodePtr root = Node(SearchTree()->GetRootIndex());
-        for (NodeIndex id : root ? root->ChildIds() : QList<NodeIndex>()) {
-            NodePtr n = Node(id);
-            if (n)
-                hits.insert(n->PathText(), id);
-        }
+        QMap<QString, int> hits;
+        const QAbstractItemModel* m = SearchTree()->GetSearchModel();
+        for (int r = 0; r < m->rowCount(); ++r)
+            hits.insert(m->index(r, 4).data().toString(), r);
         return hits;
+    }
+    // Ticks a result as a click on its check box does.
+    bool Tick(const QString& path) const
+    {
+        QAbstractItemModel* m = SearchTree()->GetSearchModel();
+        return m->setData(m->index(Hits().value(path, -1), 0), Qt::Checked, Qt::CheckStateRole);
     }
     NodeIndex Reach(const QStringList& names) { return fbtest::Reach(FileBrower(), names); }
 };

@@ -143,15 +143,15 @@ private slots:
         page.Ui()->OnChangeSearchType(page.Ui()->ScopeCombo()->currentText());
         page.Settle();
         QCOMPARE(page.Ui()->SearchEdit()->placeholderText(), QStringLiteral("Search for all backups"));
-        const QMap<QString, NodeIndex> hits = page.Hits();
+        const QMap<QString, int> hits = page.Hits();
         QCOMPARE(hits.size(), 5);
 
         // Ticked results go to the host as a search selection; a path too long for its record is
         // left out whole rather than cut into the path of another item.
         const QString deep = hits.keys().filter("\\deep\\").value(0);
         QVERIFY(deep.size() > 259);
-        QVERIFY(page.SearchTree()->SetNodeCheckState(hits.value("C:\\Users\\ann\\Docs\\plan.docx"), Qt::Checked));
-        QVERIFY(page.SearchTree()->SetNodeCheckState(hits.value(deep), Qt::Checked));
+        QVERIFY(page.Tick("C:\\Users\\ann\\Docs\\plan.docx"));
+        QVERIFY(page.Tick(deep));
         QCOMPARE(CUIManagerProbe::SentPayloads(4675).last(), QByteArray(1, '\1'));
         QCOMPARE(page.module->CommitSelection(39, 0, nullptr), 0u);
         QCOMPARE(page.data->searchSelections.size(), 1);
