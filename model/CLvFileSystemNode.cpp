@@ -327,7 +327,6 @@ void CLvFileSystemNode::SetInfo(const CNodeInfoPtr& record)
     if (record) {
         copy = CNodeInfoPtr::create(*record);
         copy->owner = m_id;
-        copy->FillModifiedText();
     }
     CNodeWriteLocker lock(m_lock2);
     m_info = copy;
@@ -341,7 +340,6 @@ void CLvFileSystemNode::SetInfoOwner(NodeIndex owner)
         // The record may still be shared with the node this one was copied from.
         m_info = CNodeInfoPtr::create(*m_info);
         m_info->owner = owner;
-        m_info->FillModifiedText();
     }
 }
 
@@ -978,7 +976,7 @@ QDateTime CLvFileSystemNode::GetModified() const
 QString CLvFileSystemNode::GetModifiedText() const
 {
     const CNodeInfoPtr info = Info();
-    return info ? info->modifiedText : QString();
+    return info ? info->ModifiedText() : QString();
 }
 
 quint32 CLvFileSystemNode::GetPermissions() const

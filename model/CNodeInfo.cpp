@@ -2,10 +2,11 @@
 #include "CLvFileSystemNodeMgr.h"
 #include <QLocale>
 
-void CNodeInfo::FillModifiedText()
+QString CNodeInfo::ModifiedText() const
 {
-    if (modifiedText.isEmpty() && modified.isValid())
-        modifiedText = QLocale::system().toString(modified, QLocale::ShortFormat);
+    if (!modifiedText.isEmpty() || !modified.isValid())
+        return modifiedText;
+    return QLocale::system().toString(modified, QLocale::ShortFormat);
 }
 
 bool CNodeInfo::IsSameEntry(const CNodeInfo& other) const

@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHash>
 #include <QMultiHash>
 #include <QThread>
 #include <QTimer>
@@ -46,9 +47,19 @@ QString typeTextOf(const CEntryRecord& r)
         break;
     }
     const int dot = r.name.lastIndexOf(QLatin1Char('.'));
-    if (dot > 0 && dot < r.name.size() - 1)
-        return r.name.mid(dot + 1).toUpper() + QStringLiteral(" File");
-    return QStringLiteral("File");
+    if (dot <= 0 || dot >= r.name.size() - 1)
+        return QStringLiteral("File");
+    // A folder of a million files holds a handful of extensions: every node of one extension
+    // shares one text instead of carrying its own copy. The table is per worker thread and
+    // starts again when a folder of odd names fills it.
+    thread_local QHash<QString, QString> texts;
+    const QString extension = r.name.mid(dot + 1).toUpper();
+    auto it = texts.constFind(extension);
+    if (it != texts.constEnd())
+        return it.value();
+    if (texts.size() >= 256)
+        texts.clear();
+    return texts.insert(extension, extension + QStringLiteral(" File")).value();
 }
 
 } // namespace
