@@ -278,6 +278,32 @@ bool CStoragePath::IsReachableUNCServer(const QString& path)
     return !path.isNull() && reachableServer(path);
 }
 
+bool CStoragePath::IsValidGotoPath(const QString& text)
+{
+    static const QString kSevenForbidden = QStringLiteral(":*?\"<>|");
+    auto holdsForbidden = [](const QString& part) {
+        for (QChar c : kSevenForbidden)
+            if (part.contains(c))
+                return true;
+        return false;
+    };
+    if (text.size() > 259 || text.startsWith(QLatin1String("\\\\.\\")))
+        return false;
+    const bool unc = text.startsWith(QLatin1String("\\\\"));
+    if (unc && !IsReachableUNCServer(text.toLatin1().constData()))
+        return false;
+    QString rest = unc ? text.mid(2) : text;
+    if (IsNASPath(text)) {
+        rest = text.mid(4);
+        if (holdsForbidden(rest))
+            return false;
+        rest = rest.mid(2);
+    }
+    if (rest.contains(QLatin1String("\\\\")))
+        return false;
+    return !(IsFtpUrl(text) && holdsForbidden(text.mid(6)));
+}
+
 bool CStoragePath::ResolvesToIPv4(const QString& host)
 {
     if (host.isEmpty())
