@@ -1,4 +1,5 @@
 #include "CStoragePath.h"
+#include "NRText.h"
 
 #include <QAtomicPointer>
 #include <QCoreApplication>
@@ -208,7 +209,7 @@ bool CStoragePath::IsSecurePartitionName(const char* name)
 }
 bool CStoragePath::IsSecurePartitionName(const char16_t* name)
 {
-    return name && IsSecurePartitionName(QString::fromUtf16(name));
+    return name && IsSecurePartitionName(NRTextFromUnits(name));
 }
 bool CStoragePath::IsSecurePartitionName(const QString& name)
 {
@@ -248,7 +249,7 @@ QString CStoragePath::StripInvalidFileNameChars(const QString& text)
 
 QString CStoragePath::UNCRoot(const char16_t* path, bool serverOnly)
 {
-    return path ? UNCRoot(QString::fromUtf16(path), serverOnly) : QString();
+    return path ? UNCRoot(NRTextFromUnits(path), serverOnly) : QString();
 }
 
 QString CStoragePath::UNCRoot(const QString& path, bool serverOnly)
@@ -271,7 +272,7 @@ bool CStoragePath::IsReachableUNCServer(const char* path)
 }
 bool CStoragePath::IsReachableUNCServer(const char16_t* path)
 {
-    return path && reachableServer(QString::fromUtf16(path));
+    return path && reachableServer(NRTextFromUnits(path));
 }
 bool CStoragePath::IsReachableUNCServer(const QString& path)
 {
