@@ -13,6 +13,16 @@ function(nr_glob_sources out)
   set(${out} ${result} PARENT_SCOPE)
 endfunction()
 
+# The environment every test runs in: offscreen, a pinned locale and time zone, and the sanitizer
+# runtimes' options (their suppressions name the few allocations and races of Qt itself).
+function(nr_test_environment test)
+  set(env "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8;TZ=UTC;QT_LOGGING_RULES=*.debug=false")
+  list(APPEND env "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizers/lsan.supp:print_suppressions=0"
+                  "TSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizers/tsan.supp:second_deadlock_stack=1"
+                  "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+  set_tests_properties(${test} PROPERTIES ENVIRONMENT "${env}")
+endfunction()
+
 # nr_add_test([NAME] name SOURCES a.cpp ... LIBS lib ... [INCLUDES dir ...] [DEPENDS target ...]
 #             [LABELS l ...] [TIMEOUT s])
 # A QtTest executable in bin/, run by CTest offscreen with a pinned locale and time zone.
@@ -40,12 +50,7 @@ function(nr_add_test)
     target_include_directories(${T_NAME} PRIVATE ${T_INCLUDES})
   endif()
   add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-  set(env "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8;TZ=UTC;QT_LOGGING_RULES=*.debug=false")
-  # Sanitizer builds: Qt's own allocations and locking are not ours to report.
-  list(APPEND env "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizers/lsan.supp:print_suppressions=0"
-                  "TSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizers/tsan.supp:second_deadlock_stack=1"
-                  "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
-  set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}")
+  nr_test_environment(${T_NAME})
   if(T_TIMEOUT)
     set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT})
   endif()
