@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const CStorageMap::NasDevice& nas : map.NasDevices())
         (void)map.SharesOfNas(nas.name);
     for (const QByteArray& line : parts[2].split('\n')) {
-        const QString path = QString::fromUtf8(line);
+        const QString path = QString::fromUtf8(line.constData(), line.size());
         (void)map.ShareBehind(path);
         (void)map.TranslateMappedDrive(path);
         (void)map.NasToUnc(path);
