@@ -84,9 +84,12 @@ public:
     void Release() override {}
 };
 
-template <typename Record>
-void checkRecords(uint32_t r, Record* records, int count)
+// A record query of the reader, started with the caller's guess of the count.
+template <typename Record, typename Query>
+void checkRecords(Query query, int count)
 {
+    Record* records = nullptr;
+    const uint32_t r = query(&records, &count);
     if (NRResult::Succeeded(r) && (count < 0 || (count > 0 && !records)))
         std::abort();
     CFloderReader::Free(records);
@@ -105,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     service.nextReply = 0;
     service.numbers = QByteArray(reinterpret_cast<const char*>(data + 1), int(size - 1));
     service.nextNumber = 0;
-    int count = data[0] >> 4; // the caller's guess
+    const int count = data[0] >> 4; // the caller's guess
     switch (data[0] % 9) {
     case 0: {
         unsigned id = 0;
@@ -128,26 +131,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 std::abort();
         break;
     }
-    case 3: {
-        NRDriveRecord* records = nullptr;
-        checkRecords(reader.GetPCDriverLetter(&records, &count), records, count);
+    case 3:
+        checkRecords<NRDriveRecord>([](NRDriveRecord** r, int* n) { return reader.GetPCDriverLetter(r, n); }, count);
         break;
-    }
-    case 4: {
-        NRNameRecord* records = nullptr;
-        checkRecords(reader.GetGroupInfo(&records, &count), records, count);
+    case 4:
+        checkRecords<NRNameRecord>([](NRNameRecord** r, int* n) { return reader.GetGroupInfo(r, n); }, count);
         break;
-    }
-    case 5: {
-        NRNameRecord* records = nullptr;
-        checkRecords(reader.GetGroupPCInfo("group", &records, &count), records, count);
+    case 5:
+        checkRecords<NRNameRecord>([](NRNameRecord** r, int* n) { return reader.GetGroupPCInfo("group", r, n); }, count);
         break;
-    }
-    case 6: {
-        NRLibRecord* records = nullptr;
-        checkRecords(reader.GetLibInfo(&records, &count), records, count);
+    case 6:
+        checkRecords<NRLibRecord>([](NRLibRecord** r, int* n) { return reader.GetLibInfo(r, n); }, count);
         break;
-    }
     case 7: {
         char16_t out[CFloderReader::kMapPathChars];
         (void)reader.GetNetMapPath(u"\\\\srv\\share", out);

@@ -5,6 +5,7 @@
 //
 // The image holds 1,000 folders of 999 empty files each, as GNU tar would store a backup of a
 // user profile; one file in ten is a .docx.
+#include "BenchImage.h"
 #include "BenchTiming.h"
 #include "CImageIndex.h"
 #include "CImageSearch.h"
@@ -15,9 +16,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-#include <archive.h>
-#include <archive_entry.h>
-
 #include <cstdio>
 
 namespace {
@@ -26,36 +24,14 @@ const char* const kExt[] = {".docx", ".txt", ".jpg", ".pdf", ".xlsx", ".log", ".
 
 bool writeImage(const QString& path)
 {
-    struct archive* a = archive_write_new();
-    archive_write_set_format_gnutar(a);
-    if (archive_write_open_filename(a, QFile::encodeName(path).constData()) != ARCHIVE_OK) {
-        archive_write_free(a);
-        return false;
-    }
-    struct archive_entry* e = archive_entry_new();
+    BenchImageWriter image(path, ARCHIVE_FORMAT_TAR_GNUTAR);
     for (int d = 0; d < 1000; ++d) {
         const QByteArray dir = "C:/Users/user" + QByteArray::number(d % 10) + "/Documents/folder" + QByteArray::number(d);
-        archive_entry_clear(e);
-        archive_entry_copy_pathname(e, (dir + '/').constData());
-        archive_entry_set_filetype(e, AE_IFDIR);
-        archive_entry_set_perm(e, 0755);
-        archive_entry_set_mtime(e, 1700000000, 0);
-        archive_write_header(a, e);
-        for (int f = 0; f < 999; ++f) {
-            const QByteArray name = dir + "/Report " + QByteArray::number(f) + kExt[f % 10];
-            archive_entry_clear(e);
-            archive_entry_copy_pathname(e, name.constData());
-            archive_entry_set_filetype(e, AE_IFREG);
-            archive_entry_set_perm(e, 0644);
-            archive_entry_set_size(e, 0);
-            archive_entry_set_mtime(e, 1700000000 + f, 0);
-            archive_write_header(a, e);
-        }
+        image.Add(dir + '/', true, 1700000000);
+        for (int f = 0; f < 999; ++f)
+            image.Add(dir + "/Report " + QByteArray::number(f) + kExt[f % 10], false, 1700000000 + f);
     }
-    archive_entry_free(e);
-    const bool ok = archive_write_close(a) == ARCHIVE_OK;
-    archive_write_free(a);
-    return ok;
+    return image.Close();
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 //
 // Two images of 1,000,000 empty files: 1,000 folders of 1,000 files (one folder opened), and one
 // folder of all of them (opened: every member becomes a node of the browser).
+#include "BenchImage.h"
 #include "CFileBrower.h"
 #include "CGetDataCommon.h"
 #include "CImageIndex.h"
@@ -17,9 +18,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QProcess>
-
-#include <archive.h>
-#include <archive_entry.h>
 
 #include <cstdio>
 
@@ -36,31 +34,13 @@ long peakKb()
 
 bool writeImage(const QString& path, bool flat)
 {
-    struct archive* a = archive_write_new();
-    archive_write_set_format_zip(a);
-    archive_write_set_options(a, "zip:compression=store");
-    if (archive_write_open_filename(a, QFile::encodeName(path).constData()) != ARCHIVE_OK) {
-        archive_write_free(a);
-        return false;
-    }
-    struct archive_entry* e = archive_entry_new();
+    BenchImageWriter image(path, ARCHIVE_FORMAT_ZIP, "zip:compression=store");
     for (int d = 0; d < 1000; ++d) {
-        for (int f = 0; f < 1000; ++f) {
-            const QByteArray folder = flat ? QByteArray() : "/folder" + QByteArray::number(d);
-            const QByteArray name = "C:/Data" + folder + "/file " + QByteArray::number(d * 1000 + f) + ".txt";
-            archive_entry_clear(e);
-            archive_entry_copy_pathname(e, name.constData());
-            archive_entry_set_filetype(e, AE_IFREG);
-            archive_entry_set_perm(e, 0644);
-            archive_entry_set_size(e, 0);
-            archive_entry_set_mtime(e, 1700000000 + f, 0);
-            archive_write_header(a, e);
-        }
+        const QByteArray folder = flat ? QByteArray() : "/folder" + QByteArray::number(d);
+        for (int f = 0; f < 1000; ++f)
+            image.Add("C:/Data" + folder + "/file " + QByteArray::number(d * 1000 + f) + ".txt", false, 1700000000 + f);
     }
-    archive_entry_free(e);
-    const bool ok = archive_write_close(a) == ARCHIVE_OK;
-    archive_write_free(a);
-    return ok;
+    return image.Close();
 }
 
 // One measurement in this process; prints "<peak growth KB> <index bytes>".
