@@ -121,7 +121,13 @@ CFileBackupLogicMgr::~CFileBackupLogicMgr()
 {
     if (page) {
         disconnect(page.data(), nullptr, this, nullptr);
-        delete page.data();
+        // A page whose go-to is waiting has that go-to on the stack: it is released, and the
+        // go-to deletes it at its next step. Deleting it here would return the go-to into freed
+        // memory.
+        if (page->IsBusy())
+            page->Release();
+        else
+            delete page.data();
     }
 }
 

@@ -357,6 +357,10 @@ void CFileBackupUI::OnGotoClicked()
 {
     if (!gotoButton || !pathEdit)
         return;
+    // The go-to waits on checks, questions and loading folders, and the host may close the page
+    // meanwhile: a released page ends the go-to at its next step and goes, and a page destroyed
+    // with its window is not touched again.
+    const QPointer<CFileBackupUI> self(this);
     const bool wasReadOnly = pathEdit->isReadOnly();
     gotoButton->setEnabled(false);
     gotoButton->blockSignals(true);
@@ -364,6 +368,7 @@ void CFileBackupUI::OnGotoClicked()
     busy = true;
 
     QString text = pathEdit->text();
+    gotoText = text;
     uint32_t code = 0;
     if (!browser) {
         code = kGotoNoBrowser;
@@ -385,16 +390,34 @@ void CFileBackupUI::OnGotoClicked()
             }
         }
     }
+    if (!self)
+        return;
     lastGotoResult = code;
-    if (NRResult::Failed(code) && !isSilentError(code))
-        CErrorDisplay::ShowError(code, this);
+    if (!releaseRequested && NRResult::Failed(code) && !isSilentError(code)) {
+        // A code without any text (no table entry, and no host to ask) still gets a word.
+        if (!CErrorDisplay::ShowError(code, this) && self)
+            tellUnreachable(tr("Error code 0x%1.").arg(QString::number(code, 16).toUpper().rightJustified(8, QLatin1Char('0'))));
+        if (!self)
+            return;
+    }
 
     busy = false;
     gotoButton->blockSignals(false);
     pathEdit->setReadOnly(wasReadOnly);
+    if (releaseRequested) {
+        NR_TRACE(u"[CFileBackupUI]File = %s, Line = %u, this = %p", __FILE__, unsigned(__LINE__),
+                 static_cast<void*>(this));
+        deleteLater();
+        return;
+    }
     OnTextChanged(pathEdit->text());
     NR_TRACE(u"[CFileBackupUI::OnGotoClicked]File = %s, Line = %u, code = 0x%08X", __FILE__,
              unsigned(__LINE__), code);
+}
+
+void CFileBackupUI::tellUnreachable(const QString& reason)
+{
+    CMsgBox::message(3, tr("Cannot go to %1. %2").arg(gotoText, reason), QString(), CMsgBox::Ok, QString(), this);
 }
 
 uint32_t CFileBackupUI::gotoDriveOrUnc(const QString& b)
@@ -472,8 +495,11 @@ uint32_t CFileBackupUI::gotoLocal(const QStringList& components, const QString& 
         const uint32_t drive = checkFolderExists(parts.first() + QLatin1Char('\\'));
         if (NRResult::Failed(drive))
             return drive;
+        const QPointer<CFileBackupUI> self(this);
         const int answer = CMsgBox::message(0, tr("Cannot find specified folder. Do you want to create this folder?"),
                                             QString(), CMsgBox::OkCancel, QString(), this);
+        if (!self || releaseRequested)
+            return kGotoAbandoned;
         if (answer != CMsgBox::Ok)
             return kLocalDeclined;
     }
@@ -504,8 +530,11 @@ uint32_t CFileBackupUI::gotoUnc(const QStringList& components, const QString& pa
             const uint32_t shareResult = checkFolderExists(share);
             if (NRResult::Failed(shareResult))
                 return shareResult;
+            const QPointer<CFileBackupUI> self(this);
             const int answer = CMsgBox::message(0, tr("Cannot find specified folder. Do you want to create this folder?"),
                                                 tr("Question"), CMsgBox::OkCancel, QString(), this);
+            if (!self || releaseRequested)
+                return kGotoAbandoned;
             if (answer != CMsgBox::Ok)
                 return kUncDeclined;
         }
@@ -519,8 +548,11 @@ uint32_t CFileBackupUI::gotoUnc(const QStringList& components, const QString& pa
 
 uint32_t CFileBackupUI::checkNetworkPath(const QString& path, bool mapped)
 {
+    const QPointer<CFileBackupUI> self(this);
     auto job = std::make_unique<CNetPathCheckThread>(dataSource(), path, mapped);
     const qint64 result = CNetPathCheckThread::Run(nullptr, tr("Loading"), this, job.get());
+    if (!self || releaseRequested)
+        return kGotoAbandoned;
     return static_cast<uint32_t>(result);
 }
 
@@ -564,6 +596,7 @@ uint32_t CFileBackupUI::expansionWalk(NodeIndex root, const QStringList& compone
         NR_TRACE(u"File = %s, Line = %u, Invalid para", __FILE__, unsigned(__LINE__));
         return 0;
     }
+    const QPointer<CFileBackupUI> self(this);
     // Wakes the event loop regularly so that a walk waiting on a silent data source still ends.
     QTimer tick;
     tick.start(50);
@@ -601,8 +634,11 @@ uint32_t CFileBackupUI::expansionWalk(NodeIndex root, const QStringList& compone
             const QStringList rest = components.mid(i);
             if (loadResults.contains(node)) {
                 const qint32 result = loadResults.take(node);
-                if (NRResult::Failed(uint32_t(result)) || retried)
-                    return kNotFound; // the folder is loaded and the component is not a folder in it
+                if (NRResult::Failed(uint32_t(result)) || retried) {
+                    // The folder is loaded and the component is not a folder in it.
+                    tellUnreachable(tr("The folder %1 was not found.").arg(component));
+                    return kNotFound;
+                }
                 retried = true;
                 if (QSharedPointer<CGetDataCommon> source = dataSource())
                     source->ExpandPath(node, rest);
@@ -613,15 +649,14 @@ uint32_t CFileBackupUI::expansionWalk(NodeIndex root, const QStringList& compone
                 if (QSharedPointer<CGetDataCommon> source = dataSource())
                     source->ExpandPath(node, rest);
             }
-            if (waited.elapsed() > g_walkTimeoutMs)
-                return kNotFound;
-            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-            if (releaseRequested) {
-                NR_TRACE(u"[CFileBackupUI]File = %s, Line = %u, this = %p", __FILE__, unsigned(__LINE__),
-                         static_cast<void*>(this));
-                deleteLater();
+            if (waited.elapsed() > g_walkTimeoutMs) {
+                tellUnreachable(tr("The folder %1 did not finish loading in time.").arg(component));
                 return kNotFound;
             }
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+            if (!self || releaseRequested)
+                return kGotoAbandoned; // the go-to's end deletes a released page
+
         }
     }
     browser->SelectNode(node);

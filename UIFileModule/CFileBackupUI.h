@@ -1,5 +1,6 @@
 #pragma once
 #include "CMsgReceiver.h"
+#include "NRResult.h"
 
 #include <QFrame>
 #include <QMap>
@@ -79,9 +80,14 @@ public:
     static constexpr uint32_t kExistsNoService = 0x01B04245;
     static constexpr uint32_t kExistsFailed = 0x02004075;
     static constexpr uint32_t kFolderMissing = 0xB89;
+    // The go-to stopped without reaching its folder; the user has been told which path failed.
     static constexpr uint32_t kNotFound = 0x1001;
+    // The page was released or destroyed while the go-to waited (a check, a question, a folder
+    // still loading): the go-to ends at once and shows nothing.
+    static constexpr uint32_t kGotoAbandoned = NRResult::Make(0x2E6, NRResult::kErrGeneral);
 
-    // How long the expansion walk waits for a folder that never reports its end of loading.
+    // How long the expansion walk waits for a folder that never reports its end of loading
+    // (a negative value: the walk gives up the first time it has to wait).
     static void SetWalkTimeoutForTest(int ms);
 
 public slots:
@@ -106,6 +112,8 @@ private:
     uint32_t checkFolderExists(const QString& path) const;
     NodeIndex topLevelNode(int kind) const;
     uint32_t expansionWalk(NodeIndex root, const QStringList& components);
+    // Tells the user that the go-to could not reach the path typed; `reason` says why.
+    void tellUnreachable(const QString& reason);
     bool isNetworkItem(NodeIndex node) const;
     QSharedPointer<CGetDataCommon> dataSource() const;
 
@@ -122,4 +130,5 @@ private:
     QMap<NodeIndex, qint32> loadResults;
     bool releaseRequested = false;
     uint32_t lastGotoResult = 0;
+    QString gotoText; // the path the running go-to was asked for
 };

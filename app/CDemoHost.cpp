@@ -2,10 +2,13 @@
 
 #include "CBackupImageWriter.h"
 #include "CDemoWindow.h"
+#include "CErrorTable.h"
+#include "CMsgBox.h"
 #include "CSelectionResolver.h"
 #include "CStorageMap.h"
 #include "CUIManager.h"
 #include "CUIManagerProbe.h"
+#include "CUIService.h"
 #include "CHostContext.h"
 #include "CLibLoader.h"
 #include "IBackupRecoverUI.h"
@@ -29,6 +32,18 @@ bool isEditPage(uint64_t id)
 QString hex(uint32_t code)
 {
     return QStringLiteral("0x%1").arg(code, 8, 16, QLatin1Char('0')).toUpper().replace(QLatin1String("0X"), QLatin1String("0x"));
+}
+
+// What the user is told of a failed call: the module's text of its error number, else the
+// host's own text of the code.
+QString failureText(uint32_t code)
+{
+    constexpr uint32_t kModuleNumber = 4;
+    if (((code >> 12) & 0xFFu) == kModuleNumber) {
+        if (const char* text = CErrorTable::Text(code & 0xFFFu))
+            return QCoreApplication::translate(CErrorTable::kTranslationContext, text);
+    }
+    return CUIService::CodeText(code);
 }
 
 } // namespace
@@ -119,9 +134,20 @@ QSharedPointer<IUICommon> CDemoHost::MakeContext()
 
 uint32_t CDemoHost::Commit()
 {
+    // What this commit hands over is what the task keeps: nothing of an earlier, failed attempt.
+    m_data->filters.clear();
+    m_data->credentials.clear();
+    m_data->networkLocations.clear();
+    m_data->sourceDescriptions.clear();
     PropValue doc;
     const uint32_t r = m_ui->CommitSelection(m_options.pageId, 0, &doc);
     m_out << "CommitSelection " << hex(r) << Qt::endl;
+    if ((r & 0xFFFu) != 0) {
+        const QString text = failureText(r);
+        m_err << "demohost: the page's selection was not taken: " << text << " (" << hex(r) << ")" << Qt::endl;
+        if (!m_options.autoCommit && m_window)
+            CMsgBox::message(3, text, m_window->windowTitle(), CMsgBox::Ok, QString(), m_window);
+    }
     if (const PropValue* content = doc.find(u"Content")) {
         if (const std::u16string* text = content->string())
             m_out << "Content " << QString::fromStdU16String(*text) << Qt::endl;

@@ -14,7 +14,6 @@ namespace {
 const char* const kGuid = "guid";
 const char* const kFilterKind = "filterKind";
 const char* const kFilter = "filter";
-const char* const kSecondFilter = "secondFilter";
 const char* const kCredentials = "credentials";
 const char* const kNetworkLocations = "networkLocations";
 const char* const kSourceDescription = "sourceDescription";
@@ -56,7 +55,7 @@ bool CDemoTask::Load(const QString& path, QString* error)
         return false;
     }
     if (!readBase64(doc, kGuid, &guid, error) || !readBase64(doc, kFilter, &filter, error)
-        || !readBase64(doc, kSecondFilter, &secondFilter, error) || !readBase64(doc, kCredentials, &credentials, error)
+        || !readBase64(doc, kCredentials, &credentials, error)
         || !readBase64(doc, kNetworkLocations, &networkLocations, error))
         return false;
     if (!guid.isEmpty() && guid.size() != 16) {
@@ -81,7 +80,6 @@ bool CDemoTask::Save(const QString& path, QString* error) const
     doc[kGuid] = guid.toBase64().toStdString();
     doc[kFilterKind] = filterKind;
     doc[kFilter] = filter.toBase64().toStdString();
-    doc[kSecondFilter] = secondFilter.toBase64().toStdString();
     doc[kCredentials] = credentials.toBase64().toStdString();
     doc[kNetworkLocations] = networkLocations.toBase64().toStdString();
     doc[kSourceDescription] = sourceDescription.toStdString();
@@ -103,7 +101,7 @@ bool CDemoTask::Save(const QString& path, QString* error) const
 void CDemoTask::ServeTo(CHostTaskData& data) const
 {
     data.taskFilter = filter;
-    data.taskSecondFilter = secondFilter;
+    data.taskSecondFilter = credentials;
     data.taskNetRecords = networkLocations;
     data.filterKind = filterKind;
 }

@@ -8,8 +8,10 @@
 struct CHostTaskData;
 
 // A backup task as the demo host keeps it between runs: a JSON file with the task's GUID, its
-// filter kind, the filter blocks, credential records and network locations (base64), and the
-// source description. Editing a task (pages 9 and 13) serves these back to the page.
+// filter kind, the filter block, credential records and network locations (base64), and the
+// source description. Editing a task (pages 9 and 13) serves these back to the page; the
+// credential records go back as the task's second block, which is where the page reads the
+// logins it carries over for shares its tree does not know.
 class CDemoTask
 {
 public:
@@ -25,7 +27,6 @@ public:
     QByteArray guid; // 16 bytes, made on first save
     uint32_t filterKind = 0;
     QByteArray filter;
-    QByteArray secondFilter;
     QByteArray credentials; // records of 1128 bytes
     QByteArray networkLocations; // records of 783 bytes
     QString sourceDescription;

@@ -15,6 +15,8 @@
 #include <QCursor>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <cctype>
+#include <cstring>
 
 namespace {
 const char kBrowerStyle[] = "CBrower#{border-radius:8px; border: 1px solid red;}";
@@ -31,6 +33,15 @@ const char kRightStyle[] = "CDisableExpendTreeView#treeRightView{border:0px; bor
                            "font-family:\"Segoe UI\"; }";
 constexpr int kLastColumn = CFileSystemModel::ExtraColumn;
 constexpr quint64 kSmallFolderRows = 20;
+
+// Qt refuses an id selector without a name ("CBrower#{...}"), ignores the whole sheet and says so
+// on the terminal every time a browser is shown. Such a sheet changes nothing on screen, so it is
+// kept as the browser's text but not handed to Qt.
+bool QtAcceptsIdSelector(const char* sheet)
+{
+    const char* hash = std::strchr(sheet, '#');
+    return !hash || std::isalnum(static_cast<unsigned char>(hash[1])) || hash[1] == '_';
+}
 } // namespace
 
 CBrower::CBrower(QSharedPointer<IFileSystemModel> model, QWidget* parent, bool showFilesInTree, quint32 leftColumns,
@@ -40,7 +51,8 @@ CBrower::CBrower(QSharedPointer<IFileSystemModel> model, QWidget* parent, bool s
 {
     setObjectName(QStringLiteral("CBrower"));
     resize(566, 463);
-    setStyleSheet(QLatin1String(kBrowerStyle));
+    if (QtAcceptsIdSelector(kBrowerStyle))
+        setStyleSheet(QLatin1String(kBrowerStyle));
 
     splitter = new QSplitter(this);
     splitter->setObjectName(QStringLiteral("splitter"));
@@ -299,6 +311,7 @@ void CBrower::SetModel(QSharedPointer<IFileSystemModel> newModel)
         connect(mo, SIGNAL(DoNodeCanBeCheck(NodeIndex, QVariant, bool*)), leftView->header(), SLOT(doItemsLayout()),
                 Qt::UniqueConnection);
         connect(mo, SIGNAL(DoUpdateView(bool)), leftView, SLOT(OnUpdateView(bool)), Qt::UniqueConnection);
+        connect(mo, SIGNAL(DoFolderLoaded(NodeIndex)), leftView, SLOT(OnNodeLoaded(NodeIndex)), Qt::UniqueConnection);
         connect(leftProxy, SIGNAL(layoutChanged()), leftView, SLOT(OnUpdateView()), Qt::UniqueConnection);
     }
 }
@@ -478,9 +491,11 @@ void CBrower::OnTreeNodeLoading(NodeIndex node, bool topLevelOnly)
     CLvAutoPtrEx<CLvFileSystemNode> n(CLvFileSystemNodeMgr::GetNode(node));
     if (!n || n->InitFinish() || n->IsFile())
         return;
-    emit DoExpand(node);
+    // The spinner's delay starts first: a source that ends the folder at once (it cannot be
+    // listed) then also ends the pending spinner.
     if (leftView && leftView->isVisible())
         leftView->OnFetchMore(index, 1);
+    emit DoExpand(node);
 }
 
 // ---- private slots
@@ -534,9 +549,9 @@ void CBrower::OnNodeExpanded(QModelIndex index, bool)
         if (under.isValid() && under.row() == row.row() && under.parent() == row.parent())
             emit DoExpandByUser();
     }
-    emit DoExpand(id);
     if (leftView->isVisible())
         leftView->OnFetchMore(LeftIndexOf(id), 1);
+    emit DoExpand(id);
 }
 
 void CBrower::OnNodeClicked(QModelIndex index, bool, bool)

@@ -166,8 +166,10 @@ void TreeView::OnIndexTimer()
         timers.remove(id);
     }
     timer->deleteLater();
-    if (!Resolve())
-        return;
+    CLvAutoPtrEx<CLvFileSystemNode> node(CLvFileSystemNodeMgr::GetNode(id));
+    if (!Resolve() || !node || node->InitFinish())
+        return; // gone, or done loading by now
+    node.reset();
     QAnimateOperation* animation = new QAnimateOperation(this, proxy, fsModel, id);
     animation->setStartValue(0);
     animation->setEndValue(360);
@@ -181,25 +183,41 @@ void TreeView::OnIndexTimer()
     animation->start();
 }
 
-void TreeView::StopNodeLoading(NodeIndex id)
+bool TreeView::EndSpinner(NodeIndex id)
 {
+    bool had = false;
     {
         QMutexLocker locker(&lock);
         if (QTimer* timer = timers.take(id)) {
             timer->stop();
             timer->deleteLater();
+            had = true;
         }
         if (QAnimateOperation* animation = animations.take(id)) {
             animation->stop();
             delete animation;
+            had = true;
         }
     }
+    if (had)
+        viewport()->update();
+    return had;
+}
+
+void TreeView::StopNodeLoading(NodeIndex id)
+{
+    EndSpinner(id);
     if (!Resolve())
         return;
     CLvAutoPtrEx<CLvFileSystemNode> node(CLvFileSystemNodeMgr::GetNode(id));
     if (node && !node->NotLoaded())
         collapse(ViewIndexOf(id));
     viewport()->update();
+}
+
+void TreeView::OnNodeLoaded(NodeIndex id)
+{
+    EndSpinner(id);
 }
 
 void TreeView::drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const

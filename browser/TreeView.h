@@ -23,7 +23,7 @@ public:
     ~TreeView() override;
 
     // Ends the spinner of node (pending or running) and collapses its row unless the node is
-    // marked as not loaded.
+    // marked as not loaded: a folder that could not be listed.
     void StopNodeLoading(NodeIndex node);
     // Scrolls horizontally so that x shows with a small margin.
     void SetHorizontalOffset(int x);
@@ -32,7 +32,8 @@ public:
     void SetLoadingImagePattern(const QString& pattern) { loadingPattern = pattern; }
     QString LoadingImagePattern() const { return loadingPattern; }
     static constexpr int kFrameCount = 24;
-    static constexpr int kStartDelayMs = 10;
+    // A folder still loading after this long gets its spinner; quicker ones never flash it.
+    static constexpr int kStartDelayMs = 200;
 
     void setModel(QAbstractItemModel* model) override;
 
@@ -52,6 +53,8 @@ public slots:
     void OnExpanded(const QModelIndex& index);
     void OnUpdateView(bool relayoutNow = false);
     void rowsRemoved(const QModelIndex& parent, int start, int end);
+    // The folder's last batch is in the views: its spinner ends, the row stays as it is.
+    void OnNodeLoaded(NodeIndex node);
 
 private slots:
     void OnNodeDouClicked(const QModelIndex& index);
@@ -70,6 +73,8 @@ private:
     NodeIndex NodeOf(const QModelIndex& viewIndex) const;
     QModelIndex ViewIndexOf(NodeIndex node) const;
     void StopAll();
+    // Removes node's pending timer and running animation and repaints; false when it had none.
+    bool EndSpinner(NodeIndex node);
 
     bool dblClickPending = false;
     NodeIndex dblClickNode = 0;

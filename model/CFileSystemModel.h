@@ -118,6 +118,9 @@ signals:
     void DoNeedSort(NodeIndex nodeIndex, bool* needSort);
     void DoGetExtendWidget(QWidget** widget);
     void DoEnumRootNodeFinished(bool finished);
+    // A folder's last batch is in its rows (or was dropped with a folder that is gone); a batch
+    // held back while the model sorts is told when it is finally applied.
+    void DoFolderLoaded(NodeIndex nodeIndex);
 
 public slots:
     void Release() override;

@@ -177,6 +177,8 @@ void CLvFileSystemModelPrivate::AddNode(NodeIndex pParent, const QList<NodeIndex
     NodePtr node = Node(pParent == 0 ? root : pParent);
     if (!node) {
         ReleaseBatch(lstChild);
+        if (iStream == -1)
+            emit q->DoFolderLoaded(pParent);
         return;
     }
     QList<NodeIndex> targets{node->Id()};
@@ -231,7 +233,12 @@ void CLvFileSystemModelPrivate::AddNode(NodeIndex pParent, const QList<NodeIndex
     NodePtr first = Node(targets.first());
     if (first && !CLvFileSystemNodeMgr::IsValidNode(first->Parent()) && rootHidden)
         emit q->DoInterface(targets, lstChild, iEnd, rootHidden);
+    first.reset();
     ReleaseBatch(lstChild, adopted);
+    if (iStream == -1) {
+        for (NodeIndex t : targets)
+            emit q->DoFolderLoaded(t);
+    }
 }
 
 void CLvFileSystemModelPrivate::AddChildren(const QList<NodeIndex>& targets, const QList<NodeIndex>& lstChild,

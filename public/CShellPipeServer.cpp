@@ -41,6 +41,9 @@ public:
         return 0;
     }
 
+    // One whole message whose header announces at least `minLength` bytes, by `deadline`.
+    uint32_t readMessage(QByteArray* message, size_t minLength, const QDeadlineTimer& deadline);
+
     bool peerIsCurrentUser() const
     {
         ucred cred{};
@@ -121,23 +124,28 @@ bool CShellPipeServer::IsConnected() const
 
 uint32_t CShellPipeServer::ReadMessage(QByteArray* message, size_t minLength)
 {
-    if (!d->client)
+    return d->readMessage(message, minLength, QDeadlineTimer(d->timeoutMs));
+}
+
+uint32_t CShellPipeServer::Private::readMessage(QByteArray* message, size_t minLength, const QDeadlineTimer& deadline)
+{
+    if (!client)
         return kErrClosed;
-    uint32_t rc = d->waitForBytes(CShellPipeMessage::kHeaderSize, QDeadlineTimer(d->timeoutMs));
+    uint32_t rc = waitForBytes(CShellPipeMessage::kHeaderSize, deadline);
     if (rc != 0)
         return rc;
     char raw[CShellPipeMessage::kHeaderSize];
-    d->client->peek(raw, sizeof raw);
+    client->peek(raw, sizeof raw);
     CShellPipeMessage::Header header;
     CShellPipeMessage::ParseHeader(raw, sizeof raw, &header);
     if (header.magic != CShellPipeMessage::kMagic || header.length < minLength)
         return kErrBadHeader;
     if (header.length > CShellPipeMessage::kMaxMessageSize)
         return kErrOversized;
-    rc = d->waitForBytes(header.length, QDeadlineTimer(d->timeoutMs));
+    rc = waitForBytes(header.length, deadline);
     if (rc != 0)
         return rc;
-    *message = d->client->read(header.length);
+    *message = client->read(header.length);
     return message->size() == header.length ? 0 : kErrClosed;
 }
 
@@ -161,14 +169,17 @@ uint32_t CShellPipeServer::ReceiveTransfer(QStringList* paths)
     QStringList received;
     QByteArray message;
     uint32_t count = 0;
+    // One bound for the whole transfer: a sender that trickles its messages, each just inside
+    // a bound of its own, cannot hold the page any longer than one that stalls.
+    const QDeadlineTimer deadline(d->timeoutMs);
     if (rc == 0)
-        rc = ReadMessage(&message, CShellPipeMessage::kMinPathMessageSize);
+        rc = d->readMessage(&message, CShellPipeMessage::kMinPathMessageSize, deadline);
     if (rc == 0 && !CShellPipeMessage::ParseCount(message.constData(), static_cast<size_t>(message.size()), &count))
         rc = kErrBadCount;
     if (rc == 0 && count > kMaxPaths)
         rc = kErrTooManyPaths;
     for (uint32_t i = 0; rc == 0 && i < count; ++i) {
-        rc = ReadMessage(&message, CShellPipeMessage::kMinPathMessageSize);
+        rc = d->readMessage(&message, CShellPipeMessage::kMinPathMessageSize, deadline);
         QString path;
         if (rc == 0 && !CShellPipeMessage::ParsePath(message.constData(), static_cast<size_t>(message.size()), &path))
             rc = kErrBadPath;

@@ -10,7 +10,8 @@
 
 // Server end of the shell-menu path pipe: a local socket that only the current user can reach.
 // It reads one transfer (a count message and that many path messages) and never writes. Every
-// wait is bounded: the connect, and each header and each body, by the time-out.
+// wait is bounded: the connect by its time-out, and the reading of the whole transfer by one
+// time-out counted from the connection.
 class CShellPipeServer
 {
 public:
@@ -54,7 +55,8 @@ public:
     // Listens and waits for one client; 0 when one is connected.
     uint32_t Start();
     bool IsConnected() const;
-    // Reads one whole message whose header announces at least `minLength` bytes.
+    // Reads one whole message whose header announces at least `minLength` bytes, within the
+    // time-out.
     uint32_t ReadMessage(QByteArray* message, size_t minLength);
     // Disconnects the client and stops listening.
     void Close();

@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Draws the browser's resource images into res/: the three check-box SVGs, the 24 frames of
-the loading spinner, the two sort arrows and the folder image. Every PNG is also written at
-twice the size ("name@2x.png") so that it stays sharp at 200 % scale.
+the loading spinner, the two sort arrows, the folder image and the place icons (res/icons/: the
+computer, local, network and removable drives, a share, a NAS device and the network group),
+which the browser shows when the desktop's icon theme has none of its own. Every PNG is also
+written at twice the size ("name@2x.png") so that it stays sharp at 200 % scale.
 
 Python standard library only: shapes are rasterised with 8x8 supersampling and written as
 RGBA PNG files.  Run from anywhere:  python3 scripts/make-images.py
@@ -19,6 +21,13 @@ SPINNER_RGB = (0x2f, 0x7f, 0xe6)
 ARROW_RGB = (0x7a, 0x80, 0x8c)
 FOLDER_BACK = (0xe8, 0xa8, 0x2e)
 FOLDER_FRONT = (0xf7, 0xc9, 0x5c)
+FRAME_DARK = (0x4a, 0x50, 0x5c)
+SCREEN_BLUE = (0x5a, 0x9c, 0xee)
+METAL = (0xb8, 0xbe, 0xc8)
+METAL_DARK = (0x86, 0x8e, 0x9a)
+LED_GREEN = (0x3c, 0xc4, 0x5a)
+CABLE_BLUE = (0x2f, 0x7f, 0xe6)
+WHITE = (0xff, 0xff, 0xff)
 
 
 def write_png(path, width, height, pixels):
@@ -130,6 +139,93 @@ def folder():
     return [(tab, FOLDER_BACK, 1.0), (back, FOLDER_BACK, 1.0), (front, FOLDER_FRONT, 1.0)]
 
 
+def disc(cx, cy, radius):
+    def cover(x, y):
+        return 1.0 if math.hypot(x - cx, y - cy) <= radius else 0.0
+
+    return cover
+
+
+def network_cable(top, bottom):
+    """A short cable from the thing above it down to a bar: the mark of a network place."""
+    stem = rounded_rect(7.3, top, 8.7, bottom, 0.0)
+    bar = rounded_rect(3.0, bottom, 13.0, bottom + 1.6, 0.6)
+    return [(stem, CABLE_BLUE, 1.0), (bar, CABLE_BLUE, 1.0)]
+
+
+def drive_body(y0, y1):
+    """A hard disk seen from the front: a light case, a darker lower band and a green light."""
+    band = y0 + (y1 - y0) * 0.55
+    return [(rounded_rect(1.0, y0, 15.0, y1, 1.2), METAL_DARK, 1.0),
+            (rounded_rect(1.8, y0 + 0.8, 14.2, band, 0.6), METAL, 1.0),
+            (disc(12.3, (band + y1) / 2.0, 0.9), LED_GREEN, 1.0)]
+
+
+def computer():
+    return [(rounded_rect(1.0, 1.5, 15.0, 11.5, 1.2), FRAME_DARK, 1.0),
+            (rounded_rect(2.2, 2.7, 13.8, 10.3, 0.3), SCREEN_BLUE, 1.0),
+            (rounded_rect(6.8, 11.0, 9.2, 13.2, 0.0), FRAME_DARK, 1.0),
+            (rounded_rect(4.0, 13.0, 12.0, 14.6, 0.7), FRAME_DARK, 1.0)]
+
+
+def drive_local():
+    return drive_body(4.0, 12.0)
+
+
+def drive_network():
+    return drive_body(1.5, 9.0) + network_cable(9.0, 12.6)
+
+
+def drive_removable():
+    """A memory stick lying on its side: a blue body and a metal plug."""
+    return [(rounded_rect(1.0, 4.5, 11.0, 11.5, 1.4), CABLE_BLUE, 1.0),
+            (rounded_rect(10.5, 5.5, 15.0, 10.5, 0.3), METAL_DARK, 1.0),
+            (rounded_rect(11.6, 6.6, 12.6, 7.6, 0.0), WHITE, 1.0),
+            (rounded_rect(11.6, 8.4, 12.6, 9.4, 0.0), WHITE, 1.0)]
+
+
+def share():
+    tab = rounded_rect(1.0, 1.0, 7.0, 4.0, 0.9)
+    back = rounded_rect(1.0, 2.2, 15.0, 9.8, 1.1)
+    front = rounded_rect(1.0, 3.8, 15.0, 9.8, 1.1)
+    return [(tab, FOLDER_BACK, 1.0), (back, FOLDER_BACK, 1.0), (front, FOLDER_FRONT, 1.0)] + network_cable(9.8, 12.8)
+
+
+def nas_device():
+    """A small storage box: a dark case with three drive slots and a green light."""
+    layers = [(rounded_rect(3.0, 1.0, 13.0, 15.0, 1.4), FRAME_DARK, 1.0)]
+    for top in (3.0, 6.0, 9.0):
+        layers.append((rounded_rect(4.8, top, 11.2, top + 1.8, 0.5), METAL, 1.0))
+    layers.append((disc(8.0, 12.9, 0.9), LED_GREEN, 1.0))
+    return layers
+
+
+def network_group():
+    """A globe: a blue disc with a white equator, meridian and one meridian ellipse."""
+    cx, cy, r = 8.0, 8.0, 6.8
+
+    def lines(x, y):
+        if math.hypot(x - cx, y - cy) > r - 0.6:
+            return 0.0
+        if abs(y - cy) < 0.45 or abs(x - cx) < 0.45:
+            return 1.0
+        ellipse = math.hypot((x - cx) / 3.2, (y - cy) / r)
+        return 1.0 if abs(ellipse - 1.0) < 0.12 else 0.0
+
+    return [(disc(cx, cy, r), CABLE_BLUE, 1.0), (lines, WHITE, 1.0)]
+
+
+ICONS = {
+    "computer": computer,
+    "drive-local": drive_local,
+    "drive-network": drive_network,
+    "drive-removable": drive_removable,
+    "share": share,
+    "nas-device": nas_device,
+    "network-group": network_group,
+}
+
+
 SVG_BOX = ('<svg xmlns="http://www.w3.org/2000/svg" width="16" height="16" viewBox="0 0 16 16">\n'
            '  <rect x="1.5" y="1.5" width="13" height="13" rx="2.5" ry="2.5" fill="{fill}" stroke="{stroke}" '
            'stroke-width="1"/>\n{mark}</svg>\n')
@@ -151,12 +247,15 @@ def write_svgs():
 
 def main():
     os.makedirs(os.path.join(RES, "loading"), exist_ok=True)
+    os.makedirs(os.path.join(RES, "icons"), exist_ok=True)
     write_svgs()
     for i in range(24):
         save_both(os.path.join("loading", "loading%02d" % i), (16, 16), spinner_frame(i))
     save_both("arrowU", (9, 5), triangle(True))
     save_both("arrowD", (9, 5), triangle(False))
     save_both("Foder", (16, 16), folder())
+    for name, draw in ICONS.items():
+        save_both(os.path.join("icons", name), (16, 16), draw())
 
 
 if __name__ == "__main__":

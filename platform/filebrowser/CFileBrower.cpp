@@ -655,8 +655,8 @@ void CFileBrower::OnExpand(NodeIndex node)
 
 void CFileBrower::OnLoadFinished(NodeIndex node, qint32 err)
 {
-    // A folder that could not be listed stops its loading animation; a listed one stops by
-    // itself when its rows arrive.
+    // A folder that could not be listed stops its loading animation (and folds); a listed one
+    // stopped it when its last batch reached the views (the model's DoFolderLoaded).
     if (m_browser && NRResult::Failed(uint32_t(err)))
         m_browser->StopNodeLoading(node);
     if (node == m_model->GetRootIndex()) {

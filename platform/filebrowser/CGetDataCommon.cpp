@@ -34,6 +34,35 @@ QMultiHash<void*, QSharedPointer<CGetDataCommon>>& instances()
     return map;
 }
 
+// The icon of a place made from the configuration.
+CKWBrowserIconProc::Place placeOfGroup(int kind)
+{
+    switch (kind) {
+    case NodeKind::kComputer:
+    case CGetDataCommon::kKindHost:
+        return CKWBrowserIconProc::kComputer;
+    case CGetDataCommon::kKindShare:
+    case NodeKind::kNasShare:
+        return CKWBrowserIconProc::kShare;
+    case NodeKind::kNasGroup:
+    case NodeKind::kNasDevice:
+        return CKWBrowserIconProc::kNasDevice;
+    default:
+        return CKWBrowserIconProc::kNetworkGroup;
+    }
+}
+
+// The icon of a drive letter: a share it stands for, removable media (mounted where the desktop
+// mounts them), or a local disk.
+CKWBrowserIconProc::Place placeOfDrive(const CStorageMap::Drive& d)
+{
+    if (d.type == CStorageMap::kDriveMappedShare)
+        return CKWBrowserIconProc::kNetworkDrive;
+    if (d.dir.startsWith("/media/") || d.dir.startsWith("/run/media/"))
+        return CKWBrowserIconProc::kRemovableDrive;
+    return CKWBrowserIconProc::kLocalDrive;
+}
+
 QString typeTextOf(const CEntryRecord& r)
 {
     switch (r.kind) {
@@ -136,9 +165,17 @@ void CGetDataCommon::SetFileBrower(IFileBrower* browser)
     m_browser = browser;
     auto* fb = dynamic_cast<CFileBrower*>(browser);
     CFileSystemModel* model = fb ? fb->Model() : nullptr;
-    if (model != m_model.data())
-        m_started = false;
+    if (model == m_model.data())
+        return;
+    m_started = false;
+    if (m_model)
+        disconnect(m_model.data(), nullptr, this, nullptr);
     m_model = model;
+    OnModelGone();
+    if (model) {
+        connect(model, &CFileSystemModel::DoFolderLoaded, this, &CGetDataCommon::OnFolderLoaded);
+        connect(model, &QObject::destroyed, this, &CGetDataCommon::OnModelGone);
+    }
 }
 
 void CGetDataCommon::Start()
@@ -188,10 +225,13 @@ NodeIndex CGetDataCommon::MakeNode(const CEntryRecord& r, int kind)
     info->hidden = r.hidden;
     info->typeText = typeTextOf(r);
     const CKWBrowserIconProc& icons = CKWBrowserIconProc::Instance();
-    info->icon = r.kind == CEntryRecord::kDrive ? icons.DriveIcon()
+    info->icon = r.kind == CEntryRecord::kDrive ? icons.PlaceIcon(CKWBrowserIconProc::kLocalDrive)
                : r.IsDir()                      ? icons.FolderIcon()
                                                 : icons.FileIcon();
     n->SetInfo(info);
+    // The views show a node's own icon and otherwise a folder's or a file's: a drive needs its own.
+    if (r.kind == CEntryRecord::kDrive)
+        n->SetIcon(info->icon);
     if (kind == NodeKind::kNone)
         kind = kKindLocal;
     n->SetKind(kind);
@@ -212,8 +252,7 @@ NodeIndex CGetDataCommon::MakeGroupNode(const QString& name, const QString& disp
     n->SetKind(kind);
     n->SetPathStop(pathStop);
     n->SetPathText(pathText);
-    const CKWBrowserIconProc& icons = CKWBrowserIconProc::Instance();
-    n->SetIcon(kind == NodeKind::kComputer ? icons.SysIcon(1) : icons.NetworkIcon());
+    n->SetIcon(CKWBrowserIconProc::Instance().PlaceIcon(placeOfGroup(kind)));
     // Groups, hosts and shares are folders to the views (and not drives to the pages' walks): a
     // node without a record reads as a file, and the folder tree shows no files.
     auto info = CNodeInfoPtr::create();
@@ -250,17 +289,39 @@ void CGetDataCommon::ReleaseNodes(const QList<NodeIndex>& ids)
 
 void CGetDataCommon::Push(Delivery&& d)
 {
-    bool post = false;
     {
         std::lock_guard<std::mutex> lock(m_queueMutex);
         m_queue.append(std::move(d));
-        if (!m_drainPosted) {
-            m_drainPosted = true;
-            post = true;
-        }
     }
-    if (post)
-        QMetaObject::invokeMethod(this, "Drain", Qt::QueuedConnection);
+    PostDrain();
+}
+
+void CGetDataCommon::PostDrain()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        if (m_drainPosted)
+            return;
+        m_drainPosted = true;
+    }
+    QMetaObject::invokeMethod(this, "Drain", Qt::QueuedConnection);
+}
+
+void CGetDataCommon::OnFolderLoaded(NodeIndex node)
+{
+    if (m_heldBack.remove(node) && m_parked) {
+        m_parked = false;
+        PostDrain();
+    }
+}
+
+void CGetDataCommon::OnModelGone()
+{
+    m_heldBack.clear();
+    if (m_parked) {
+        m_parked = false;
+        PostDrain();
+    }
 }
 
 void CGetDataCommon::PushLastBatch(NodeIndex parent, QList<NodeIndex> children)
@@ -295,6 +356,14 @@ void CGetDataCommon::Drain()
                 m_drainPosted = false;
                 return;
             }
+            if (m_queue.first().done && m_heldBack.contains(m_queue.first().parent)) {
+                // The model holds the folder's last batch back while it sorts; its end is told
+                // only once the rows are really there (OnFolderLoaded), and everything queued
+                // behind it waits too.
+                m_parked = true;
+                m_drainPosted = false;
+                return;
+            }
             if (budget.elapsed() >= kDrainBudgetMs) {
                 // Still posted: come back after the events that wait.
                 QMetaObject::invokeMethod(this, "Drain", Qt::QueuedConnection);
@@ -302,32 +371,18 @@ void CGetDataCommon::Drain()
             }
             d = m_queue.takeFirst();
         }
-        if (d.done && m_model && !ShownInModel(d.parent) && d.retries < kMaxFinishRetries) {
-            // The model holds batches back while it sorts; the end of a folder is told only
-            // once its rows are really there. Everything queued behind it waits too.
-            ++d.retries;
-            {
-                std::lock_guard<std::mutex> lock(m_queueMutex);
-                m_queue.prepend(std::move(d));
-            }
-            QTimer::singleShot(kFinishRetryMs, this, [this] { Drain(); });
-            return;
-        }
         if (d.done) {
             Finished(d.parent, d.err);
         } else if (!m_model) {
             ReleaseNodes(d.children);
         } else {
-            // The model gives back the batch's references.
+            // The model gives back the batch's references. A last batch it applies at once
+            // says so (DoFolderLoaded) before AddNode returns; one it holds back stays marked.
+            if (d.iStream == -1)
+                m_heldBack.insert(d.parent);
             m_model->AddNode(d.parent, d.children, d.iStream, d.iEnd);
         }
     }
-}
-
-bool CGetDataCommon::ShownInModel(NodeIndex node) const
-{
-    NodePtr n = Node(node);
-    return !n || n->InitFinish();
 }
 
 void CGetDataCommon::DrainAll()
@@ -472,14 +527,17 @@ void CGetDataCommon::Expand(NodeIndex node)
                 const CStorageMap::Drive& d = table.at(i);
                 const NodeIndex id = MakeNode(drives.at(i), kKindDrive);
                 NodePtr dn = Node(id);
-                qint64 total = 0, free = 0;
-                if (dn && !d.dir.isEmpty() && CStorageMap::SpaceOf(d.dir, &total, &free)) {
-                    CNodeInfoPtr info = CNodeInfoPtr::create(*dn->Info());
-                    info->size = total;
-                    info->secondSize = free;
-                    dn->SetInfo(info);
-                }
                 if (dn) {
+                    const QIcon icon = CKWBrowserIconProc::Instance().PlaceIcon(placeOfDrive(d));
+                    CNodeInfoPtr info = CNodeInfoPtr::create(*dn->Info());
+                    info->icon = icon;
+                    qint64 total = 0, free = 0;
+                    if (!d.dir.isEmpty() && CStorageMap::SpaceOf(d.dir, &total, &free)) {
+                        info->size = total;
+                        info->secondSize = free;
+                    }
+                    dn->SetInfo(info);
+                    dn->SetIcon(icon);
                     dn->SetPathText(d.type == CStorageMap::kDriveMappedShare ? d.share : drives.at(i).name + QLatin1Char('\\'));
                     dn->SetProperty(kPropDriveType, int(d.type));
                 }

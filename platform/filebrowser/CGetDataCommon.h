@@ -150,7 +150,6 @@ protected:
         int iEnd = 0;
         bool done = false;   // load finished: no batch, err is the result
         qint32 err = 0;
-        int retries = 0;     // times the end waited for the model to take the folder's rows
     };
 
     // Sends the top-level nodes (called once a model is attached).
@@ -181,16 +180,17 @@ protected:
 
     // Records per batch.
     static constexpr int kBatchSize = 500;
-    // How long the end of a folder waits for a model that holds its rows back (a sort).
-    static constexpr int kFinishRetryMs = 5;
-    static constexpr int kMaxFinishRetries = 2000;
 
 private slots:
     void Drain();
+    // The model applied the last batch of node: an end of loading that waits for it goes on.
+    void OnFolderLoaded(NodeIndex node);
+    // The model went away: nothing is held back any more.
+    void OnModelGone();
 
 private:
-    // Whether the model has taken a folder's final batch (or the node is gone).
-    bool ShownInModel(NodeIndex node) const;
+    // Posts a Drain unless one is posted already.
+    void PostDrain();
     // Delivers everything queued now, whatever the budget (WaitIdle).
     void DrainAll();
     void Finished(NodeIndex node, qint32 err);
@@ -211,6 +211,10 @@ private:
     mutable std::mutex m_queueMutex;
     QList<Delivery> m_queue;
     bool m_drainPosted = false;
+    // Folders whose last batch the model holds back (it sorts): their end of loading, and
+    // everything queued behind it, waits until the model tells that the rows are in.
+    QSet<NodeIndex> m_heldBack;
+    bool m_parked = false; // the queue's head is the end of a held-back folder
 
     // The path walk of ExpandPath: the folder it waits on and the names still to go.
     NodeIndex m_walkNode = 0;

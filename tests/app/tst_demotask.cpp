@@ -47,6 +47,8 @@ void TestDemoTask::committedSelectionComesBackForEditing()
     CHostTaskData served;
     again.ServeTo(served);
     QCOMPARE(served.taskFilter, again.filter);
+    // The stored logins go back where the page reads what it carries over.
+    QCOMPARE(served.taskSecondFilter, again.credentials);
     QCOMPARE(served.taskNetRecords, QByteArray(783, '\0'));
     QCOMPARE(served.filterKind, uint32_t(0));
 }

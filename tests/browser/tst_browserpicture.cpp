@@ -2,11 +2,15 @@
 #include "CBrower.h"
 #include "CDisableExpendTreeView.h"
 #include "CFileTreeHeader.h"
+#include "FbTestUtil.h"
+#include "NRFileBrowserPara.h"
 #include "QAnimateOperation.h"
 #include "TreeView.h"
-#include <QSortFilterProxyModel>
+#include <QFileIconProvider>
+#include <QPainter>
 #include <QTest>
 #include <QThreadPool>
+#include <memory>
 
 using namespace BrowserFixture;
 
@@ -24,47 +28,65 @@ bool Any(const QImage& image, const QRect& area, bool (*test)(const QColor&))
                 return true;
     return false;
 }
+
+// How far the 16 x 16 area at `at` of a screenshot is from `icon` drawn over `background`.
+int Distance(const QImage& shot, const QPoint& at, const QIcon& icon, const QColor& background)
+{
+    QImage drawn(16, 16, QImage::Format_RGB32);
+    drawn.fill(background);
+    QPainter(&drawn).drawPixmap(0, 0, icon.pixmap(16, 16));
+    int sum = 0;
+    for (int i = 0; i < 256; ++i)
+        sum += qAbs(qGray(shot.pixel(at + QPoint(i % 16, i / 16))) - qGray(drawn.pixel(i % 16, i / 16)));
+    return sum;
+}
 } // namespace
 
-// Renders the browser on a real display server and checks the picture: the check boxes of
-// checked, partly checked and unchecked rows, the spinner of a loading folder and the sort
-// arrow each appear where they belong.
+// Renders the library's browser over a temporary drive, filled by the real local data source, on
+// a real display server and checks the picture: the check boxes of checked, partly checked and
+// unchecked rows, the spinner of a folder that loads longer than its delay (gone within a second
+// once its rows are in), the sort arrow, and a drive row that shows a drive's icon, not a file's.
 class tst_browserpicture : public QObject
 {
     Q_OBJECT
 private slots:
     void browserPicture()
     {
-        auto* fs = new CFileSystemModel();
-        QSharedPointer<IFileSystemModel> model(fs);
-        fs->SetCheckEnabled(true);
-        CBrower browser(model, nullptr);
+        QTemporaryDir tmp;
+        for (const char* dir : {"c/Documents", "c/Loading/Later", "c/Music", "c/Pictures/2026"})
+            QVERIFY(QDir().mkpath(tmp.filePath(QLatin1String(dir))));
+        for (const char* file : {"c/Documents/cv.odt", "c/Documents/letter.odt", "c/Music/song.ogg", "c/notes.txt"})
+            fbtest::WriteFile(tmp.filePath(QLatin1String(file)), QByteArray(1536, 'x'));
+        fbtest::UseIni(tmp.path(), QStringLiteral("[Drives]\nC=%1/c\n").arg(tmp.path()));
+        _CFileBrowserPara para;
+        para.options = CFileBrower::kOptCheckBoxes | CFileBrower::kOptFiles;
+        std::unique_ptr<IFileBrower> library(IFileBrower::CreateInstance(&para, nullptr, nullptr));
+        auto* fb = static_cast<CFileBrower*>(library.get());
+        CFileSystemModel* fs = fb->Model();
+        CBrower& browser = *fb->Browser();
         browser.resize(900, 360);
-        browser.ShowRightView(true, false);
-        const NodeIndex computer = AddComputer(*fs);
-        const NodeIndex c = Child(computer, QStringLiteral("C:"));
-        Load(*fs, c, {Dir("Documents"), Dir("Loading"), Dir("Music"), Dir("Pictures"), File("notes.txt", 1536),
-                      File("report.pdf", 3u << 20)});
-        const NodeIndex documents = Child(c, "Documents"), music = Child(c, "Music"),
-                        pictures = Child(c, "Pictures"), loading = Child(c, "Loading");
-        Load(*fs, documents, {File("cv.odt"), File("letter.odt")});
-        Load(*fs, music, {File("song.ogg")});
-        Load(*fs, pictures, {Dir("2026")});
-        fs->SetNodeData(music, Qt::Checked, Qt::CheckStateRole);
-        fs->SetNodeData(Child(documents, "cv.odt"), Qt::Checked, Qt::CheckStateRole);
-
         browser.show();
         QVERIFY(QTest::qWaitForWindowExposed(&browser));
+        fbtest::Settle(fb);
+        const NodeIndex computer = fbtest::Walk(fb, {CGetDataCommon::ComputerName()});
+        const NodeIndex c = fbtest::Child(computer, QStringLiteral("C:"));
+        fbtest::Load(fb, c);
+        const NodeIndex documents = fbtest::Child(c, "Documents"), music = fbtest::Child(c, "Music"),
+                        pictures = fbtest::Child(c, "Pictures"), loading = fbtest::Child(c, "Loading");
+        fbtest::Load(fb, documents);
+        fs->SetNodeData(music, Qt::Checked, Qt::CheckStateRole);
+        fs->SetNodeData(fbtest::Child(documents, "cv.odt"), Qt::Checked, Qt::CheckStateRole);
         TreeView* left = browser.LeftView();
         left->setAnimated(false);
-        browser.UpdateLeftView(true);
         left->expand(ViewIndex(left, *fs, computer));
         left->expand(ViewIndex(left, *fs, c));
         browser.SelectNode(c);
         QCOMPARE(browser.GetCurrentNode(), c);
-        browser.OnTreeNodeLoading(loading, false);
-        QTRY_VERIFY(left->Animation(loading) && left->Animation(loading)->Frame() >= 2);
         browser.UpdateLeftView(true);
+        // Loading spins as a folder does that is still loading after the delay.
+        const QPersistentModelIndex loadingRow = ViewIndex(left, *fs, loading);
+        left->OnFetchMore(loadingRow, 1);
+        QTRY_VERIFY(left->Animation(loading) && left->Animation(loading)->Frame() >= 2);
         QTest::qWait(50);
 
         const QImage shot = browser.grab().toImage();
@@ -107,7 +129,18 @@ private slots:
         QVERIFY(Any(shot, topStrip(0), IsArrowGrey));
         QVERIFY(!Any(shot, topStrip(1), IsArrowGrey));
 
-        browser.StopNodeLoading(loading);
+        // The drive's icon sits after its check box (16 pixels and the tree's spacing of 3).
+        const QRect cCell = left->visualRect(ViewIndex(left, *fs, c));
+        const QPoint icon = left->viewport()->mapTo(&browser, QPoint(cCell.left() + 21, cCell.top() + (cCell.height() - 16) / 2));
+        const QColor background = shot.pixelColor(left->viewport()->mapTo(&browser, QPoint(cCell.right() - 2, cCell.top() + 1)));
+        QVERIFY(Distance(shot, icon, ViewIndex(left, *fs, c).data(Qt::DecorationRole).value<QIcon>(), background)
+                < Distance(shot, icon, QFileIconProvider().icon(QFileIconProvider::File), background));
+
+        // Loading is expanded for real: its spinner goes once its rows are in the views.
+        left->expand(loadingRow);
+        QTRY_VERIFY_WITH_TIMEOUT(!Any(browser.grab().toImage(), branchOf(loading), IsBlue), 1000);
+        QVERIFY(fbtest::Child(loading, QStringLiteral("Later")));
+        library.reset();
         QThreadPool::globalInstance()->waitForDone();
     }
 };

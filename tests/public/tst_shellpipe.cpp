@@ -42,12 +42,13 @@ QByteArray pathMessage(const QString& path)
     return CShellPipeMessage::MakePath(path);
 }
 
-// A client on its own thread: connects, writes `bytes`, optionally hangs up at once, otherwise
-// keeps the connection open until the server side is done.
+// A client on its own thread: connects, writes `bytes` (a message at a time, each well inside the
+// bound, when it trickles), optionally hangs up at once, otherwise keeps the connection open
+// until the server side is done.
 class RawClient
 {
 public:
-    RawClient(const QString& name, const QByteArray& bytes, bool hangUp)
+    RawClient(const QString& name, const QByteArray& bytes, bool hangUp, bool trickles = false)
     {
         m_thread = std::thread([=] {
             QLocalSocket socket;
@@ -56,8 +57,13 @@ public:
             const QFileInfo info(name);
             privateSocket = !(info.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther));
             connected = true;
-            if (!bytes.isEmpty())
-                CShellPipeClient::WriteAll(&socket, bytes, kPatientMs);
+            for (int at = 0; at < bytes.size() && socket.state() == QLocalSocket::ConnectedState;) {
+                const int part = trickles ? qFromLittleEndian<quint16>(bytes.constData() + at + 4) : bytes.size();
+                if (at > 0)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(kTestTimeoutMs / 3));
+                CShellPipeClient::WriteAll(&socket, bytes.mid(at, part), kPatientMs);
+                at += part;
+            }
             if (!hangUp)
                 m_done.acquire();
             socket.abort();
@@ -89,10 +95,10 @@ class TestShellPipe : public QObject
     int m_serial = 0;
     QString nextName() { return m_dir.filePath(QStringLiteral("pipe%1").arg(++m_serial)); }
 
-    uint32_t receive(const QByteArray& bytes, bool hangUp, bool stalls, QStringList* paths)
+    uint32_t receive(const QByteArray& bytes, bool hangUp, bool stalls, QStringList* paths, bool trickles = false)
     {
         const QString name = nextName();
-        RawClient client(name, bytes, hangUp);
+        RawClient client(name, bytes, hangUp, trickles);
         const int readBound = stalls ? kTestTimeoutMs : CShellPipeServer::kDefaultTimeoutMs;
         CShellPipeServer server(name, readBound, kPatientMs);
         QStringList received;
@@ -186,16 +192,20 @@ private slots:
         QVERIFY(paths.isEmpty());
     }
 
-    void noClientEndsAfterTheBound()
+    void tricklingSenderIsBoundedAsAWhole()
+    {
+        QByteArray messages = countMessage(12);
+        for (int i = 0; i < 12; ++i)
+            messages += pathMessage(QStringLiteral("C:\\p%1").arg(i));
+        QCOMPARE(receive(messages, false, true, nullptr, true), CShellPipeServer::kErrTimeout);
+    }
+
+    void eitherEndAloneGivesUp()
     {
         CShellPipeServer server(nextName(), kTestTimeoutMs);
         QStringList paths;
         QCOMPARE(server.ReceiveTransfer(&paths), CShellPipeServer::kErrNoClient);
         QVERIFY(paths.isEmpty());
-    }
-
-    void clientWithoutServerGivesUp()
-    {
         QCOMPARE(CShellPipeClient::Send({QStringLiteral("C:\\a")}, nextName(), kTestTimeoutMs), CShellPipeClient::kErrNoServer);
         QCOMPARE(CShellPipeClient::Send({}, nextName(), kTestTimeoutMs), CShellPipeClient::kErrBadPath);
         QCOMPARE(CShellPipeClient::Send({QString()}, nextName(), kTestTimeoutMs), CShellPipeClient::kErrBadPath);
