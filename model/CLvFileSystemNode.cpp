@@ -5,6 +5,7 @@
 #include "CTrace.h"
 #include "IFileSystemModel.h"
 #include "NodePrefetch.h"
+#include "NRThreadHandOff.h"
 #include <QObject>
 #include <QThreadPool>
 #include <algorithm>
@@ -825,7 +826,7 @@ bool CLvFileSystemNode::ReplaceRowsInOrder(const QStringList& upperNames)
     // A large folder's old rows and name table take a while to give back: not on the GUI
     // thread, which is in the middle of a layout change.
     if (oldRows.size() > 4096 && QThreadPool::globalInstance()) {
-        QThreadPool::globalInstance()->start([rows = std::move(oldRows), oldCache]() mutable {
+        NRStartOnPool([rows = std::move(oldRows), oldCache]() mutable {
             rows.clear();
             delete oldCache;
         });
