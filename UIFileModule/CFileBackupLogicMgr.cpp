@@ -44,6 +44,9 @@ public:
             browser->FreeFilter(block);
     }
     bool Valid() const { return ok && block; }
+    // The browser refused the export and has told the user why: the commit says so with the code
+    // that nobody shows again.
+    bool ToldUser() const { return !Valid() && flag == IFileBrower::kFilterRefusedUserTold; }
     // The header's entry count; 0 for a block too short to have one.
     uint32_t Count() const
     {
@@ -155,16 +158,11 @@ void CFileBackupLogicMgr::buildBrowser()
     CUIPublic* shared = CUIPublic::Instance();
     _CFileBrowserPara para;
     para.service = service;
-    uint32_t options = NRBrowserOption::k0001 | NRBrowserOption::k0004 | NRBrowserOption::k0008;
-    CKWIniParser* config = shared->GetUIConfig();
-    const bool cloudOffered = config && config->GetBool(QStringLiteral("FileBKSrc"), QStringLiteral("SupportCloud"));
-    if (!cloudOffered)
-        options |= NRBrowserOption::kNoCloud;
+    uint32_t env = 0;
+    uint32_t options = NRBrowserOption::k0001 | NRBrowserOption::k0004 | NRBrowserOption::k0008
+                       | shared->PageBrowserOptions(&env);
     if (smartMode)
         options |= NRBrowserOption::kSmart1000 | NRBrowserOption::kSmart4000 | NRBrowserOption::kSmart10000;
-    const uint32_t env = shared->BrowserEnvAnswer();
-    if (env == 1)
-        options |= NRBrowserOption::kEnv0200 | NRBrowserOption::kEnv0400 | NRBrowserOption::kEnv2000;
     para.options = options;
     para.byte20 = 2;
     para.byte21 = 1;
@@ -322,11 +320,10 @@ void CFileBackupLogicMgr::OnTreeHasSelect(bool has)
         const uint8_t payload = flag ? 1 : 0;
         Hub()->Send(kMsgHasSelection, 0, &payload, 1);
     }
+    // Every tick comes here: the name is read from the selection itself, no block is made.
     if (IFileBrower* browser = browserFor(0)) {
-        ExportedFilter exported(browser);
-        const QVector<CFilterBlock::Entry> entries = exported.Entries();
-        if (entries.size() == 1 && entries[0].IsFolder() && entries[0].IsWholePath()) {
-            const QString path = entries[0].path;
+        const QString path = browser->GetSingleFolderSelection();
+        if (!path.isEmpty()) {
             int cut = path.lastIndexOf(QLatin1Char('\\'));
             if (cut < 0)
                 cut = path.lastIndexOf(QLatin1Char('/'));
@@ -407,7 +404,7 @@ uint32_t CFileBackupLogicMgr::commitNew(bool keepCopy, uint32_t* flag)
     ExportedFilter exported(browser);
     *flag = exported.flag;
     if (!exported.Valid())
-        return kNewExportFailed;
+        return exported.ToldUser() ? NRResult::kNothingSelectedShown : kNewExportFailed;
     if (exported.Count() == 0)
         return kNewNothingSelected;
     const QByteArray copy(static_cast<const char*>(exported.block), int(exported.size));
@@ -445,7 +442,7 @@ uint32_t CFileBackupLogicMgr::commitEdit(uint32_t* flag)
     ExportedFilter exported(browser);
     *flag = exported.flag;
     if (!exported.Valid())
-        return kEditExportFailed;
+        return exported.ToldUser() ? NRResult::kNothingSelectedShown : kEditExportFailed;
     if (exported.Count() == 0)
         return kEditNothingSelected;
     const QByteArray copy(static_cast<const char*>(exported.block), int(exported.size));

@@ -618,7 +618,7 @@ uint32_t CFileBackupUI::expansionWalk(NodeIndex root, const QStringList& compone
                 NodePtr current(CLvFileSystemNodeMgr::GetNode(node));
                 if (!current)
                     return kNotFound;
-                childId = current->ChildByName(component);
+                childId = current->ChildByTypedName(component);
                 NodePtr child(CLvFileSystemNodeMgr::GetNode(childId));
                 if (!child)
                     childId = 0;

@@ -1,6 +1,8 @@
 #include "CDemoHost.h"
 
 #include "CBackupImageWriter.h"
+#include "CBaseSyncExecuter.h"
+#include "CDemoRecovery.h"
 #include "CDemoWindow.h"
 #include "CErrorTable.h"
 #include "CMsgBox.h"
@@ -12,12 +14,15 @@
 #include "CHostContext.h"
 #include "CLibLoader.h"
 #include "IBackupRecoverUI.h"
+#include "NRResult.h"
 #include "PropValue.h"
 
 #include <QApplication>
 #include <QTimer>
 
 namespace {
+
+constexpr int kBusyRetryMs = 20;
 
 bool isBackupPage(uint64_t id)
 {
@@ -71,6 +76,8 @@ bool CDemoHost::Start()
         m_task.ServeTo(*m_data);
     }
     m_data->imagePath = m_options.imagePath;
+    if (CDemoRecovery::IsRecoveryPage(m_options.pageId))
+        m_recovery.reset(new CDemoRecovery(m_options, m_data, m_out));
 
     if (!m_options.iniFile.isEmpty()) {
         // One map per process: the browser, the host's folder check and the image writer alike.
@@ -113,7 +120,9 @@ bool CDemoHost::Start()
     const uint32_t r = m_ui->InitPage(m_options.pageId, MakeContext(), guidPtr);
     m_out << "InitPage " << hex(r) << Qt::endl;
 
-    if (m_options.autoCommit)
+    if (m_options.autoCommit && m_recovery)
+        m_recovery->WhenLoaded(this, SLOT(OnAutoCommit())); // the whole image, once it is in
+    else if (m_options.autoCommit)
         QTimer::singleShot(0, this, SLOT(OnAutoCommit()));
     else
         m_window->show();
@@ -145,7 +154,8 @@ uint32_t CDemoHost::Commit()
     if ((r & 0xFFFu) != 0) {
         const QString text = failureText(r);
         m_err << "demohost: the page's selection was not taken: " << text << " (" << hex(r) << ")" << Qt::endl;
-        if (!m_options.autoCommit && m_window)
+        // The page has told the user itself when it answers this code; a second box would repeat it.
+        if (!m_options.autoCommit && m_window && r != NRResult::kNothingSelectedShown)
             CMsgBox::message(3, text, m_window->windowTitle(), CMsgBox::Ok, QString(), m_window);
     }
     if (const PropValue* content = doc.find(u"Content")) {
@@ -155,6 +165,8 @@ uint32_t CDemoHost::Commit()
     m_out << "Host received " << m_data->filters.size() << " filter block(s), "
           << m_data->credentials.size() << " credential hand-over(s), " << m_data->networkLocations.size()
           << " network location hand-over(s)" << Qt::endl;
+    if (m_recovery)
+        m_recovery->Report();
     if ((r & 0xFFFu) == 0 && isBackupPage(m_options.pageId) && !m_options.taskFile.isEmpty()) {
         m_task.TakeFrom(*m_data);
         QString error;
@@ -209,6 +221,12 @@ void CDemoHost::OnAutoCommit()
 {
     if (!m_ui)
         return;
+    // A page waiting for a job (a folder sort, the end of a search) is still on the stack: the
+    // host commits and releases once it is back, as a user's OK could only come then.
+    if (CBaseSyncExecuter::Waiting() > 0) {
+        QTimer::singleShot(kBusyRetryMs, this, SLOT(OnAutoCommit()));
+        return;
+    }
     Commit();
     Finish();
 }

@@ -9,6 +9,7 @@
 
 #include <memory>
 
+class CDemoRecovery;
 class CDemoWindow;
 class ICommonUI;
 class IBackupRecoverUI;
@@ -49,5 +50,6 @@ private:
     QPointer<CDemoWindow> m_window;
     std::shared_ptr<CHostTaskData> m_data;
     CDemoTask m_task;
+    std::unique_ptr<CDemoRecovery> m_recovery;
     int m_exitCode = 0;
 };

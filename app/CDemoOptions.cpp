@@ -94,7 +94,7 @@ QString CDemoOptions::HelpText()
         "Options:\n"
         "  --page N        Page id to open (8, 9, 12, 13 backup; 39, 40, 41 recovery). Default 8.\n"
         "  --image PATH    Backup image: written on OK of a backup page (.tar or .tar.gz),\n"
-        "                  browsed by the recovery pages.\n"
+        "                  browsed by the recovery pages (.tar, .tar.gz, .zip, .7z).\n"
         "  --task FILE     Task file (JSON) holding the task's stored selection.\n"
         "  --ini FILE      Drive table (storage mapping) to read instead of ./default.ini.\n"
         "  --auto-commit   Commit right after the page is initialised, print the result and quit.\n"

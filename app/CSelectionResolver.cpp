@@ -2,6 +2,7 @@
 
 #include "CFilterBlock.h"
 #include "CNameCodec.h"
+#include "CPathKey.h"
 #include "CStorageMap.h"
 
 #include <QHash>
@@ -44,7 +45,7 @@ QString CSelectionResolver::Key(const QString& windowsPath)
     key.replace(QLatin1Char('/'), QLatin1Char('\\'));
     while (key.endsWith(QLatin1Char('\\')))
         key.chop(1);
-    return key.toUpper();
+    return CPathKey::Of(key);
 }
 
 uint32_t CSelectionResolver::Resolve(const QByteArray& block)
@@ -121,7 +122,7 @@ void CSelectionResolver::Walk(const QString& key, const QByteArray& member, cons
         return;
     }
     for (const QByteArray& name : names) {
-        const QString childKey = key + QLatin1Char('\\') + CNameCodec::DecodeName(name).toUpper();
+        const QString childKey = CPathKey::Child(key, CNameCodec::DecodeName(name));
         Walk(childKey, member + '/' + name, joinLocal(local, name), false);
     }
 }

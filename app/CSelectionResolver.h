@@ -43,7 +43,8 @@ public:
     const QVector<Item>& Items() const { return m_items; }
     const QStringList& Problems() const { return m_problems; }
 
-    // "c:\Users\" -> "C:\USERS": the key rules are compared by (Windows paths ignore case).
+    // "c:\Users\" -> "C:\Users", "\\srv\Share" -> "\\SRV\SHARE": the key rules are compared by.
+    // Names on this machine keep their case; shares and the drive letter do not (CPathKey).
     static QString Key(const QString& windowsPath);
 
 private:

@@ -1,4 +1,5 @@
 #include "CBrower.h"
+#include "CDoubleClickGuard.h"
 #include "CDisableExpendTreeView.h"
 #include "CFileBackLeftTreeModel.h"
 #include "CFileBackRightTreeModel.h"
@@ -206,7 +207,8 @@ void CBrower::ShowRightView(bool show, bool mail)
 {
     const bool ready = rightView && show && rightView->isVisible() && rightProxy;
     QObject* mo = ModelObject();
-    if (!ready && mo && rightView) {
+    // A list that is not shown gets no proxy: it would follow every row of the model for nothing.
+    if (show && !ready && mo && rightView) {
         delete rightView->itemDelegate();
         delete rightView;
         rightView = new CDisableExpendTreeView(this);
@@ -236,6 +238,8 @@ void CBrower::ShowRightView(bool show, bool mail)
         header->setDefaultSectionSize(int(sectionSize));
         SetHeaderSectionHidden(rightView, int(rightColumnsDrives));
         connect(rightView, SIGNAL(clicked(QModelIndex)), this, SLOT(OnChangeCheckStatus(QModelIndex)));
+        if (CFileSystemModel* fs = FsModel())
+            clickGuard = new CDoubleClickGuard(rightView->viewport(), fs);
         splitter->insertWidget(1, rightView);
     }
     if (rightView)
@@ -705,9 +709,12 @@ void CBrower::OnNeedSort(NodeIndex id, bool* needSort)
         if (!small)
             *needSort = true;
     } else if (leftProxy && !small) {
+        // A tree alone sorts its folders; a flat list (search results) its root, as the sort
+        // indicator of its header says.
         CFileSystemModel* fs = FsModel();
-        const QModelIndex row = fs ? leftProxy->mapFromSource(fs->IndexOf(id)) : QModelIndex();
-        if (row.isValid() && leftProxy->rowCount(row) >= 1)
+        const bool flatRoot = fs && fs->IsFlatMode() && id == fs->GetRootIndex();
+        const QModelIndex row = fs && !flatRoot ? leftProxy->mapFromSource(fs->IndexOf(id)) : QModelIndex();
+        if ((flatRoot || row.isValid()) && leftProxy->rowCount(row) >= 1)
             *needSort = true;
     }
 }
@@ -717,6 +724,10 @@ void CBrower::OnRightViewDblClicked(QModelIndex index)
     const QAbstractProxyModel* proxy = qobject_cast<const QAbstractProxyModel*>(index.model());
     const QModelIndex source = proxy ? proxy->mapToSource(index) : index;
     CLvAutoPtrEx<CLvFileSystemNode> node(CLvFileSystemNodeMgr::GetNode(NodeIndex(source.internalId())));
+    // A double click is not a click: the click it began with ticks nothing, whether it enters a
+    // folder or lands on a file.
+    if (node && clickGuard)
+        clickGuard->UndoDoubleClick();
     if (!node || !(node->IsDir() || node->IsDrive()))
         return;
     SelectNode(node->Id());

@@ -4,9 +4,11 @@
 #include <QModelIndex>
 #include <QSharedPointer>
 #include <QVector>
+#include <QPointer>
 #include <QWidget>
 
 class CDisableExpendTreeView;
+class CDoubleClickGuard;
 class CFileSystemModel;
 class IFileSystemModel;
 class QHeaderView;
@@ -117,6 +119,7 @@ private:
     void CollectSelected(QTreeView* view, QList<NodeIndex>& out) const;
 
     CDisableExpendTreeView* rightView = nullptr;
+    QPointer<CDoubleClickGuard> clickGuard;
     TreeView* leftView = nullptr;
     QSplitter* splitter = nullptr;
     NodeIndex currentNode = 0;

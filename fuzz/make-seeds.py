@@ -134,8 +134,26 @@ def folder_replies():
     write("folder_reader", "account", b"\x08" + b"u\0" * 40 + b"p\0" * 300 + numbers(0))
 
 
+# ---- search selection (docs/recovery.md)
+
+def search_selection_record(folder, path, name=""):
+    return (struct.pack("<I", folder) + utf16(path).ljust(520, b"\0")
+            + utf16(name).ljust(2048, b"\0"))
+
+
+def search_selections():
+    doc = search_selection_record(0, "C:\\Users\\ann\\Docs\\a.docx", "a.docx")
+    folder = search_selection_record(1, "C:\\Users\\ann\\Docs")
+    write("search_selection", "empty", struct.pack("<I", 0))
+    write("search_selection", "file-folder-blank",
+          struct.pack("<I", 3) + doc + folder + b"\0" * 2572)
+    write("search_selection", "count-beyond", struct.pack("<I", 2) + doc)
+    write("search_selection", "bad-flag", struct.pack("<I", 1) + struct.pack("<I", 2) + doc[4:])
+
+
 def main():
     block = filter_blocks()
+    search_selections()
     pipe()
     credentials(block)
     texts()

@@ -5,6 +5,7 @@
 #include "CLvFileSystemNode.h"
 #include "CLvFileSystemNodeMgr.h"
 #include "CModelSortThread.h"
+#include "CPathKey.h"
 #include "CTrace.h"
 #include <QBitmap>
 #include <QImage>
@@ -441,7 +442,6 @@ void CFileSystemModel::setFilter(QDir::Filters filters)
         return;
     d->filters = filters;
     d->SetNameFilters(d->namePatterns);
-    d->forceSort = true;
 }
 
 QDir::Filters CFileSystemModel::filter() const
@@ -454,7 +454,7 @@ void CFileSystemModel::setNameFilterDisables(bool enable)
     if (d->nameFilterDisablesFlag == enable)
         return;
     d->nameFilterDisablesFlag = enable;
-    d->forceSort = true;
+    ++d->filterGeneration;
 }
 
 bool CFileSystemModel::nameFilterDisables() const
@@ -573,16 +573,6 @@ void CFileSystemModel::ReleaseRoot(NodeIndex id)
 
 // ---- check map
 
-bool CFileSystemModel::IsServerLevelPath(const QString& path)
-{
-    QString p = path;
-    if (!p.endsWith(QLatin1Char('\\')))
-        p += QLatin1Char('\\');
-    if (!p.startsWith(kNetworkPrefix) && !p.startsWith(kNasPrefix, Qt::CaseInsensitive))
-        return false;
-    return p.count(QLatin1Char('\\')) == 3;
-}
-
 QByteArray CFileSystemModel::GetNodePath(NodeIndex id)
 {
     NodePtr node = Node(id);
@@ -625,51 +615,15 @@ QByteArray CFileSystemModel::GetNodePath(NodeIndex id)
     return bytes;
 }
 
-QString CFileSystemModel::UpperPath(NodeIndex id)
+QString CFileSystemModel::KeyOf(NodeIndex id)
 {
-    return QString::fromUtf8(GetNodePath(id)).toUpper();
-}
-
-void CFileSystemModel::InsertCheckKey(const QString& key, const CheckEntry& entry)
-{
-    checkMap.insert(key, entry);
-    if (entry.first)
-        m_checkedKeys.insert(key);
-    else
-        m_checkedKeys.erase(key);
-}
-
-void CFileSystemModel::EraseCheckKey(const QString& key)
-{
-    checkMap.remove(key);
-    m_checkedKeys.erase(key);
-}
-
-QString CFileSystemModel::DeepestAncestorKey(const QString& path, bool* found) const
-{
-    // The ancestors of a path are the parts in front of each backslash (and the empty key):
-    // a few exact look-ups instead of a scan of the map.
-    for (int i = path.size() - 1; i > 0; --i) {
-        if (path.at(i) == QLatin1Char('\\')) {
-            const QString prefix = path.left(i);
-            if (checkMap.contains(prefix)) {
-                *found = true;
-                return prefix;
-            }
-        }
-    }
-    if (!path.isEmpty() && checkMap.contains(QString())) {
-        *found = true;
-        return QString();
-    }
-    *found = false;
-    return QString();
+    return CPathKey::Of(QString::fromUtf8(GetNodePath(id)));
 }
 
 quint32 CFileSystemModel::CheckState(NodeIndex id)
 {
     // Nothing ticked anywhere: every node reads unchecked (arriving batches ask for each child).
-    if (checkMap.isEmpty())
+    if (m_checks.IsEmpty())
         return Qt::Unchecked;
     NodePtr node = Node(id);
     if (!node || !d)
@@ -677,50 +631,49 @@ quint32 CFileSystemModel::CheckState(NodeIndex id)
     const int kind = node->GetKind();
     if (kind == NodeKind::kComputer)
         return ComputeState(id);
-    if (node->InitFinish() && IsServerLevelPath(UpperPath(id)))
+    if (kind == NodeKind::kNetworkGroup || kind == NodeKind::kNasGroup)
+        return m_checks.AnyCheckedStartingWith(kind == NodeKind::kNetworkGroup ? QString(kNetworkPrefix) : QString(kNasPrefix))
+                   ? Qt::PartiallyChecked
+                   : Qt::Unchecked;
+    const QString key = KeyOf(id);
+    if (node->InitFinish() && CPathKey::IsServerLevel(key))
         return ComputeState(id);
-    if (kind == NodeKind::kNetworkGroup || kind == NodeKind::kNasGroup) {
-        const QString prefix = kind == NodeKind::kNetworkGroup ? QString(kNetworkPrefix) : QString(kNasPrefix);
-        auto it = m_checkedKeys.lower_bound(prefix);
-        return it != m_checkedKeys.end() && it->startsWith(prefix) ? Qt::PartiallyChecked : Qt::Unchecked;
-    }
-    const QString path = UpperPath(id);
-    if (path.isEmpty() && !d->flatMode)
+    if (key.isEmpty() && !d->flatMode)
         return ComputeState(id);
-
-    bool ancestorFound = false;
-    bool ancestorValue = false;
-    const QString ancestor = DeepestAncestorKey(path, &ancestorFound);
-    if (ancestorFound)
-        ancestorValue = checkMap.value(ancestor).first;
-    auto exact = checkMap.constFind(path);
-    if (exact != checkMap.constEnd()) {
-        ancestorFound = true;
-        ancestorValue = exact.value().first;
-        pathIds[path] = id;
-    }
-    bool descendantFound = false;
-    bool descendantAny = false;
-    if (path.isEmpty()) {
-        descendantFound = checkMap.size() > (checkMap.contains(QString()) ? 1 : 0);
-        descendantAny = !m_checkedKeys.empty() && !(m_checkedKeys.size() == 1 && m_checkedKeys.count(QString()));
-    } else {
-        const QString below = path + QLatin1Char('\\');
-        auto it = checkMap.lowerBound(below);
-        descendantFound = it != checkMap.end() && it.key().startsWith(below);
-        auto ct = m_checkedKeys.lower_bound(below);
-        descendantAny = ct != m_checkedKeys.end() && ct->startsWith(below);
-    }
-    if (!ancestorFound)
-        return descendantAny ? Qt::PartiallyChecked : Qt::Unchecked;
-    if (!descendantFound)
-        return ancestorValue ? Qt::Checked : Qt::Unchecked;
-    if (ancestorValue != descendantAny)
-        return Qt::PartiallyChecked;
-    return ancestorValue ? Qt::PartiallyChecked : Qt::Unchecked;
+    if (m_checks.Find(key, nullptr))
+        m_checks.NoteId(key, id);
+    return m_checks.StateOf(key);
 }
 
 quint32 CFileSystemModel::ComputeState(NodeIndex id)
+{
+    NodePtr node = Node(id);
+    if (!node)
+        return Qt::Unchecked;
+    const int kind = node->GetKind();
+    if (m_checks.IsEmpty() || d->flatMode || id == d->root || kind == NodeKind::kComputer
+        || kind == NodeKind::kNetworkGroup || kind == NodeKind::kNasGroup)
+        return ComputeStateByChildren(id);
+    const QString key = KeyOf(id);
+    if (key.isEmpty())
+        return ComputeStateByChildren(id);
+    // A click in a folder of 100,000 entries must not read every child: only the children that
+    // decisions below the folder name are looked at; the others read what the folder inherits.
+    // Keys go through UTF-8, where a name that is not valid UTF-8 loses its odd characters (they
+    // come back as '?', which Windows names never hold): its child cannot be found by the key, so
+    // such a folder is counted child by child.
+    bool lossy = false;
+    const quint32 state = m_checks.StateFromChildren(key, node->ChildCount(), [&](const QString& childKey) {
+        NodePtr child = Node(node->ChildByName(childKey.mid(key.size() + 1)));
+        if (child && CPathKey::Child(key, child->Name()) == childKey)
+            return true;
+        lossy = lossy || childKey.contains(QLatin1Char('?')) || childKey.contains(QChar::ReplacementCharacter);
+        return false;
+    });
+    return lossy ? ComputeStateByChildren(id) : state;
+}
+
+quint32 CFileSystemModel::ComputeStateByChildren(NodeIndex id)
 {
     NodePtr node = Node(id);
     if (!node)
@@ -755,77 +708,93 @@ void CFileSystemModel::SetCheckState(NodeIndex id, const QVariant& value)
         for (NodeIndex child : node->ChildIds()) {
             SetCheckState(child, value);
             if (state == Qt::Unchecked)
-                EraseCheckKey(UpperPath(child));
+                m_checks.Remove(KeyOf(child));
         }
         return;
     }
-    const QString path = UpperPath(id);
-    if (path.isEmpty() && !d->flatMode) {
+    const QString key = KeyOf(id);
+    if (key.isEmpty() && !d->flatMode) {
         for (NodeIndex child : node->ChildIds())
             SetCheckState(child, value);
         return;
     }
-    const bool checked = state == Qt::Checked;
-    InsertCheckKey(path, CheckEntry(checked, !node->IsFile()));
-    pathIds[path] = id;
+    m_checks.Set(key, state == Qt::Checked, !node->IsFile());
+    m_checks.NoteId(key, id);
+    PropagateUp(node->Parent());
+}
 
-    // Every decision below this path is replaced by this one.
-    if (path.isEmpty()) {
-        for (auto it = checkMap.begin(); it != checkMap.end();) {
-            if (!it.key().isEmpty()) {
-                m_checkedKeys.erase(it.key());
-                it = checkMap.erase(it);
-            } else {
-                ++it;
-            }
-        }
-    } else {
-        const QString below = path + QLatin1Char('\\');
-        for (auto it = checkMap.lowerBound(below); it != checkMap.end() && it.key().startsWith(below);) {
-            m_checkedKeys.erase(it.key());
-            it = checkMap.erase(it);
-        }
-    }
-    // The entry is redundant when its nearest ancestor decision says the same.
-    bool ancestorFound = false;
-    const QString ancestor = DeepestAncestorKey(path, &ancestorFound);
-    if (ancestorFound && !ancestor.isEmpty() && checkMap.value(ancestor).first == checked)
-        EraseCheckKey(path);
-
-    // Walk upwards: an ancestor whose entry already agrees with its children's state needs no
-    // change, but the ones above it may still do (their state changed with this one).
-    NodeIndex upId = node->Parent();
+void CFileSystemModel::PropagateUp(NodeIndex upId)
+{
+    // An ancestor whose entry already agrees with its children's state needs no change, but the
+    // ones above it may still do (their state changed with this one).
     while (upId) {
         NodePtr up = Node(upId);
         if (!up || up->GetKind() == NodeKind::kComputer || up->UserKey() == kNoPropagateUserData)
             break;
-        const QByteArray upBytes = GetNodePath(upId);
-        if (upBytes.isEmpty())
+        // A folder still loading is never decided from the children it has so far: the ones still
+        // to come would follow a decision the user never made. It is decided when its last batch
+        // is in (SettleFolder).
+        if (!up->InitFinish()) {
+            m_unsettled.insert(upId);
             break;
-        const QString upPath = QString::fromUtf8(upBytes).toUpper();
-        auto entry = checkMap.constFind(upPath);
+        }
+        const QString upKey = KeyOf(upId);
+        if (upKey.isEmpty())
+            break;
+        CheckEntry entry;
+        const bool decided = m_checks.Find(upKey, &entry);
         const quint32 s = ComputeState(upId);
-        if (entry == checkMap.constEnd()) {
+        if (!decided) {
             if (s != Qt::PartiallyChecked) {
                 SetCheckState(upId, int(s));
                 break;
             }
-        } else {
-            const bool c = entry.value().first;
-            if (c && s == Qt::Unchecked) {
-                SetCheckState(upId, int(Qt::Unchecked));
-                break;
-            }
-            if (!c && s == Qt::Checked) {
-                SetCheckState(upId, int(Qt::Checked));
-                break;
-            }
+        } else if (entry.first && s == Qt::Unchecked) {
+            SetCheckState(upId, int(Qt::Unchecked));
+            break;
+        } else if (!entry.first && s == Qt::Checked) {
+            SetCheckState(upId, int(Qt::Checked));
+            break;
         }
         upId = up->Parent();
     }
 }
 
-void CFileSystemModel::CreateCheckStatus(const CSelectItemPtr& selection)
+void CFileSystemModel::SettleFolder(NodeIndex id)
+{
+    if (m_unsettled.remove(id))
+        PropagateUp(id);
+}
+
+void CFileSystemModel::RestoreChecks(const CCheckMap& snapshot)
+{
+    if (snapshot.Revision() == m_checks.Revision())
+        return;
+    m_checks = snapshot;
+    NotifyCheckStatus(0, HasCheckedEntry());
+    EmitAllChanged();
+}
+
+quint64 CFileSystemModel::TreeGeneration() const
+{
+    return d->treeGeneration;
+}
+
+QStringList CFileSystemModel::ServersToList()
+{
+    QStringList servers;
+    for (const QString& key : m_checks.CheckedKeys()) {
+        if (!CPathKey::IsServerLevel(key))
+            continue;
+        const NodeIndex id = m_checks.IdOf(key);
+        NodePtr server = Node(id);
+        if (!server || !server->InitFinish() || KeyOf(id) != key)
+            servers.append(key);
+    }
+    return servers;
+}
+
+void CFileSystemModel::CreateCheckStatus(const CSelectItemPtr& selection, const QHash<QString, QStringList>& listedShares)
 {
     if (!selection)
         return;
@@ -842,34 +811,46 @@ void CFileSystemModel::CreateCheckStatus(const CSelectItemPtr& selection)
     }
     selection->Clear();
     includeItems.clear();
-    const QMap<QString, CheckEntry> entries = checkMap;
+    const QStringList toList = ServersToList();
+    const QMap<QString, CheckEntry> entries = m_checks.Entries();
     for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
         const QString& path = it.key();
         const bool checked = it.value().first;
         const bool isDir = it.value().second;
-        const NodeIndex id = pathIds.value(path, 0);
-        if (checked && !IsServerLevelPath(path)) {
+        const NodeIndex id = m_checks.IdOf(path);
+        if (checked && !CPathKey::IsServerLevel(path)) {
             auto item = CSelectItemPtr::create(true, isDir, path.toUtf8(), id);
             selection->AddInclude(item);
             includeItems.insert(path, item);
         } else if (checked) {
-            // A whole server is handed out as its shares.
-            NodePtr server = Node(id);
-            if (!server)
-                continue;
-            for (NodeIndex childId : server->ChildIds()) {
-                NodePtr child = Node(childId);
-                if (!child)
-                    continue;
-                const quint32 s = CheckState(childId);
-                const QString childPath = UpperPath(childId);
-                auto own = checkMap.constFind(childPath);
-                if (s == Qt::Checked
-                    || (s == Qt::PartiallyChecked && (own == checkMap.constEnd() || own.value().first))) {
-                    auto item = CSelectItemPtr::create(true, !child->IsFile(), childPath.toUtf8(), childId);
+            // A whole server is handed out as its shares: the ones its node lists, or, while it
+            // has not been listed, the ones listed for the export.
+            struct Share
+            {
+                QString key;
+                NodeIndex id;
+                bool isDir;
+            };
+            QList<Share> shares;
+            if (toList.contains(path)) {
+                for (const QString& share : listedShares.value(path))
+                    shares.append({share, 0, true});
+            } else if (NodePtr server = Node(id)) {
+                for (NodeIndex childId : server->ChildIds()) {
+                    NodePtr child = Node(childId);
+                    if (child)
+                        shares.append({KeyOf(childId), childId, !child->IsFile()});
+                }
+            }
+            for (const Share& share : qAsConst(shares)) {
+                const quint32 s = m_checks.StateOf(share.key);
+                CheckEntry own;
+                const bool decided = m_checks.Find(share.key, &own);
+                if (s == Qt::Checked || (s == Qt::PartiallyChecked && (!decided || own.first))) {
+                    auto item = CSelectItemPtr::create(true, share.isDir, share.key.toUtf8(), share.id);
                     selection->AddInclude(item);
                     // Exclusions inside the share belong to it.
-                    includeItems.insert(childPath, item);
+                    includeItems.insert(share.key, item);
                 }
             }
         } else {
@@ -888,6 +869,62 @@ void CFileSystemModel::CreateCheckStatus(const CSelectItemPtr& selection)
             owner->AddExclude(CSelectItemPtr::create(false, isDir, path.toUtf8(), id));
         }
     }
+}
+
+QString CFileSystemModel::CheckInvariants()
+{
+    const QString map = m_checks.CheckInvariants();
+    if (!map.isEmpty())
+        return QStringLiteral("check map: ") + map;
+    return CheckNodeInvariants(d->root, QModelIndex());
+}
+
+QString CFileSystemModel::CheckNodeInvariants(NodeIndex id, const QModelIndex& from)
+{
+    // Iterative over the folders (trees may be deep); each folder checks its own rows.
+    QList<QPair<NodeIndex, QPersistentModelIndex>> work{qMakePair(id, QPersistentModelIndex(from))};
+    while (!work.isEmpty()) {
+        const auto item = work.takeLast();
+        NodePtr node = Node(item.first);
+        if (!node)
+            return QStringLiteral("node %1 is gone").arg(item.first);
+        const QModelIndex at = item.second;
+        const QString where = item.first == d->root ? QStringLiteral("the root") : QString::fromUtf8(GetNodePath(item.first));
+        const QStringList rows = node->RowNames();
+        if (rowCount(at) != rows.size())
+            return QStringLiteral("%1: %2 rows, %3 names").arg(where).arg(rowCount(at)).arg(rows.size());
+        if (QSet<QString>(rows.cbegin(), rows.cend()).size() != rows.size())
+            return QStringLiteral("%1 shows a name twice").arg(where);
+        for (int r = 0; r < rows.size(); ++r) {
+            const QModelIndex child = index(r, 0, at);
+            const NodeIndex childId = NodeOf(child);
+            NodePtr c = Node(childId);
+            if (!child.isValid() || !c || childId != node->ChildByName(rows.at(node->MapRow(r))))
+                return QStringLiteral("%1: row %2 is not the child its name says").arg(where).arg(r);
+            if (c->Parent() != item.first || !c->InParentRows() || parent(child) != at || IndexOf(childId) != child)
+                return QStringLiteral("%1: row %2 disagrees with its parent").arg(where).arg(r);
+        }
+        for (const auto& entry : node->ChildEntries()) {
+            NodePtr c = Node(entry.second);
+            if (!c || c->Parent() != item.first || entry.first != node->ChildKey(c->Name()))
+                return QStringLiteral("%1: child %2 is not listed under its own key").arg(where, entry.first);
+            if (c->InParentRows() != rows.contains(entry.first))
+                return QStringLiteral("%1: child %2 says shown %3").arg(where, entry.first).arg(c->InParentRows());
+            // Every state agrees with the map: a path's own rule, or its children.
+            const QString key = KeyOf(entry.second);
+            const int kind = c->GetKind();
+            const bool byChildren = kind == NodeKind::kComputer || key.isEmpty()
+                                    || (c->InitFinish() && CPathKey::IsServerLevel(key));
+            if (!byChildren && kind != NodeKind::kNetworkGroup && kind != NodeKind::kNasGroup
+                && CheckState(entry.second) != m_checks.StateOf(key) && !d->flatMode)
+                return QStringLiteral("%1 reads %2, the map says %3").arg(key).arg(CheckState(entry.second)).arg(m_checks.StateOf(key));
+            if (c->ChildCount() > 0 && ComputeState(entry.second) != ComputeStateByChildren(entry.second))
+                return QStringLiteral("%1: the folder's state %2, its children's %3").arg(key).arg(ComputeState(entry.second)).arg(ComputeStateByChildren(entry.second));
+            if (c->InParentRows())
+                work.append(qMakePair(entry.second, QPersistentModelIndex(IndexOf(entry.second))));
+        }
+    }
+    return QString();
 }
 
 void CFileSystemModel::SetFlatMode(bool flat)
@@ -936,9 +973,18 @@ void CFileSystemModel::RemoveChildRow(NodeIndex parent, const QString& name)
 void CFileSystemModel::SortNode(NodeIndex id, int column, Qt::SortOrder order)
 {
     NodePtr node = Node(id);
-    if (!node || !d || d->sorting)
+    if (!node || !d)
         return;
-    if (node->Sorted() && node->Reversed() == quint32(order) && d->sortColumn == column && !d->forceSort)
+    if (d->sorting) {
+        // A request that comes while another sort runs (a header click during the wait) is kept
+        // and runs after it.
+        d->deferred.append({id, {}, column, int(order), CLvFileSystemModelPrivate::PendingBatch::kSort});
+        return;
+    }
+    // Skipped only when this folder's own last sort was the same, since the last change of
+    // filters, and no rows came in since.
+    if (node->Sorted() && node->Reversed() == quint32(order) && node->LastSortColumn() == quint32(column)
+        && node->SortFilterGeneration() == d->filterGeneration)
         return;
     QList<NodeIndex> targets{id};
     targets += node->Twins();
@@ -965,9 +1011,9 @@ void CFileSystemModel::SortNode(NodeIndex id, int column, Qt::SortOrder order)
             continue;
         d->ApplySort(target, &job);
         d->sortColumn = column;
-        d->forceSort = false;
         t->SetReversed(quint32(order));
         t->SetLastSortColumn(quint32(column));
+        t->SetSortFilterGeneration(d->filterGeneration);
         t->SetSorted(true);
     }
     // Rows moved: every persistent index (selections, expanded folders, proxies) follows its node.

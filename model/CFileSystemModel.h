@@ -1,15 +1,17 @@
 #pragma once
+#include "CCheckMap.h"
 #include "CSelectItem.h"
 #include "IFileSystemModel.h"
 #include "NodeKind.h"
 #include <QAbstractItemModel>
 #include <QByteArray>
 #include <QFileIconProvider>
+#include <QHash>
 #include <QMap>
 #include <QPair>
+#include <QSet>
 #include <QSharedPointer>
 #include <functional>
-#include <set>
 
 class CLvFileSystemModelPrivate;
 class CLvFileSystemNode;
@@ -17,8 +19,8 @@ class QWidget;
 
 // The checkable item model behind both browser panes: a tree of CLvFileSystemNodes in eight
 // columns with a tri-state check box in column 0. The selection is a small ordered map of
-// explicit path decisions (upper-case path -> (checked, isDir)); every node's state is derived
-// from it. Lives on the GUI thread.
+// explicit path decisions (CCheckMap); every node's state is derived from it. Lives on the GUI
+// thread.
 class CFileSystemModel : public QAbstractItemModel, public IFileSystemModel
 {
     Q_OBJECT
@@ -29,7 +31,7 @@ public:
     enum Role { InitFinishRole = 12, FilePathRole = Qt::UserRole + 1, ShownNameRole = Qt::UserRole + 2,
                 PermissionsRole = Qt::UserRole + 3 };
     // Value of a check-map entry: (checked, isDir).
-    typedef QPair<bool, bool> CheckEntry;
+    typedef CCheckMap::Entry CheckEntry;
 
     explicit CFileSystemModel(QObject* owner = nullptr);
     ~CFileSystemModel() override;
@@ -73,17 +75,34 @@ public:
     quint32 CheckState(NodeIndex id);
     void SetCheckState(NodeIndex id, const QVariant& value);
     quint32 ComputeState(NodeIndex id);
-    // Fills selection's includes (each with its excludes) from the check map.
-    void CreateCheckStatus(const CSelectItemPtr& selection);
-    // The selection path of a node (UTF-8): what the check map is keyed by, before upper-casing.
+    // Fills selection's includes (each with its excludes) from the check map. A checked server
+    // stands for its shares: the ones loaded below it once it was listed, else the share keys
+    // listedShares gives for its key (see ServersToList).
+    void CreateCheckStatus(const CSelectItemPtr& selection,
+                           const QHash<QString, QStringList>& listedShares = QHash<QString, QStringList>());
+    // The checked servers (keys) whose shares the tree has not listed: an export must list them.
+    QStringList ServersToList();
+    // The selection path of a node (UTF-8): what the check map is keyed by, through CPathKey.
     QByteArray GetNodePath(NodeIndex id);
+    // The check-map key of a node (empty for the root and nodes without a selection path).
+    QString KeyOf(NodeIndex id);
     void SetFlatMode(bool flat);
     bool IsFlatMode() const;
     bool IsCheckEnabled() const;
-    const QMap<QString, CheckEntry>& CheckMap() const { return checkMap; }
-    const QMap<QString, NodeIndex>& PathIds() const { return pathIds; }
+    const CCheckMap& Checks() const { return m_checks; }
+    const QMap<QString, CheckEntry>& CheckMap() const { return m_checks.Entries(); }
+    const QMap<QString, NodeIndex>& PathIds() const { return m_checks.Ids(); }
     // True when the map holds at least one checked entry.
-    bool HasCheckedEntry() const { return !m_checkedKeys.empty(); }
+    bool HasCheckedEntry() const { return m_checks.AnyChecked(); }
+    // Puts back decisions taken earlier (a snapshot from Checks()) and tells the views and
+    // listeners, as a click would.
+    void RestoreChecks(const CCheckMap& snapshot);
+    // Changes whenever rows or children come or go anywhere in the tree.
+    quint64 TreeGeneration() const;
+    // What breaks the model's rules: the check map's own, row ids against rows, parents against
+    // children, and every node's state against the map. Empty when nothing does. For tests; it
+    // walks the whole tree.
+    QString CheckInvariants();
 
     // ---- nodes and indexes
     // The index of a node in column 0 (invalid for the root, a missing node or a hidden row).
@@ -134,14 +153,16 @@ public slots:
 private:
     friend class CLvFileSystemModelPrivate;
     friend class CModelSortThread;
-    static bool IsServerLevelPath(const QString& path);
     bool SetDataForNode(NodeIndex id, const QModelIndex& index, const QVariant& value, int role);
     void EmitAllChanged();
-    QString UpperPath(NodeIndex id);
-    void EraseCheckKey(const QString& key);
-    void InsertCheckKey(const QString& key, const CheckEntry& entry);
-    // Deepest key of the map that is an ancestor of path (not path itself); empty when none.
-    QString DeepestAncestorKey(const QString& path, bool* found) const;
+    // The state of a folder counted child by child (the rule the faster ways must agree with).
+    quint32 ComputeStateByChildren(NodeIndex id);
+    // Takes the folders from upId upwards to the state their children now give them, as a click
+    // below them asks; stops at the first one that changes (its own SetCheckState goes on).
+    void PropagateUp(NodeIndex upId);
+    // A folder's last batch is in: the decision a click below it waited for is taken now.
+    void SettleFolder(NodeIndex id);
+    QString CheckNodeInvariants(NodeIndex id, const QModelIndex& from);
     // Persistent indexes held across a change of row order: HoldPersistentRows before it,
     // MovePersistentRows after it, so that every index follows its node.
     struct HeldRows
@@ -155,10 +176,8 @@ private:
     CLvFileSystemModelPrivate* d;
     QFileIconProvider iconProvider;
     bool computerLoaded = false;
-    QMap<QString, CheckEntry> checkMap;
-    QMap<QString, NodeIndex> pathIds;
+    CCheckMap m_checks;
     QMap<QString, CSelectItemPtr> includeItems;
-    // The checked keys of checkMap, kept in step with it so that "is any path below P checked"
-    // is one ordered look-up.
-    std::set<QString> m_checkedKeys;
+    // Folders a click below waited for: still loading then, decided once their last batch is in.
+    QSet<NodeIndex> m_unsettled;
 };

@@ -59,7 +59,7 @@ CLvFileSystemModelPrivate::~CLvFileSystemModelPrivate()
     QMutexLocker lock(&mutex);
     idMap.clear();
     for (const PendingBatch& batch : deferred)
-        if (!batch.release)
+        if (batch.kind == PendingBatch::kBatch)
             ReleaseBatch(batch.children);
     deferred.clear();
     if (QThreadPool* pool = QThreadPool::globalInstance())
@@ -161,7 +161,7 @@ void CLvFileSystemModelPrivate::SetNameFilters(const QStringList& patterns)
                                             : QRegularExpression::CaseInsensitiveOption);
         nameFilters.append(re);
     }
-    forceSort = true;
+    ++filterGeneration;
 }
 
 // ---- batches
@@ -169,9 +169,10 @@ void CLvFileSystemModelPrivate::SetNameFilters(const QStringList& patterns)
 void CLvFileSystemModelPrivate::AddNode(NodeIndex pParent, const QList<NodeIndex>& lstChild, int iStream, int iEnd)
 {
     if (sorting) {
-        deferred.append({pParent, lstChild, iStream, iEnd, false});
+        deferred.append({pParent, lstChild, iStream, iEnd, PendingBatch::kBatch});
         return;
     }
+    ++treeGeneration;
     // Parent 0 means the root; a parent that no longer resolves drops the batch (its children
     // must not show up somewhere else).
     NodePtr node = Node(pParent == 0 ? root : pParent);
@@ -206,6 +207,10 @@ void CLvFileSystemModelPrivate::AddNode(NodeIndex pParent, const QList<NodeIndex
     firstTarget.reset();
     QSet<NodeIndex> adopted;
     AddChildren(targets, lstChild, iStream, iEnd, targets.size() == 1 && !interface ? &adopted : nullptr);
+    if (iStream == -1) {
+        for (NodeIndex t : targets)
+            q->SettleFolder(t);
+    }
 
     const bool middle = iStream != -1 && iEnd != -1;
     if (!middle) {
@@ -260,8 +265,8 @@ void CLvFileSystemModelPrivate::AddChildren(const QList<NodeIndex>& targets, con
             if (name.isEmpty() || OnlySeparators(name))
                 continue;
             const CNodeInfoPtr info = child->Info();
-            // Upper-cased once: the child's key and its row then share one text.
-            const QString key = name.toUpper();
+            // Made once: the child's key and its row then share one text.
+            const QString key = target->ChildKey(name);
             const NodeIndex existing = target->ChildByName(key);
             const bool existed = existing != 0;
             // Only the batch and this loop hold c, it hangs nowhere and belongs to no model: taking
@@ -282,7 +287,7 @@ void CLvFileSystemModelPrivate::AddChildren(const QList<NodeIndex>& targets, con
                 mine->SetDisplayName(child->DisplayName());
                 mine->Merge(c, false);
             }
-            if (mine->Name().compare(name, Qt::CaseInsensitive) == 0) {
+            if (mine->Name() == name || target->ChildKey(mine->Name()) == key) {
                 mine->SetName(name);
                 changed.append(mid);
                 // A node just copied from c already holds its own copy of c's record.
@@ -529,6 +534,7 @@ void CLvFileSystemModelPrivate::RemoveAllChildren(NodeIndex parent)
     NodePtr node = Node(parent);
     if (!q || !node || (parent != root && IsHiddenByFilters(parent)))
         return;
+    ++treeGeneration;
     const QList<NodeIndex> children = node->ChildIds();
     const int rows = node->RowCount();
     const QModelIndex parentIndex = parent == root ? QModelIndex() : q->IndexOf(parent);
@@ -552,6 +558,7 @@ void CLvFileSystemModelPrivate::RemoveChildRow(NodeIndex parent, const QString& 
     const int row = node->RowOfName(name);
     if (row < 0 || (parent != root && IsHiddenByFilters(parent)))
         return;
+    ++treeGeneration;
     const NodeIndex childId = node->ChildByName(name);
     const QModelIndex parentIndex = parent == root ? QModelIndex() : q->IndexOf(parent);
     const bool announce = parent == root || parentIndex.isValid();
@@ -572,9 +579,10 @@ void CLvFileSystemModelPrivate::RemoveChildRow(NodeIndex parent, const QString& 
 void CLvFileSystemModelPrivate::ReleaseSubtree(NodeIndex id)
 {
     if (sorting) {
-        deferred.append({id, {}, 0, 0, true});
+        deferred.append({id, {}, 0, 0, PendingBatch::kRelease});
         return;
     }
+    ++treeGeneration;
     // The root's reference belongs to this private part and goes at destruction.
     if (id == root)
         return;
@@ -742,8 +750,10 @@ void CLvFileSystemModelPrivate::RunDeferred()
 {
     while (!deferred.isEmpty() && !sorting) {
         const PendingBatch batch = deferred.takeFirst();
-        if (batch.release)
+        if (batch.kind == PendingBatch::kRelease)
             ReleaseSubtree(batch.parent);
+        else if (batch.kind == PendingBatch::kSort)
+            q->SortNode(batch.parent, batch.iStream, Qt::SortOrder(batch.iEnd));
         else
             AddNode(batch.parent, batch.children, batch.iStream, batch.iEnd);
     }

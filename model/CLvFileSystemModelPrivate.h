@@ -73,7 +73,9 @@ public:
     qint32 sortColumn = -1;
     bool rootStatus = true;
     bool flag2 = false;
-    bool forceSort = true;
+    // Changes with every change of the filters: a folder whose last sort saw another
+    // generation is sorted again even for an unchanged column and order.
+    quint32 filterGeneration = 1;
     bool checkEnabled = false;
     bool nameFilterDisablesFlag = true;
     QDir::Filters filters = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::AllDirs | QDir::System;
@@ -90,10 +92,23 @@ public:
     // Milliseconds since the last refresh; replaceable so that tests need no real waiting.
     std::function<qint64()> elapsedMs;
 
-    // While a sort's worker runs, the GUI thread spins an event loop: batches and releases that
-    // arrive meanwhile wait here and run once the sort is done.
+    // Changes whenever rows or children come or go (batches, removals, releases).
+    quint64 treeGeneration = 0;
+
+    // While a sort's worker runs, the GUI thread spins an event loop: batches, releases and sort
+    // requests that arrive meanwhile wait here and run once the sort is done.
     bool sorting = false;
-    struct PendingBatch { NodeIndex parent; QList<NodeIndex> children; int iStream; int iEnd; bool release; };
+    // A batch (iStream, iEnd), a release of parent, or a sort of parent (iStream the column,
+    // iEnd the order).
+    struct PendingBatch
+    {
+        enum Kind { kBatch, kRelease, kSort };
+        NodeIndex parent;
+        QList<NodeIndex> children;
+        int iStream;
+        int iEnd;
+        Kind kind;
+    };
     QList<PendingBatch> deferred;
     void RunDeferred();
 };

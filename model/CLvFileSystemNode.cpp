@@ -86,6 +86,8 @@ CLvFileSystemNode::CLvFileSystemNode(const CLvFileSystemNode& other)
     m_inParentRows = other.m_inParentRows;
     m_sorted = other.m_sorted;
     m_initFinish = other.m_initFinish;
+    m_caseSensitiveNames = other.m_caseSensitiveNames;
+    m_sortFilterGeneration = other.m_sortFilterGeneration;
 }
 
 quint32 CLvFileSystemNode::AddRef()
@@ -355,7 +357,7 @@ void CLvFileSystemNode::AddChild(const QString& name, NodeIndex id)
             return;
         key = child->Name();
     }
-    key = key.toUpper();
+    key = ChildKey(key);
     CNodeWriteLocker lock(m_childLock);
     auto it = m_children.find(key);
     if (it == m_children.end()) {
@@ -375,7 +377,7 @@ void CLvFileSystemNode::AddChild(const QString& name, NodeIndex id)
 void CLvFileSystemNode::RemoveChild(const QString& name)
 {
     CNodeWriteLocker lock(m_childLock);
-    m_children.remove(name.toUpper());
+    m_children.remove(ChildKey(name));
     ++m_childGeneration;
     InvalidateRowIds();
 }
@@ -403,14 +405,15 @@ void CLvFileSystemNode::ClearChildren()
 
 void CLvFileSystemNode::RenameChild(const QString& oldName, const QString& newName, NodeIndex id)
 {
-    const QString newKey = newName.toUpper();
+    const QString newKey = ChildKey(newName);
+    const QString oldKey = ChildKey(oldName);
     CNodeWriteLocker lock(m_childLock);
-    m_children.remove(oldName.toUpper());
+    m_children.remove(oldKey);
     m_children.insert(newKey, id);
     ++m_childGeneration;
     InvalidateRowIds();
     for (int i = 0; i < m_rowOrder.size(); ++i) {
-        if (m_rowOrder.at(i).compare(oldName, Qt::CaseInsensitive) == 0) {
+        if (m_rowOrder.at(i) == oldKey) {
             m_rowOrder[i] = newKey;
             InvalidateRowCache();
             break;
@@ -421,14 +424,31 @@ void CLvFileSystemNode::RenameChild(const QString& oldName, const QString& newNa
 bool CLvFileSystemNode::HasChild(const QString& name) const
 {
     CNodeReadLocker lock(m_childLock);
-    return m_children.contains(name.toUpper());
+    return m_children.contains(ChildKey(name));
 }
 
 NodeIndex CLvFileSystemNode::ChildByName(const QString& name) const
 {
-    const QString key = name.toUpper();
+    const QString key = ChildKey(name);
     CNodeReadLocker lock(m_childLock);
     return m_children.value(key, 0);
+}
+
+NodeIndex CLvFileSystemNode::ChildByTypedName(const QString& name) const
+{
+    const QString key = ChildKey(name);
+    CNodeReadLocker lock(m_childLock);
+    NodeIndex found = m_children.value(key, 0);
+    if (found || !m_caseSensitiveNames)
+        return found;
+    for (auto it = m_children.cbegin(); it != m_children.cend(); ++it) {
+        if (it.key().compare(key, Qt::CaseInsensitive) == 0) {
+            if (found)
+                return 0;
+            found = it.value();
+        }
+    }
+    return found;
 }
 
 bool CLvFileSystemNode::HasChildId(NodeIndex id) const
@@ -500,7 +520,7 @@ QString CLvFileSystemNode::NameAtRow(int r) const
 
 int CLvFileSystemNode::RowOfName(const QString& name) const
 {
-    const QString key = name.toUpper();
+    const QString key = ChildKey(name);
     CNodeReadLocker lock(m_childLock);
     return FindRowLocked(key);
 }
@@ -612,7 +632,7 @@ void CLvFileSystemNode::RemoveRow(int i)
 
 bool CLvFileSystemNode::RemoveRowName(const QString& name)
 {
-    const QString key = name.toUpper();
+    const QString key = ChildKey(name);
     CNodeWriteLocker lock(m_childLock);
     const int row = FindRowLocked(key);
     if (row < 0)
@@ -660,7 +680,7 @@ void CLvFileSystemNode::Pin(const QString& name)
 
 int CLvFileSystemNode::InsertPosition(const QString& name) const
 {
-    const QString key = name.toUpper();
+    const QString key = ChildKey(name);
     CNodeReadLocker lock(m_childLock);
     return InsertPositionLocked(key);
 }
@@ -710,7 +730,7 @@ int CLvFileSystemNode::InsertPositionLocked(const QString& key) const
 
 void CLvFileSystemNode::InsertChildRowAt(int pos, const QString& name)
 {
-    const QString key = name.toUpper();
+    const QString key = ChildKey(name);
     NodeIndex childId = 0;
     {
         CNodeWriteLocker lock(m_childLock);
@@ -743,8 +763,8 @@ void CLvFileSystemNode::AppendChildRows(const QStringList& names)
         m_rowOrder.reserve(m_rowOrder.size() + names.size());
         CNodeWriteLocker cacheLock(m_rowCacheMutex);
         for (const QString& name : names) {
-            // Names that are already upper-cased keep sharing their text with the child's key.
-            const QString key = name.toUpper();
+            // Names that are already keys keep sharing their text with the child's key.
+            const QString key = ChildKey(name);
             m_rowOrder.append(key);
             if (m_rowCache && !m_rowCache->contains(key))
                 m_rowCache->insert(key, m_rowOrder.size() - 1);
@@ -779,7 +799,7 @@ void CLvFileSystemNode::InsertChildRows(const QStringList& names)
             ++m_childGeneration;
             m_rowOrder.reserve(m_rowOrder.size() + names.size());
             for (const QString& name : names) {
-                const QString key = name.toUpper();
+                const QString key = ChildKey(name);
                 m_rowOrder.append(key);
                 shown.append(m_children.value(key, 0));
             }
@@ -860,7 +880,7 @@ void CLvFileSystemNode::AddSortedNames(const QStringList& names)
     CNodeWriteLocker lock(m_childLock);
     m_sortedNames.reserve(m_sortedNames.size() + names.size());
     for (const QString& n : names)
-        m_sortedNames.append(n.toUpper());
+        m_sortedNames.append(ChildKey(n));
 }
 
 void CLvFileSystemNode::SetSortedUpperNames(const QStringList& upperNames)

@@ -77,6 +77,17 @@ public:
     void SetReversed(quint32 r) { m_reversed = r; }
     quint32 LastSortColumn() const { return m_lastSortColumn; }
     void SetLastSortColumn(quint32 c) { m_lastSortColumn = c; }
+    // The model's filter generation at the folder's last sort: a sort after a change of filters
+    // runs again even for an unchanged column and order.
+    quint32 SortFilterGeneration() const { return m_sortFilterGeneration; }
+    void SetSortFilterGeneration(quint32 g) { m_sortFilterGeneration = g; }
+    // Whether the children are told apart by the case of their names (folders of this machine
+    // and of images, where "Makefile" and "makefile" are two files); otherwise names compare
+    // upper-cased, as on Windows-form shares. Set by whoever builds the node.
+    bool CaseSensitiveNames() const { return m_caseSensitiveNames; }
+    void SetCaseSensitiveNames(bool b) { m_caseSensitiveNames = b; }
+    // The key under which this node lists a child of that name.
+    QString ChildKey(const QString& name) const { return m_caseSensitiveNames ? name : name.toUpper(); }
     QString PathText() const { return m_pathText; }
     void SetPathText(const QString& t) { m_pathText = t; }
     bool NotLoaded() const { return m_notLoaded; }
@@ -115,7 +126,7 @@ public:
     // Sets the owner of the stored record (copies share records until one is stored).
     void SetInfoOwner(NodeIndex owner);
 
-    // ---- children (children lock); names are compared upper-cased
+    // ---- children (children lock); names are compared as keys (ChildKey)
     void AddChild(const QString& name, NodeIndex id);
     void RemoveChild(const QString& name);
     // Removes every key that maps to id.
@@ -124,17 +135,21 @@ public:
     void RenameChild(const QString& oldName, const QString& newName, NodeIndex id);
     bool HasChild(const QString& name) const;
     NodeIndex ChildByName(const QString& name) const;
+    // The child of that name, or, when there is none and exactly one child's key differs from
+    // it only in case, that one: a typed path may spell a name in another case, as Windows lets
+    // it, but never picks one of two names that differ only in case.
+    NodeIndex ChildByTypedName(const QString& name) const;
     bool HasChildId(NodeIndex id) const;
     QStringList ChildNames() const;
     QList<NodeIndex> ChildIds() const;
-    // Every child as (upper-cased name, id), in the order of ChildIds, read under one lock, and
+    // Every child as (key, id), in the order of ChildIds, read under one lock, and
     // the children generation at that moment (see ChildGeneration).
     std::vector<std::pair<QString, NodeIndex>> ChildEntries(quint64* generation = nullptr) const;
     // Changes whenever a child is added, removed or renamed, and whenever rows are put in (which
     // marks children as shown).
     quint64 ChildGeneration() const;
     // Runs read(children, generation) with the children lock held for reading: the map of
-    // upper-cased names to ids and the children generation. Every child in the map stays alive
+    // keys to ids and the children generation. Every child in the map stays alive
     // meanwhile, without a reference of the reader's own: this node holds one on each, and gives
     // it back only after the child left the map under the write lock. read must not take this
     // node's children lock again (a waiting writer would keep it out), nor hold on to the map's
@@ -165,7 +180,7 @@ public:
     // pass over the rows, however many children are asked for.
     void FindChildRows(QHash<NodeIndex, int>* rows) const;
     void RemoveRow(int i);
-    // Removes upper(name) from the row order; false when absent.
+    // Removes the key of name from the row order; false when absent.
     bool RemoveRowName(const QString& name);
     void ClearRows();
     QStringList RowNames() const;
@@ -177,7 +192,7 @@ public:
     // or a network group), makes upperNames (children's keys, each once) the whole row order
     // and answers true; the caller marks those children as shown. Otherwise changes nothing.
     bool ReplaceRowsInOrder(const QStringList& upperNames);
-    // Inserts upper(name) at row pos (appends when pos is out of range) and marks the child.
+    // Inserts the key of name at row pos (appends when pos is out of range) and marks the child.
     void InsertChildRowAt(int pos, const QString& name);
     // InsertChildRowAt(-1, name) for each name, under one lock and one registry look-up.
     void AppendChildRows(const QStringList& names);
@@ -186,10 +201,10 @@ public:
     // Sorts the rows after the leading pinned ones case-insensitively (network host rows).
     void SortNetworkRows();
     void AddSortedNames(const QStringList& names);
-    // Replaces the sorted names by upperNames, which are already upper-cased.
+    // Replaces the sorted names by upperNames, which are already keys.
     void SetSortedUpperNames(const QStringList& upperNames);
     QStringList SortedNames() const;
-    // The names of upperNames (already upper-cased) that are keys of this node's children, in
+    // The names of upperNames (already keys) that are keys of this node's children, in
     // their order.
     QStringList ChildKeysAmong(const QStringList& upperNames) const;
     void ClearSortedNames();
@@ -306,9 +321,11 @@ private:
     // Row of each name, built on demand for large folders (guarded by m_rowCacheMutex).
     mutable QHash<QString, int>* m_rowCache = nullptr;
     quint32 m_lastSortColumn = 0;
+    quint32 m_sortFilterGeneration = 0;
     bool m_hasFolders = false;
     bool m_sticky = false;
     bool m_checkable = true;
     bool m_pathStop = false;
     bool m_notLoaded = false;
+    bool m_caseSensitiveNames = false;
 };

@@ -54,6 +54,9 @@ public:
     virtual void SetDataSource(QSharedPointer<CGetDataCommon> source) = 0;         // 6
     virtual QAbstractItemModel* GetSearchModel() = 0;                              // 7
     virtual bool SetFilter(const void* block, uint32_t size) = 0;                  // 8
+    // A failed GetFilter sets *flag to this when it has already told the user why (a ticked
+    // server that cannot be reached), so the caller does not tell the user a second time.
+    static constexpr uint32_t kFilterRefusedUserTold = 2;
     virtual bool GetFilter(void** block, uint32_t* size, uint32_t* flag) = 0;      // 9
     virtual bool FreeFilter(void* block) = 0;                                      // 10
     virtual void ClearModified(bool modified) = 0;                                 // 11
@@ -94,4 +97,7 @@ public:
     virtual NodeIndex GetCurrentNode() = 0;                                        // 43
     virtual int GetLoadingState() = 0;                                             // 44
     virtual void SetLoadingState(int state) = 0;                                   // 45
+    // The path of the one whole folder the selection consists of (one include, nothing left
+    // out below it); empty for any other selection. Read from the selection, no block is made.
+    virtual QString GetSingleFolderSelection() = 0;                                // 46
 };

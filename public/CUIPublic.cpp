@@ -6,6 +6,7 @@
 #include "CShellPipeServer.h"
 #include "CTrace.h"
 #include "IUIManager.h"
+#include "NRFileBrowserPara.h"
 
 #include <QAtomicPointer>
 #include <QMutex>
@@ -104,6 +105,20 @@ IUIService* CUIPublic::GetService() const
 {
     IUIManager* m = GetUIManager();
     return m ? m->GetService() : nullptr;
+}
+
+uint32_t CUIPublic::PageBrowserOptions(uint32_t* envAnswer) const
+{
+    uint32_t options = 0;
+    CKWIniParser* config = GetUIConfig();
+    if (!config || !config->GetBool(QStringLiteral("FileBKSrc"), QStringLiteral("SupportCloud")))
+        options |= NRBrowserOption::kNoCloud;
+    const uint32_t env = BrowserEnvAnswer();
+    if (env == kEnvPreBoot)
+        options |= NRBrowserOption::kEnv0200 | NRBrowserOption::kEnv0400 | NRBrowserOption::kEnv2000;
+    if (envAnswer)
+        *envAnswer = env;
+    return options;
 }
 
 uint32_t CUIPublic::BrowserEnvAnswer() const

@@ -37,6 +37,10 @@ public:
     // pre-boot environment ("IsWinPE" of "Public"), otherwise "EnvAnswer" of "Public" in
     // default.ini (2 when absent).
     uint32_t BrowserEnvAnswer() const;
+    // The option bits every page's browser takes from the configuration: "cloud locations are not
+    // offered" unless "FileBKSrc" of "SupportCloud" offers them, and the three environment bits
+    // when the environment answer (also handed back through envAnswer) is 1.
+    uint32_t PageBrowserOptions(uint32_t* envAnswer = nullptr) const;
 
     // Shell launch: the flag (0 or 1) and the process id of the shell extension's helper, taken
     // from the UI manager; the setters are for tests.

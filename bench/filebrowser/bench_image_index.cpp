@@ -6,60 +6,22 @@
 // The image holds 1,000 folders of 999 empty files each, as GNU tar would store a backup of a
 // user profile; one file in ten is a .docx.
 #include "BenchImage.h"
-#include "BenchTiming.h"
 #include "CImageIndex.h"
 #include "CImageSearch.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 
 #include <cstdio>
-
-namespace {
-
-const char* const kExt[] = {".docx", ".txt", ".jpg", ".pdf", ".xlsx", ".log", ".png", ".cpp", ".h", ".ini"};
-
-bool writeImage(const QString& path)
-{
-    BenchImageWriter image(path, ARCHIVE_FORMAT_TAR_GNUTAR);
-    for (int d = 0; d < 1000; ++d) {
-        const QByteArray dir = "C:/Users/user" + QByteArray::number(d % 10) + "/Documents/folder" + QByteArray::number(d);
-        image.Add(dir + '/', true, 1700000000);
-        for (int f = 0; f < 999; ++f)
-            image.Add(dir + "/Report " + QByteArray::number(f) + kExt[f % 10], false, 1700000000 + f);
-    }
-    return image.Close();
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QString image = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("/tmp/nr-bench-1m.tar");
-    if (!QFile::exists(image)) {
-        std::printf("writing %s ...\n", qPrintable(image));
-        if (!writeImage(image)) {
-            std::printf("cannot write the image\n");
-            return 1;
-        }
+    if (!EnsureBenchImage(image, WriteProfileImage)) {
+        std::printf("cannot write the image\n");
+        return 1;
     }
-
-    const QString bsdtar = QStandardPaths::findExecutable(QStringLiteral("bsdtar"));
-    double listMs = -1;
-    if (bsdtar.isEmpty()) {
-        std::printf("bsdtar not found (package libarchive-tools): no baseline\n");
-    } else {
-        listMs = BestOfMs(3, [&] {
-            QProcess p;
-            p.setStandardOutputFile(QProcess::nullDevice());
-            p.start(bsdtar, {QStringLiteral("-tf"), image});
-            p.waitForFinished(-1);
-        });
-    }
+    const double listMs = BsdtarListMs(image);
 
     CImageIndex index;
     uint32_t result = 0;

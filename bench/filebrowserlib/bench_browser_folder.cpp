@@ -13,7 +13,7 @@
 #include "CLvFileSystemNode.h"
 #include "CLvFileSystemNodeMgr.h"
 #include "CStorageMap.h"
-#include "BenchTiming.h"
+#include "BenchQtFolder.h"
 
 #include <QApplication>
 #include <QDir>
@@ -38,24 +38,6 @@ namespace {
 
 typedef CLvAutoPtrEx<CLvFileSystemNode> NodePtr;
 
-// Keeps the event loop running for windowMs after the clock's current time and answers when the
-// last piece of real work (an event-loop pass longer than 2 ms: batches, sorting, layout,
-// painting) ended, in ms of the clock; at least the time it was called.
-double settle(const QElapsedTimer& clock, int windowMs)
-{
-    const qint64 start = clock.nsecsElapsed();
-    qint64 lastBusyEnd = start;
-    while (clock.nsecsElapsed() - start < qint64(windowMs) * 1000000) {
-        const qint64 before = clock.nsecsElapsed();
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        const qint64 after = clock.nsecsElapsed();
-        if (after - before > 2000000)
-            lastBusyEnd = after;
-        QThread::usleep(500);
-    }
-    return double(lastBusyEnd) / 1e6;
-}
-
 double floorPass(const QByteArray& dir, long* count)
 {
     QElapsedTimer t;
@@ -75,33 +57,6 @@ double floorPass(const QByteArray& dir, long* count)
     }
     *count = n;
     return double(t.nsecsElapsed()) / 1e6;
-}
-
-double qtPass(const QString& dir, int files, double* stallMs)
-{
-    StallMeter meter;
-    QElapsedTimer t;
-    QFileSystemModel model;
-    QSortFilterProxyModel proxy;
-    QTreeView view;
-    proxy.setSourceModel(&model);
-    view.setModel(&proxy);
-    view.setSortingEnabled(true);
-    view.resize(900, 600);
-    view.show();
-    bool loaded = false;
-    QObject::connect(&model, &QFileSystemModel::directoryLoaded, [&](const QString& path) {
-        if (QDir(path) == QDir(dir))
-            loaded = true;
-    });
-    meter.Start();
-    t.start();
-    const QModelIndex root = model.setRootPath(dir);
-    view.setRootIndex(proxy.mapFromSource(root));
-    SpinUntil([&] { return loaded && model.rowCount(model.index(dir)) >= files; });
-    const double ms = settle(t, 1000);
-    *stallMs = meter.StopMs();
-    return ms;
 }
 
 double browserPass(int files, double* stallMs)
@@ -135,7 +90,7 @@ double browserPass(int files, double* stallMs)
         NodePtr n(CLvFileSystemNodeMgr::GetNode(drive));
         return n && n->InitFinish() && n->RowCount() >= files;
     });
-    const double ms = settle(t, 1000);
+    const double ms = SettledAtMs(t, 1000);
     *stallMs = meter.StopMs();
     return ms;
 }
@@ -168,7 +123,7 @@ int main(int argc, char** argv)
     const double floorMs = floorPass(QFile::encodeName(dir), &counted);
     double qtStall = 0, ourStall = 0;
     std::printf("floor done\n");
-    const double qtMs = qtPass(dir, files, &qtStall);
+    const double qtMs = QtFolderPassMs(dir, files, &qtStall);
     std::printf("qt done\n");
     const double ourMs = browserPass(files, &ourStall);
 

@@ -25,7 +25,8 @@ constexpr uint32_t kErrUnsupported = 0xA;
 constexpr uint32_t kErrInvalidArg = 0x245;
 // The host's answer to a size query: the buffer was too small, the needed size was returned.
 constexpr uint32_t kBufferTooSmall = 0x24C;
-// The user was told that nothing is selected.
+// The user has been told already (that nothing is selected, or why the selection cannot be
+// taken); nobody shows this code again.
 constexpr uint32_t kNothingSelectedShown = 0x1001;
 
 } // namespace NRResult

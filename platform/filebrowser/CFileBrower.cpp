@@ -7,8 +7,11 @@
 #include "CLvAutoPtrEx.h"
 #include "CLvFileSystemNode.h"
 #include "CLvFileSystemNodeMgr.h"
+#include "CMsgBox.h"
 #include "CNetLocationRecord.h"
+#include "CPathKey.h"
 #include "CSelectionFilter.h"
+#include "CServerShares.h"
 #include "CStorageMap.h"
 #include "CTrace.h"
 
@@ -26,6 +29,25 @@ NodePtr Node(NodeIndex id) { return NodePtr(CLvFileSystemNodeMgr::GetNode(id)); 
 QStringList splitPath(const QString& path)
 {
     return CStorageMap::Components(path);
+}
+
+// A stored or typed path of this machine in another case than the names on disk stands for the
+// one file it can mean, as it did on Windows. A path that exists as written, names nothing, or
+// could mean two names that differ only in case stays as it is.
+QString spellAsOnDisk(const QString& path)
+{
+    if (!CPathKey::IsCaseSensitive(path))
+        return path;
+    const auto map = CStorageMap::Current();
+    QByteArray local;
+    if (NRResult::Failed(map->ToLocal(path, &local)))
+        return path;
+    QString given = path;
+    given.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    while (given.size() > 2 && given.endsWith(QLatin1Char('\\')))
+        given.chop(1);
+    const QString found = map->ToWindows(local);
+    return !found.isEmpty() && found.compare(given, Qt::CaseInsensitive) == 0 ? found : path;
 }
 
 } // namespace
@@ -87,6 +109,8 @@ CFileBrower::CFileBrower(const _CFileBrowserPara* para, int treeType, QWidget* p
     m_model = new CFileSystemModel(nullptr);
     m_modelRef = QSharedPointer<IFileSystemModel>(m_model);
     m_filter = new CSelectionFilter(m_model, this);
+    if (!search && !(m_options & kOptImage))
+        m_filter->SetSpelling(spellAsOnDisk);
     connect(m_model, &CFileSystemModel::DoGetNodePath, this, &CFileBrower::OnGetNodePath, Qt::DirectConnection);
     connect(m_model, &CFileSystemModel::DoCheckStatusChange, this, &CFileBrower::OnCheckStatusChange);
 
@@ -95,7 +119,10 @@ CFileBrower::CFileBrower(const _CFileBrowserPara* para, int treeType, QWidget* p
         filters |= QDir::Files;
     m_model->setFilter(filters);
 
-    IBrower* b = CreateBrower(m_modelRef, parentWidget, search || (m_options & kOptFilesInTree), 0, 0, false);
+    // Search results come from all over the image and may share names: their list shows where
+    // each one lies (Name, Size, Type, Date Modified, Path) under a header.
+    const quint32 columns = search ? CBrower::kShowLeftHeader | kSearchColumns : 0;
+    IBrower* b = CreateBrower(m_modelRef, parentWidget, search || (m_options & kOptFilesInTree), columns, 0, false);
     m_browser = dynamic_cast<CBrower*>(b);
     if (m_browser) {
         connect(m_browser.data(), &CBrower::DoNodeSelect, this, [this](NodeIndex node) {
@@ -229,7 +256,17 @@ bool CFileBrower::GetFilter(void** block, uint32_t* size, uint32_t* flag)
     if (flag)
         *flag = 0;
     QByteArray bytes;
-    const uint32_t err = m_filter->Export(&bytes);
+    const uint32_t err = ExportSelection(&bytes);
+    if (err == CServerShares::kErrUnreachable) {
+        // Leaving the server out would back up less than the tree shows ticked.
+        CMsgBox::message(3,
+                         tr("%1 cannot be reached, so the shares it hands out cannot be listed and the selection "
+                            "cannot be confirmed. Check the network connection and try again, or untick it.")
+                             .arg(m_filter->Unreachable().join(QStringLiteral(", "))),
+                         QString(), CMsgBox::Ok, QString(), m_browser.data());
+        if (flag)
+            *flag = kFilterRefusedUserTold;
+    }
     if (NRResult::Failed(err) || bytes.isEmpty()) {
         NR_TRACE(u"File = %s, Line = %u, filter export failed: 0x%08X", __FILE__, __LINE__, unsigned(err));
         return false;
@@ -242,6 +279,32 @@ bool CFileBrower::GetFilter(void** block, uint32_t* size, uint32_t* flag)
     *block = out;
     *size = uint32_t(bytes.size());
     return true;
+}
+
+uint32_t CFileBrower::ExportSelection(QByteArray* out)
+{
+    const quint64 revision = m_model->Checks().Revision();
+    const quint64 tree = m_model->TreeGeneration();
+    if (m_exportValid && revision == m_exportRevision && tree == m_exportTree) {
+        *out = m_export;
+        return 0;
+    }
+    m_exportValid = false;
+    const uint32_t err = m_filter->Export(out, m_browser.data());
+    if (NRResult::Failed(err))
+        return err;
+    // What the selection and the tree were before the export: anything that came in while it
+    // waited for servers makes the next caller export again.
+    m_export = *out;
+    m_exportRevision = revision;
+    m_exportTree = tree;
+    m_exportValid = true;
+    return 0;
+}
+
+QString CFileBrower::GetSingleFolderSelection()
+{
+    return m_filter->SingleFolderPath();
 }
 
 bool CFileBrower::FreeFilter(void* block)
@@ -287,7 +350,7 @@ NodeIndex CFileBrower::ChildNamed(NodeIndex parent, const QString& name) const
     NodePtr n = Node(parent);
     if (!n)
         return 0;
-    NodeIndex child = n->ChildByName(name);
+    NodeIndex child = n->ChildByTypedName(name);
     if (child)
         return child;
     // Top-level places are also found by the name they show.
@@ -373,8 +436,7 @@ QList<NodeIndex> CFileBrower::GetCheckedNodes()
             continue;
         const NodeIndex id = m_model->PathIds().value(it.key(), 0);
         // Paths selected but not loaded have no node to hand out.
-        if (id && CLvFileSystemNodeMgr::IsValidNode(id)
-            && QString::fromUtf8(m_model->GetNodePath(id)).toUpper() == it.key() && !out.contains(id))
+        if (id && CLvFileSystemNodeMgr::IsValidNode(id) && m_model->KeyOf(id) == it.key() && !out.contains(id))
             out.append(id);
     }
     return out;
@@ -469,7 +531,7 @@ QByteArray CFileBrower::GetNetworkLocations(uint32_t* count)
 {
     QList<CNetLocationRecord> records;
     QByteArray block;
-    if (NRResult::Succeeded(m_filter->Export(&block))) {
+    if (NRResult::Succeeded(ExportSelection(&block))) {
         CFilterBlock parsed;
         if (NRResult::Succeeded(parsed.Parse(block.constData(), size_t(block.size())))) {
             const auto map = CStorageMap::Current();

@@ -30,6 +30,9 @@ public:
     static constexpr uint32_t kOptNoCloud = 0x100;        // cloud locations are not offered
     static constexpr uint32_t kOptSmart = 0x1000;         // smart backup: network places are shown disabled
 
+    // Columns of the search-result list (bit n: model column n).
+    static constexpr quint32 kSearchColumns = 0x1F;
+
     // Loading states (slots 44, 45).
     static constexpr int kStateIdle = 0;
     static constexpr int kStateLoading = 1;
@@ -86,6 +89,7 @@ public:
     NodeIndex GetCurrentNode() override;
     int GetLoadingState() override;
     void SetLoadingState(int state) override;
+    QString GetSingleFolderSelection() override;
 
     // ---- for the library's data sources and tests
     CFileSystemModel* Model() const { return m_model; }
@@ -112,6 +116,9 @@ private slots:
     void OnLoadFinished(NodeIndex node, qint32 err);
 
 private:
+    // The block of the selection, made once per state of the selection and the tree: the commit,
+    // its credential records and its network locations all read the same block.
+    uint32_t ExportSelection(QByteArray* out);
     NodeIndex TopLevelOfKind(int kind) const;
     NodeIndex ChildNamed(NodeIndex parent, const QString& name) const;
 
@@ -124,6 +131,10 @@ private:
     QSharedPointer<CGetDataCommon> m_source;
     CSelectionFilter* m_filter = nullptr;
     QSet<void*> m_blocks;
+    QByteArray m_export;
+    quint64 m_exportRevision = 0;
+    quint64 m_exportTree = 0;
+    bool m_exportValid = false;
     QByteArray m_netRecords;
     QHash<QString, QPair<QString, QString>> m_credentials;
     QString m_imagePath;

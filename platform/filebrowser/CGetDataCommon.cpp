@@ -8,6 +8,7 @@
 #include "CLvAutoPtrEx.h"
 #include "CLvFileSystemNode.h"
 #include "CLvFileSystemNodeMgr.h"
+#include "CServerShares.h"
 #include "CShareLoginDialog.h"
 #include "CStorageMap.h"
 #include "CTrace.h"
@@ -216,6 +217,11 @@ int CGetDataCommon::InstanceCount(void* owner)
 
 NodeIndex CGetDataCommon::MakeNode(const CEntryRecord& r, int kind)
 {
+    return NewNode(r, kind)->Id();
+}
+
+CLvFileSystemNode* CGetDataCommon::NewNode(const CEntryRecord& r, int kind)
+{
     CLvFileSystemNode* n = CLvFileSystemNodeMgr::CreateNode(r.name, 0, nullptr);
     auto info = CNodeInfoPtr::create();
     info->kind = r.kind;
@@ -235,13 +241,15 @@ NodeIndex CGetDataCommon::MakeNode(const CEntryRecord& r, int kind)
     if (kind == NodeKind::kNone)
         kind = kKindLocal;
     n->SetKind(kind);
+    // Names below a folder of this machine or of an image keep their case ("Makefile" and
+    // "makefile" are two files); below a share they do not.
+    n->SetCaseSensitiveNames(kind != kKindShare && kind != NodeKind::kNasFolder);
     // A link back into its own ancestors is shown but never entered.
     n->SetMayHaveChildren(r.IsDir() && !r.loop);
     if (r.loop)
         n->SetProperty(kPropLinkLoop, true);
-    const NodeIndex id = n->Id();
     // The reference goes with the batch; the model gives it back once it has copied the node.
-    return id;
+    return n;
 }
 
 NodeIndex CGetDataCommon::MakeGroupNode(const QString& name, const QString& display, int kind, bool pathStop,
@@ -286,6 +294,19 @@ void CGetDataCommon::ReleaseNodes(const QList<NodeIndex>& ids)
 }
 
 // ---- delivery
+
+void CGetDataCommon::DropQueuedRows()
+{
+    QList<NodeIndex> dropped;
+    {
+        std::lock_guard<std::mutex> lock(m_queueMutex);
+        for (Delivery& d : m_queue) {
+            dropped += d.children;
+            d.children.clear();
+        }
+    }
+    ReleaseNodes(dropped);
+}
 
 void CGetDataCommon::Push(Delivery&& d)
 {
@@ -556,15 +577,13 @@ void CGetDataCommon::Expand(NodeIndex node)
         });
         return;
     }
-    if (kind == kKindHost) {
-        LoadList(node, [this, name](const CStorageMap& map) {
+    if (kind == kKindHost || kind == NodeKind::kNasDevice) {
+        const QString server = kind == kKindHost ? QStringLiteral("\\") + name
+                                                 : QStringLiteral("NAS:\\") + (display.isEmpty() ? name : display);
+        LoadList(node, [this, server](const CStorageMap& map) {
             QList<NodeIndex> shares;
-            for (const CStorageMap::Share& s : map.SharesOfHost(name)) {
-                const QStringList parts = CStorageMap::Components(s.unc);
-                // A mount of a sub-folder of a share is listed under the share's own name.
-                if (parts.size() >= 2)
-                    shares.append(MakeGroupNode(parts.at(1), QString(), kKindShare, false, s.unc));
-            }
+            for (const CServerShares::Share& s : CServerShares::FromMap(map, server))
+                shares.append(MakeGroupNode(s.name, QString(), s.kind, false, s.unc));
             return shares;
         });
         return;
@@ -575,24 +594,6 @@ void CGetDataCommon::Expand(NodeIndex node)
             for (const CStorageMap::NasDevice& dev : map.NasDevices())
                 devices.append(MakeGroupNode(dev.name, dev.name, NodeKind::kNasDevice, false, dev.uncRoot));
             return devices;
-        });
-        return;
-    }
-    if (kind == NodeKind::kNasDevice) {
-        LoadList(node, [this, display, name](const CStorageMap& map) {
-            QList<NodeIndex> shares;
-            const QString device = display.isEmpty() ? name : display;
-            QString root;
-            for (const CStorageMap::NasDevice& dev : map.NasDevices())
-                if (dev.name.compare(device, Qt::CaseInsensitive) == 0)
-                    root = dev.uncRoot;
-            const int depth = CStorageMap::Components(root).size();
-            for (const CStorageMap::Share& s : map.SharesOfNas(device)) {
-                const QStringList parts = CStorageMap::Components(s.unc);
-                if (parts.size() > depth)
-                    shares.append(MakeGroupNode(parts.at(depth), QString(), NodeKind::kNasShare, false, s.unc));
-            }
-            return shares;
         });
         return;
     }
@@ -897,7 +898,7 @@ void CGetDataCommon::ContinuePath(NodeIndex node, qint32 err)
         return;
     }
     NodePtr n = Node(node);
-    const NodeIndex child = n ? n->ChildByName(m_walkRest.first()) : 0;
+    const NodeIndex child = n ? n->ChildByTypedName(m_walkRest.first()) : 0;
     n.reset();
     m_walkRest.removeFirst();
     NodePtr c = Node(child);

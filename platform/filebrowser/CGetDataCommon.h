@@ -22,6 +22,7 @@
 #include <mutex>
 
 class CFileSystemModel;
+class CLvFileSystemNode;
 class CStorageMap;
 class IFileBrower;
 class CLoadPool;
@@ -170,8 +171,14 @@ protected:
     void SendRecords(NodeIndex parent, const CEntryBatch& batch, bool last, int* streamNo, int childKind);
     // A new library node (one reference, handed to the model with the batch).
     NodeIndex MakeNode(const CEntryRecord& r, int kind);
+    // The same, for a source that sets more of the node before the batch goes (nobody else can
+    // reach it before).
+    CLvFileSystemNode* NewNode(const CEntryRecord& r, int kind);
     NodeIndex MakeGroupNode(const QString& name, const QString& display, int kind, bool pathStop, const QString& pathText);
     static void ReleaseNodes(const QList<NodeIndex>& ids);
+    // Gives back the rows of every batch that waits for delivery; the batches themselves still
+    // go, so folders are still completed and their ends told. Any thread.
+    void DropQueuedRows();
     // Whether the options let an entry be listed.
     bool Shows(const CEntryRecord& r) const;
 

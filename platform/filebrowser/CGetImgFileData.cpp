@@ -98,13 +98,11 @@ void CGetImgFileData::SendEntries(NodeIndex node, const CImageIndex& index, uint
             const CEntryRecord r = index.Record(kids[i]);
             if (!Shows(r))
                 continue;
-            const NodeIndex id = MakeNode(r, r.kind == CEntryRecord::kDrive ? kKindDrive : NodeKind::kNone);
+            CLvFileSystemNode* n = NewNode(r, r.kind == CEntryRecord::kDrive ? kKindDrive : NodeKind::kNone);
             // The entry is found again by the node's path when it is opened: a property per
             // node would cost more than the index entry itself.
-            NodePtr p(CLvFileSystemNodeMgr::GetNode(id));
-            if (p)
-                p->SetMayHaveChildren(index.ChildCount(kids[i]) > 0);
-            d.children.append(id);
+            n->SetMayHaveChildren(index.ChildCount(kids[i]) > 0);
+            d.children.append(n->Id());
         }
         d.iStream = i >= n ? -1 : streamNo++;
         d.iEnd = 0;

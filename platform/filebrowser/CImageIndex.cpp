@@ -1,4 +1,5 @@
 #include "CImageIndex.h"
+#include "CPathKey.h"
 
 #include "CLocalEnumerator.h"
 #include "CNameCodec.h"
@@ -404,12 +405,16 @@ uint32_t CImageIndex::FindChild(uint32_t parent, const char* name, size_t len) c
 uint32_t CImageIndex::Find(const QString& path) const
 {
     uint32_t at = kRoot;
+    // Names in an image keep their case ("Makefile" and "makefile" are two members); only what
+    // Windows itself folds is looked up without it: a share path and the drive letter.
+    const bool folded = !CPathKey::IsCaseSensitive(path);
     for (const QString& part : CStorageMap::Components(path)) {
         if (part == QLatin1String("."))
             continue;
         const QByteArray bytes = CNameCodec::EncodeName(part);
         uint32_t next = FindChild(at, bytes.constData(), size_t(bytes.size()));
-        if (next == kNone) {
+        const bool driveLetter = at == kRoot && part.size() == 2 && part.at(1) == QLatin1Char(':');
+        if (next == kNone && (folded || driveLetter)) {
             const uint32_t* kids = Children(at);
             for (uint32_t k = 0; k < ChildCount(at); ++k) {
                 if (Name(kids[k]).compare(part, Qt::CaseInsensitive) == 0) {

@@ -32,6 +32,23 @@ void CLoadPool::WaitForDone()
     m_done.wait(lock, [this] { return m_jobs.empty() && m_running == 0; });
 }
 
+void CLoadPool::EndThreads()
+{
+    std::lock_guard<std::mutex> ending(m_endMutex);
+    std::vector<std::thread> threads;
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_done.wait(lock, [this] { return m_jobs.empty() && m_running == 0; });
+        m_stop = true;
+        threads.swap(m_threads);
+    }
+    m_work.notify_all();
+    for (std::thread& t : threads)
+        t.join();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_stop = false;
+}
+
 bool CLoadPool::IsIdle() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);

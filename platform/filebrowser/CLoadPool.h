@@ -22,6 +22,9 @@ public:
     // Blocks until no job is queued or running. Callable from any thread but the pool's own.
     void WaitForDone();
     bool IsIdle() const;
+    // Waits for the jobs given so far, then ends the threads; a later Start makes new ones.
+    // For owners whose work is over long before they go. Callable from any thread but the pool's.
+    void EndThreads();
 
 private:
     void Run();
@@ -32,6 +35,7 @@ private:
     std::condition_variable m_done;
     std::deque<std::function<void()>> m_jobs;
     std::vector<std::thread> m_threads;
+    std::mutex m_endMutex; // one EndThreads at a time
     int m_running = 0;
     int m_idle = 0;
     bool m_stop = false;

@@ -4,16 +4,21 @@
 #include "CLvAutoPtrEx.h"
 #include "CLvFileSystemNode.h"
 #include "CLvFileSystemNodeMgr.h"
+#include "CPathKey.h"
 #include "CSelectItem.h"
+#include "CServerShares.h"
 #include "CTrace.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace {
 
 typedef CLvAutoPtrEx<CLvFileSystemNode> NodePtr;
 
 NodePtr Node(NodeIndex id) { return NodePtr(CLvFileSystemNodeMgr::GetNode(id)); }
+
+std::atomic<quint64> g_exports{0};
 
 QString lastComponent(const QString& path)
 {
@@ -46,7 +51,7 @@ CSelectionFilter::~CSelectionFilter()
 
 QString CSelectionFilter::KeyOf(const QString& path)
 {
-    return QString::fromUtf8(path.toUtf8()).toUpper();
+    return CPathKey::Of(QString::fromUtf8(path.toUtf8()));
 }
 
 bool CSelectionFilter::IsAncestorOrSelf(const QString& ancestor, const QString& path)
@@ -82,25 +87,55 @@ void CSelectionFilter::Describe(const QString& key, NodeIndex id, bool isDir, QS
             return;
         }
     }
-    auto known = m_known.constFind(key);
-    if (known != m_known.constEnd()) {
-        *path = known->path;
-        *name = known->name;
-        *kind = known->kind;
-        return;
+    for (const QHash<QString, Known>* table : {&m_known, &m_listed}) {
+        auto known = table->constFind(key);
+        if (known != table->constEnd()) {
+            *path = known->path;
+            *name = known->name;
+            *kind = known->kind;
+            return;
+        }
     }
     *path = key;
     *name = lastComponent(key);
     *kind = uint8_t(NodeKind::kNone);
 }
 
-uint32_t CSelectionFilter::Export(QByteArray* out)
+uint32_t CSelectionFilter::Export(QByteArray* out, QWidget* waitParent)
 {
     out->clear();
+    m_listed.clear();
+    m_unreachable.clear();
     if (!m_model)
         return kErrNoModel;
+    // Servers ticked without ever being listed stand for the shares they hand out: those are
+    // listed now, or nothing is exported.
+    QHash<QString, QStringList> listed;
+    const QStringList servers = m_model->ServersToList();
+    if (!servers.isEmpty()) {
+        QHash<QString, QList<CServerShares::Share>> found;
+        const uint32_t err = CServerShares::List(servers, waitParent, &found, &m_unreachable);
+        if (NRResult::Failed(err)) {
+            // Named as the tree names them.
+            for (QString& server : m_unreachable) {
+                const QString key = server;
+                QString name;
+                uint8_t kind = 0;
+                Describe(key, m_model->Checks().IdOf(key), true, &name, &server, &kind);
+            }
+            return err;
+        }
+        for (auto it = found.cbegin(); it != found.cend(); ++it) {
+            for (const CServerShares::Share& share : it.value()) {
+                const QString key = CPathKey::Child(it.key(), share.name);
+                listed[it.key()].append(key);
+                m_listed.insert(key, Known{share.name, share.path, uint8_t(share.kind & 0xFF)});
+            }
+        }
+    }
+    ++g_exports;
     auto selection = CSelectItemPtr::create();
-    m_model->CreateCheckStatus(selection);
+    m_model->CreateCheckStatus(selection, listed);
 
     CFilterBlock block;
     QStringList includeKeys = selection->includes.keys();
@@ -121,6 +156,49 @@ uint32_t CSelectionFilter::Export(QByteArray* out)
         }
     }
     return block.Serialize(*out);
+}
+
+quint64 CSelectionFilter::ExportsMade()
+{
+    return g_exports.load();
+}
+
+QString CSelectionFilter::SingleFolderPath()
+{
+    if (!m_model)
+        return QString();
+    const CCheckMap& checks = m_model->Checks();
+    if (checks.CheckedCount() != 1)
+        return QString();
+    QString key = checks.CheckedKeys().first();
+    // Anything decided below the one include is left out of it.
+    const QString below = key + QLatin1Char('\\');
+    auto next = checks.Entries().lowerBound(below);
+    if (next != checks.Entries().cend() && next.key().startsWith(below))
+        return QString();
+    CCheckMap::Entry entry;
+    checks.Find(key, &entry);
+    NodeIndex id = checks.IdOf(key);
+    if (CPathKey::IsServerLevel(key)) {
+        // A server is exported as its shares; one share is one folder. A server not listed yet
+        // hands out shares nobody knows.
+        if (m_model->ServersToList().contains(key))
+            return QString();
+        auto selection = CSelectItemPtr::create();
+        m_model->CreateCheckStatus(selection);
+        if (selection->includes.size() != 1 || !selection->includes.cbegin().value()->excludes.isEmpty())
+            return QString();
+        const CSelectItemPtr share = selection->includes.cbegin().value();
+        key = selection->includes.cbegin().key();
+        entry.second = share->isDir;
+        id = share->id;
+    }
+    if (!entry.second)
+        return QString();
+    QString name, path;
+    uint8_t kind = 0;
+    Describe(key, id, true, &name, &path, &kind);
+    return path;
 }
 
 uint32_t CSelectionFilter::SetPath(const QString& path, bool checked, bool folder)
@@ -166,10 +244,13 @@ uint32_t CSelectionFilter::Apply(const void* data, size_t size)
 
     // Everything is checked before anything changes.
     const QVector<CFilterBlock::Entry>& entries = block.Entries();
+    QStringList paths;
+    for (const CFilterBlock::Entry& e : entries)
+        paths.append(m_spelling && !e.path.isEmpty() ? m_spelling(e.path) : e.path);
     QHash<QString, int> seen;
     QStringList includes;
     for (int i = 0; i < entries.size(); ++i) {
-        const QString key = KeyOf(entries.at(i).path);
+        const QString key = KeyOf(paths.at(i));
         if (key.isEmpty())
             return kErrEmptyPath;
         if (seen.contains(key))
@@ -178,12 +259,12 @@ uint32_t CSelectionFilter::Apply(const void* data, size_t size)
         if (!entries.at(i).IsExclusion())
             includes.append(key);
     }
-    for (const CFilterBlock::Entry& e : entries) {
-        if (!e.IsExclusion())
+    for (int i = 0; i < entries.size(); ++i) {
+        if (!entries.at(i).IsExclusion())
             continue;
         // An exclusion must lie below some include of the block; which one the owner index
         // names does not matter (the model attaches it to the nearest one on export).
-        const QString key = KeyOf(e.path);
+        const QString key = KeyOf(paths.at(i));
         const bool covered = std::any_of(includes.cbegin(), includes.cend(), [&key](const QString& inc) {
             return inc != key && IsAncestorOrSelf(inc, key);
         });
@@ -196,10 +277,10 @@ uint32_t CSelectionFilter::Apply(const void* data, size_t size)
         const CFilterBlock::Entry& e = entries.at(i);
         Known k;
         k.name = e.name;
-        k.path = e.path;
+        k.path = paths.at(i);
         k.kind = e.nodeKind;
-        m_known.insert(KeyOf(e.path), k);
-        SetPath(e.path, !e.IsExclusion(), e.IsFolder());
+        m_known.insert(KeyOf(k.path), k);
+        SetPath(k.path, !e.IsExclusion(), e.IsFolder());
     }
     NR_TRACE(u"File = %s, Line = %u, selection of %d entries applied", __FILE__, __LINE__, int(entries.size()));
     return 0;

@@ -510,15 +510,20 @@ QByteArray CStorageMap::ResolveCase(const QByteArray& exact, const QByteArray& b
             return exact;
         const QString wanted = CNameCodec::DecodeName(parts[i]).toCaseFolded();
         QByteArray found;
+        bool ambiguous = false;
         while (struct dirent* e = ::readdir(d)) {
             const size_t len = strlen(e->d_name);
             if (CNameCodec::DecodeName(e->d_name, len).toCaseFolded() == wanted) {
+                // "Makefile" and "makefile" are two files here: a name in another case names
+                // neither of them.
+                ambiguous = !found.isEmpty();
+                if (ambiguous)
+                    break;
                 found = QByteArray(e->d_name, int(len));
-                break;
             }
         }
         ::closedir(d);
-        if (found.isEmpty())
+        if (found.isEmpty() || ambiguous)
             return exact;
         dir = joinLocal(dir, {found});
     }

@@ -35,11 +35,15 @@ CUISearchFileData::~CUISearchFileData()
 void CUISearchFileData::SetExit()
 {
     m_cancel = true;
+    // Results of a stopped search are not shown: the GUI thread need not insert what waits.
+    DropQueuedRows();
 }
 
 void CUISearchFileData::WaitFinish()
 {
-    m_pool->WaitForDone();
+    // A search runs once: its thread is given back as soon as it has stopped, however long the
+    // library keeps the search alive.
+    m_pool->EndThreads();
 }
 
 void CUISearchFileData::Expand(NodeIndex node)
@@ -63,6 +67,8 @@ void CUISearchFileData::SendRoots()
             }
             if (NRResult::Succeeded(err)) {
                 const CImageSearch search(m_filter);
+                uint32_t lastParent = CImageIndex::kNone;
+                QString parentPath;
                 err = search.Run(
                     *index, scope, true,
                     [&](QVector<uint32_t>&& hits) {
@@ -70,22 +76,30 @@ void CUISearchFileData::SendRoots()
                         d.parent = root;
                         d.children.reserve(hits.size());
                         for (uint32_t i : qAsConst(hits)) {
-                            const CEntryRecord r = index->Record(i);
+                            // A stopped search hands over nothing more.
+                            if (cancel.load(std::memory_order_relaxed))
+                                break;
+                            CEntryRecord r = index->Record(i);
+                            const QString name = r.name;
+                            // Hits of one folder come one after the other: its path is made once.
+                            if (index->Parent(i) != lastParent) {
+                                lastParent = index->Parent(i);
+                                parentPath = index->Path(lastParent);
+                            }
                             // A flat list names rows by their full path (two hits may share a
                             // name); the row shows the entry's own name.
-                            const QString path = index->Path(i);
-                            CEntryRecord named = r;
-                            named.name = path;
-                            const NodeIndex id = MakeNode(named, NodeKind::kNone);
-                            CLvAutoPtrEx<CLvFileSystemNode> n(CLvFileSystemNodeMgr::GetNode(id));
-                            if (n) {
-                                n->SetDisplayName(r.name);
-                                n->SetPathText(path);
-                                n->SetMayHaveChildren(false);
-                            }
-                            d.children.append(id);
+                            r.name = parentPath.isEmpty() ? name : parentPath + QLatin1Char('\\') + name;
+                            CLvFileSystemNode* n = NewNode(r, NodeKind::kNone);
+                            n->SetDisplayName(name);
+                            n->SetPathText(r.name);
+                            n->SetMayHaveChildren(false);
+                            d.children.append(n->Id());
                         }
-                        m_hits += hits.size();
+                        if (cancel.load(std::memory_order_relaxed)) {
+                            ReleaseNodes(d.children);
+                            return;
+                        }
+                        m_hits += d.children.size();
                         d.iStream = streamNo++;
                         Push(std::move(d));
                     },
@@ -105,6 +119,7 @@ void CUISearchFileData::OnRootLoaded(NodeIndex node, qint32 err)
     if (m_reported || node != GetRootIndex())
         return;
     m_reported = true;
+    m_pool->EndThreads(); // the worker is past its last delivery
     const bool ok = NRResult::Succeeded(uint32_t(err));
     NR_TRACE(u"File = %s, Line = %u, search %S finished: %d hits, 0x%08X", __FILE__, __LINE__, m_filter.utf16(),
              HitCount(), unsigned(err));

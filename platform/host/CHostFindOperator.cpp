@@ -1,6 +1,7 @@
 #include "CHostFindOperator.h"
 
 #include "CFilterBlock.h"
+#include "CSearchSelection.h"
 #include "CTrace.h"
 #include "HostResult.h"
 
@@ -10,11 +11,9 @@
 
 namespace {
 constexpr uint32_t kGenerateBadArg = HostResult::Make(0x461, HostResult::kErrInvalidArg);
-constexpr uint32_t kGenerateTooMany = HostResult::Make(0x462, HostResult::kErrInvalidArg);
+constexpr uint32_t kGenerateBadSelection = HostResult::Make(0x462, HostResult::kErrInvalidArg);
 constexpr uint32_t kGenerateEncode = HostResult::Make(0x463, HostResult::kErrGeneral);
 constexpr uint32_t kGenerateNoMemory = HostResult::Make(0x464, 8);
-// A search shows far fewer results than this; bounds what a bad count makes the host read.
-constexpr uint32_t kMaxSelectionRecords = 1u << 16;
 
 QString lastComponent(const QString& path)
 {
@@ -35,38 +34,24 @@ uint32_t CHostFindOperator::GenerateFilter(const void* selection, uint32_t* size
         NoteCall(QStringLiteral("IUIFindOperator::GenerateFilter(null)"));
         return kGenerateBadArg;
     }
+    const uint32_t selectionSize = *size;
     *size = 0;
     *block = nullptr;
-    uint32_t count = 0;
-    std::memcpy(&count, selection, sizeof count);
-    NoteCall(QStringLiteral("IUIFindOperator::GenerateFilter(%1)").arg(count));
-    if (count > kMaxSelectionRecords)
-        return kGenerateTooMany;
-    const auto* bytes = static_cast<const char*>(selection);
-    Data().searchSelections.append(QByteArray(bytes, static_cast<int>(4 + count * kSelectionRecordSize)));
+    QVector<CSearchSelection::Item> items;
+    const uint32_t read = CSearchSelection::Read(selection, selectionSize, &items);
+    NoteCall(QStringLiteral("IUIFindOperator::GenerateFilter(%1)").arg(items.size()));
+    if (read != 0) {
+        NR_TRACE(u"File = %s, Line = %u, search selection refused: 0x%08X", __FILE__, __LINE__, read);
+        return kGenerateBadSelection;
+    }
+    Data().searchSelections.append(QByteArray(static_cast<const char*>(selection), static_cast<int>(selectionSize)));
     if (Data().generateFilterResult != 0)
         return Data().generateFilterResult;
 
     CFilterBlock filter;
-    for (uint32_t i = 0; i < count; ++i) {
-        const char* record = bytes + 4 + static_cast<size_t>(i) * kSelectionRecordSize;
-        uint32_t isFolder = 0;
-        std::memcpy(&isFolder, record, sizeof isFolder);
-        // The text fields are copied out first: the records are packed, the texts unaligned.
-        char16_t path[kPathChars];
-        std::memcpy(path, record + kPathOffset, sizeof path);
-        const QString pathText = BoundedText(path, kPathChars);
-        if (pathText.isEmpty())
-            continue; // items the page could not describe leave zero records behind
-        QString name = lastComponent(pathText);
-        if (!isFolder) {
-            char16_t display[kNameChars];
-            std::memcpy(display, record + kNameOffset, sizeof display);
-            const QString displayName = BoundedText(display, kNameChars);
-            if (!displayName.isEmpty())
-                name = displayName;
-        }
-        filter.AppendInclude(name, pathText, isFolder != 0, true, 0);
+    for (const CSearchSelection::Item& item : qAsConst(items)) {
+        const QString name = item.folder || item.name.isEmpty() ? lastComponent(item.path) : item.name;
+        filter.AppendInclude(name, item.path, item.folder, true, 0);
     }
     if (filter.IsEmpty())
         return 0;

@@ -4,17 +4,11 @@
 
 #include <QSet>
 
-// The find piece of a host context: turns the search-selection block of the recovery page (a
-// 32-bit count, then records of 2572 bytes) into a filter block of whole-path includes.
+// The find piece of a host context: turns the search-selection block of the recovery page
+// (CSearchSelection) into a filter block of whole-path includes.
 class CHostFindOperator : public virtual CHostContextCore, public IUIFindOperator
 {
 public:
-    static constexpr uint32_t kSelectionRecordSize = 2572;
-    static constexpr uint32_t kPathOffset = 4;
-    static constexpr int kPathChars = 260;
-    static constexpr uint32_t kNameOffset = 524;
-    static constexpr int kNameChars = 1024;
-
     ~CHostFindOperator() override;
 
     // *block is null and *size 0 when no record names a path.

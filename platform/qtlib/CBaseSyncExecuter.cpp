@@ -18,6 +18,7 @@
 namespace {
 
 std::atomic<int> g_waiterDelayMs{300};
+std::atomic<int> g_waiting{0};
 
 // Result of execute() when it is called again while it already runs, or when the job throws.
 constexpr qint64 kJobFailed = -1;
@@ -93,6 +94,8 @@ bool CBaseSyncExecuter::isNeedDelete() const { return true; }
 
 bool CBaseSyncExecuter::WaiterShown() const { return d->waiterShown; }
 
+int CBaseSyncExecuter::Waiting() { return g_waiting.load(); }
+
 qint64 CBaseSyncExecuter::execute()
 {
     if (d->running) {
@@ -100,6 +103,7 @@ qint64 CBaseSyncExecuter::execute()
         return kJobFailed;
     }
     d->running = true;
+    ++g_waiting;
     d->waiterShown = false;
     if (d->sync)
         d->sync->Reset();
@@ -170,6 +174,7 @@ qint64 CBaseSyncExecuter::execute()
     }
     worker.join();
 
+    --g_waiting;
     d->running = false;
     return result.load(std::memory_order_relaxed);
 }

@@ -28,6 +28,10 @@ public:
     // True when the waiting indicator appeared during the last execute().
     bool WaiterShown() const;
 
+    // How many executers wait for their job now. While one does, the caller of execute() is
+    // still on the stack: whoever acts from the event loop meanwhile must not destroy it.
+    static int Waiting();
+
 protected:
     virtual qint64 doJob() = 0;
 

@@ -20,6 +20,7 @@ class TestDemoBackup : public QObject
 private slots:
     void initTestCase();
     void editedTaskIsWrittenIntoImage();
+    void serverAndCaseNamesAreBackedUpExactly();
     void failedImageIsReported();
 
 private:
@@ -71,7 +72,14 @@ void TestDemoBackup::initTestCase()
     write("c/Work/Docs/Keep/k.txt", "kept");
     write("c/Work/Other/o.txt", "o");
     write("c/Temp/t.txt", "t");
-    write("default.ini", QStringLiteral("[Drives]\nC=%1\n[Options]\nEnvironment=0\n").arg(m_tmp.filePath("c")).toUtf8());
+    write("c/Case/Makefile", "upper");
+    write("c/Case/makefile", "lower");
+    write("pub/p.txt", "public");
+    write("scans/s.txt", "scanned");
+    write("default.ini", QStringLiteral("[Drives]\nC=%1\n[Network]\n\\\\srv\\pub=%2\n\\\\srv\\scans=%3\n"
+                                        "[Options]\nEnvironment=0\n")
+                             .arg(m_tmp.filePath("c"), m_tmp.filePath("pub"), m_tmp.filePath("scans"))
+                             .toUtf8());
 
     // C:\Work without its Docs folder, but with Docs\Keep brought back.
     CFilterBlock block;
@@ -114,6 +122,24 @@ void TestDemoBackup::editedTaskIsWrittenIntoImage()
         return out;
     };
     QCOMPARE(rules(after), rules(before));
+}
+
+void TestDemoBackup::serverAndCaseNamesAreBackedUpExactly()
+{
+    // A whole server the page never listed, and one of two files whose names differ in case.
+    CFilterBlock block;
+    block.AppendInclude("srv", "\\\\srv", true, true, 9);
+    block.AppendInclude("Makefile", "C:\\Case\\Makefile", false, true, 0);
+    const QString task = writeTask(block.ToByteArray());
+    const QString image = m_tmp.filePath(QStringLiteral("server.tar"));
+    QString out;
+    QVERIFY2(run({"--page", "9", "--task", task, "--image", image, "--auto-commit"}, &out) == 0, qPrintable(out));
+    QVERIFY2(out.contains(QLatin1String("CommitSelection 0x00000000")), qPrintable(out));
+    QMap<QString, QByteArray> members;
+    QVERIFY(imagetest::ReadImage(image, &members));
+    QCOMPARE(members, (QMap<QString, QByteArray>{{"//srv/pub/p.txt", "public"},
+                                                 {"//srv/scans/s.txt", "scanned"},
+                                                 {"C:/Case/Makefile", "upper"}}));
 }
 
 void TestDemoBackup::failedImageIsReported()

@@ -15,6 +15,8 @@ private slots:
     void missingModuleIsReported();
     void unknownPageCommitsAndQuits();
     void optionPathsAreTakenFromCallersFolder();
+    void recoveryCommitsTheLoadedImage_data();
+    void recoveryCommitsTheLoadedImage();
 
 private:
     int run(const QStringList& args, QString* out, QString* err,
@@ -112,6 +114,44 @@ void TestDemoHost::optionPathsAreTakenFromCallersFolder()
              0);
     QVERIFY(out.startsWith(QLatin1String("InitPage 0x02D0400A")));
     QVERIFY(!QFile::exists(tmp.filePath(QStringLiteral("log"))));
+}
+
+void TestDemoHost::recoveryCommitsTheLoadedImage_data()
+{
+    QTest::addColumn<QByteArray>("garbage"); // written as the image instead of a real one
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("image") << QByteArray()
+                           << QStringList{"InitPage 0x00000000", "CommitSelection 0x00000000", "To restore: 2 entries",
+                                          "  folder C:", "  folder D:"};
+    QTest::newRow("not an image") << QByteArray(4096, 'Z')
+                                  << QStringList{"InitPage 0x00000000", "Message: The file is not a backup image.",
+                                                 "Message: Please select files or folders to recover.",
+                                                 "CommitSelection 0x00001001"};
+}
+
+void TestDemoHost::recoveryCommitsTheLoadedImage()
+{
+    QFETCH(QByteArray, garbage);
+    QFETCH(QStringList, expected);
+    QTemporaryDir tmp;
+    const QString image = tmp.filePath(QStringLiteral("backup.tar.gz"));
+    QDir(tmp.path()).mkpath(QStringLiteral("C:/Users/ann"));
+    QDir(tmp.path()).mkpath(QStringLiteral("D:/data"));
+    QProcess tar;
+    tar.setWorkingDirectory(tmp.path());
+    tar.start(QStringLiteral("tar"), {QStringLiteral("--force-local"), QStringLiteral("-czf"), image, QStringLiteral("C:"),
+                                      QStringLiteral("D:")});
+    QVERIFY(tar.waitForFinished(30000) && tar.exitCode() == 0);
+    QFile f(image);
+    if (!garbage.isEmpty() && f.open(QIODevice::WriteOnly))
+        f.write(garbage);
+    f.close();
+    // With auto-commit the host waits until the page has the image in, then takes all of it.
+    QString out, err;
+    QCOMPARE(run({"--page", "39", "--image", image, "--auto-commit"}, &out, &err), 0);
+    QVERIFY2(out.startsWith(QLatin1String("Image ") + image + QLatin1String(" GUID {")), qPrintable(out));
+    for (const QString& line : expected)
+        QVERIFY2(out.contains(QLatin1Char('\n') + line), qPrintable(line + QLatin1String(" missing in:\n") + out + err));
 }
 
 QTEST_GUILESS_MAIN(TestDemoHost)

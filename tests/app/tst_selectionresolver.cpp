@@ -52,6 +52,8 @@ void TestSelectionResolver::initTestCase()
     write("c/Work/Docs/Keep/k.txt", "k");
     write("c/Work/Other/o.txt", "o");
     write("outside/secret.txt", "s");
+    write("c/Case/Makefile", "upper");
+    write("c/Case/makefile", "lower");
     QVERIFY(symlink(QFile::encodeName(m_tmp.filePath("outside")).constData(),
                     QFile::encodeName(m_tmp.filePath("c/Work/ln")).constData()) == 0);
     QVERIFY(symlink("top.txt", QFile::encodeName(m_tmp.filePath("c/Work/flink")).constData()) == 0);
@@ -61,12 +63,12 @@ void TestSelectionResolver::initTestCase()
 
 void TestSelectionResolver::deepestRuleWinsAndLinksAreNotFollowed()
 {
-    // The nested include comes first in the block and the exclusion is spelled in other case:
-    // neither the block's order nor case decides, the path does.
+    // The nested include comes first in the block and the exclusion's drive letter is spelled in
+    // other case: neither the block's order nor the letter's case decides, the path does.
     CFilterBlock block;
     block.AppendInclude("Keep", "C:\\Work\\Docs\\Keep", true, true, 0);
     const uint32_t work = block.AppendInclude("Work", "C:\\Work\\", true, true, 0);
-    block.AppendExclude(work, "docs", "c:\\work\\DOCS", true, 0);
+    block.AppendExclude(work, "Docs", "c:\\Work\\Docs", true, 0);
     block.AppendExclude(work, "o.txt", "C:\\Work\\Other\\o.txt", false, 0);
     CSelectionResolver r(m_map);
     QCOMPARE(r.Resolve(block), 0u);
@@ -82,6 +84,13 @@ void TestSelectionResolver::deepestRuleWinsAndLinksAreNotFollowed()
     QCOMPARE(r.Resolve(nested), 0u);
     QCOMPARE(members(r).size(), 6);
     QCOMPARE(members(r).removeDuplicates(), 0);
+
+    // Names that differ only in case are two files here: a rule for one leaves the other alone.
+    CFilterBlock cased;
+    const uint32_t dir = cased.AppendInclude("Case", "C:\\Case", true, true, 0);
+    cased.AppendExclude(dir, "makefile", "C:\\Case\\makefile", false, 0);
+    QCOMPARE(r.Resolve(cased), 0u);
+    QCOMPARE(members(r), QStringList{"C:/Case/Makefile"});
 }
 
 void TestSelectionResolver::unusableBlocksAndPathsAreReported()

@@ -24,7 +24,7 @@ using namespace fbtest;
 
 // The drive table: C: and D: are folders of the temporary directory, Z: a letter mapped to the
 // share \\srv\pub, which also appears in the network group with stored credentials; the NAS
-// device "box" has its shares under \\srv.
+// device "box" has its shares under \\srv. The server \\gone cannot be reached.
 class Fixture
 {
 public:
@@ -49,8 +49,9 @@ public:
         WriteFile(share + "/Projects/p.txt", "p");
         const QString ini = QStringLiteral("[Drives]\nC=%1\nD=%2\nZ=\\\\srv\\pub\n"
                                            "[Network]\n\\\\srv\\pub=%3\n\\\\srv\\pub|user=alice\n"
-                                           "\\\\srv\\pub|password=s3cret\n[NAS]\nbox=\\\\srv\n[Options]\nEnvironment=0\n")
-                                .arg(c, d, share);
+                                           "\\\\srv\\pub|password=s3cret\n\\\\gone\\x=%4/missing\n"
+                                           "[NAS]\nbox=\\\\srv\n[Options]\nEnvironment=0\n")
+                                .arg(c, d, share, tmp.path());
         UseIni(tmp.path(), ini);
         const QString iniPath = tmp.path() + "/default.ini";
         CUIManagerProbe::SetDefaultIniPath(iniPath);
@@ -101,18 +102,7 @@ struct Page
     CFileSystemModel* Model() const { return FileBrower() ? FileBrower()->Model() : nullptr; }
 
     // Loads the folders down to path and answers its node.
-    NodeIndex Reach(const QStringList& names)
-    {
-        NodeIndex id = FileBrower()->GetRootIndex();
-        for (const QString& name : names) {
-            if (!Child(id, name))
-                Load(FileBrower(), id);
-            id = Child(id, name);
-            if (!id)
-                return 0;
-        }
-        return id;
-    }
+    NodeIndex Reach(const QStringList& names) { return fbtest::Reach(FileBrower(), names); }
     NodeIndex ReachLocal(const QString& drive, const QStringList& names)
     {
         return Reach(QStringList{CGetDataCommon::ComputerName(), drive} + names);

@@ -4,6 +4,7 @@
 #include "BackupFixture.h"
 
 #include "CCredentialRecord.h"
+#include "CSelectionFilter.h"
 
 #include <QTreeView>
 
@@ -124,6 +125,34 @@ private slots:
         QCOMPARE(first.password, QStringLiteral("s3cret"));
         QVERIFY(first.share.startsWith(QStringLiteral("\\\\srv\\pub"), Qt::CaseInsensitive));
         QCOMPARE(page.data->networkLocations.size(), 1);
+    }
+
+    // A tick makes no block; a commit makes one, which its credential records and network
+    // locations read too. A server ticked before its shares were listed is committed as its
+    // shares; one that cannot be reached fails the commit, and the user is told which, once.
+    void commitExportsOnceAndListsTickedServers()
+    {
+        Page page;
+        QVERIFY(page.Open(8));
+        const NodeIndex srv = page.Reach({CGetDataCommon::NetworkName(), "srv"});
+        QVERIFY(srv && !page.Browser()->IsNodeLoaded(srv));
+        const quint64 made = CSelectionFilter::ExportsMade();
+        QVERIFY(page.Tick(srv, Qt::Checked));
+        QVERIFY(page.Tick(page.ReachLocal("C:", {"Temp"}), Qt::Checked));
+        QCOMPARE(CUIManagerProbe::SentPayloads(4682).last(), QByteArray(1, '\1'));
+        QCOMPARE(CSelectionFilter::ExportsMade(), made);
+        QCOMPARE(page.module->CommitSelection(8, 0, nullptr), 0u);
+        QCOMPARE(CSelectionFilter::ExportsMade(), made + 1);
+        QCOMPARE(Describe(Parse(page.data->filters.first())), QStringList({"C:\\TEMP", "\\\\SRV\\PUB"}));
+        QCOMPARE(page.data->credentials.size(), 1);
+        QCOMPARE(page.data->networkLocations.size(), 1);
+        QVERIFY(boxes.isEmpty());
+
+        QVERIFY(page.Tick(page.Reach({CGetDataCommon::NetworkName(), "gone"}), Qt::Checked));
+        QCOMPARE(page.module->CommitSelection(8, 0, nullptr), NRResult::kNothingSelectedShown);
+        QCOMPARE(page.data->filters.size(), 1);
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY2(boxes.first().text.contains("\\\\gone"), qPrintable(boxes.first().text));
     }
 
     void sourceKindsOfLocalAndNas()

@@ -11,6 +11,8 @@
 #include <QSignalSpy>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTest>
 #include <QThreadPool>
 
@@ -260,21 +262,46 @@ private slots:
         QVERIFY(!node->Sorted());
     }
 
+    // A double click enters a folder and leaves every check state as it was, whether it lands on
+    // the row or on its check box (whose first click ticks it), and on a file it changes nothing.
+    void doubleClickInRightListEntersFolder_data()
+    {
+        QTest::addColumn<int>("x");
+        QTest::newRow("on the row") << 120;
+        QTest::newRow("on the check box") << -1;
+    }
     void doubleClickInRightListEntersFolder()
     {
-        Load(*fs, driveC, {Dir("Docs"), File("a.txt")});
+        QFETCH(int, x);
+        Load(*fs, driveC, {Dir("Docs"), Dir("Other"), File("a.txt")});
         const NodeIndex docs = Child(driveC, "Docs");
+        Load(*fs, docs, {File("x.txt"), File("y.txt")});
+        fs->SetNodeData(Child(docs, "x.txt"), Qt::Checked, Qt::CheckStateRole);
         openFolder(driveC);
+        right()->doItemsLayout();
+        // Where the delegate takes a click as one on the check box.
+        QStyleOptionViewItem option;
+        option.rect = right()->visualRect(ViewIndex(right(), *fs, docs));
+        option.features = QStyleOptionViewItem::HasCheckIndicator;
+        const int at = x >= 0 ? x
+                              : right()->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, right()).center().x();
+        auto states = [&] {
+            return QList<quint32>{state(docs), state(Child(driveC, "a.txt")), state(Child(docs, "y.txt"))};
+        };
+        const QList<quint32> statesBefore = states();
         QSignalSpy select(browser, SIGNAL(DoNodeSelect(NodeIndex)));
-        const QPoint filePoint = RowPoint(right(), *fs, Child(driveC, "a.txt"), 120);
-        DoubleClick(right(), filePoint);
+        DoubleClick(right(), RowPoint(right(), *fs, Child(driveC, "a.txt"), at));
         QCOMPARE(browser->GetCurrentNode(), driveC);
-        const QPoint folderPoint = RowPoint(right(), *fs, docs, 120);
-        DoubleClick(right(), folderPoint);
+        QCOMPARE(states(), statesBefore);
+        DoubleClick(right(), RowPoint(right(), *fs, docs, at));
         QCOMPARE(browser->GetCurrentNode(), docs);
         QCOMPARE(select.count(), 1);
         QCOMPARE(fs->NodeOf(static_cast<QSortFilterProxyModel*>(left()->model())->mapToSource(left()->currentIndex())),
                  docs);
+        QCOMPARE(states(), statesBefore);
+        // The next click is a click of its own again.
+        Click(right(), RowPoint(right(), *fs, Child(docs, "y.txt"), 120));
+        QCOMPARE(state(docs), quint32(Qt::Checked));
     }
 
     void setCurrentNodeNavigatesLikeAPress()

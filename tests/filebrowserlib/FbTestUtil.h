@@ -66,6 +66,20 @@ inline void Load(CFileBrower* b, NodeIndex node)
     Settle(b);
 }
 
+// Walks names from the model's root, loading each folder on the way whose child is not there yet.
+inline NodeIndex Reach(CFileBrower* b, const QStringList& names)
+{
+    NodeIndex id = b->GetRootIndex();
+    for (const QString& name : names) {
+        if (!Child(id, name))
+            Load(b, id);
+        id = Child(id, name);
+        if (!id)
+            return 0;
+    }
+    return id;
+}
+
 inline void WriteFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);

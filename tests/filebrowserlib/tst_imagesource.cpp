@@ -77,6 +77,8 @@ private slots:
         QDir().mkpath(src + "/D:/data");
         WriteFile(src + "/C:/Users/ann/Docs/plan.docx", QByteArray(2048, 'p'));
         WriteFile(src + "/C:/Users/ann/notes.txt", "n");
+        WriteFile(src + "/C:/Users/ann/Makefile", "u");
+        WriteFile(src + "/C:/Users/ann/makefile", "l");
         WriteFile(src + "/D:/data/Report.DOCX", "r");
         m_image = m_tmp.path() + "/backup.tar";
         QProcess tar;
@@ -101,6 +103,9 @@ private slots:
         Load(fb, users);
         const NodeIndex ann = Child(users, "ann");
         Load(fb, ann);
+        // Members whose names differ only in case are two entries, each selected on its own.
+        const NodeIndex upper = Child(ann, "Makefile"), lower = Child(ann, "makefile");
+        QVERIFY(upper && lower && upper != lower && Node(ann)->RowCount() == 4);
         const NodeIndex docs = Child(ann, "Docs");
         Load(fb, docs);
         NodePtr plan = Node(Child(docs, "plan.docx"));
@@ -118,6 +123,11 @@ private slots:
         CFilterBlock parsed;
         QCOMPARE(parsed.Parse(block, size), 0u);
         QCOMPARE(parsed.IncludedPaths(), QStringList{"C:\\Users\\ann\\Docs"});
+        b->FreeFilter(block);
+        QVERIFY(b->SetNodeCheckState(lower, Qt::Checked));
+        QVERIFY(b->GetFilter(&block, &size, nullptr));
+        QCOMPARE(parsed.Parse(block, size), 0u);
+        QCOMPARE(parsed.IncludedPaths(), (QStringList{"C:\\Users\\ann\\Docs", "C:\\Users\\ann\\makefile"}));
         b->FreeFilter(block);
     }
 

@@ -39,6 +39,9 @@ private slots:
         WriteFile(m_c + "/Docs/a.txt", QByteArray(1536, 'x'));
         WriteFile(m_c + "/Docs/.hidden", "h");
         WriteFile(m_c + "/Docs/Sub/b.txt", "b");
+        QDir().mkpath(m_c + "/Case");
+        WriteFile(m_c + "/Case/Makefile", "upper");
+        WriteFile(m_c + "/Case/makefile", "lower");
         // A name that is not UTF-8.
         const QByteArray raw = QFile::encodeName(m_c + "/Docs/") + QByteArray("caf\xE9.txt");
         FILE* f = ::fopen(raw.constData(), "w");
@@ -133,7 +136,7 @@ private slots:
     {
         const NodeIndex c = driveC();
         Load(B(), c);
-        const NodeIndex docs = Child(c, "docs"); // lookups ignore case
+        const NodeIndex docs = Child(c, "Docs");
         QVERIFY(docs);
         Load(B(), docs);
         NodePtr a = Node(Child(docs, "a.txt"));
@@ -260,6 +263,26 @@ private slots:
         QVERIFY(!m_b->IsModified()); // the page's own selection is not a user change
         QVERIFY(m_b->FreeFilter(block));
         QVERIFY(!m_b->FreeFilter(block)); // not twice
+    }
+
+    // On this machine "Makefile" and "makefile" are two files: two rows, two decisions.
+    void namesDifferingOnlyInCaseAreTwoEntries()
+    {
+        const NodeIndex c = driveC();
+        Load(B(), c);
+        const NodeIndex dir = Child(c, "Case");
+        Load(B(), dir);
+        const NodeIndex upper = Child(dir, "Makefile"), lower = Child(dir, "makefile");
+        QVERIFY(upper && lower && upper != lower && Node(dir)->RowCount() == 2);
+        QVERIFY(m_b->SetNodeCheckState(upper, Qt::Checked));
+        QCOMPARE(B()->Model()->CheckState(lower), quint32(Qt::Unchecked));
+        void* block = nullptr;
+        uint32_t size = 0;
+        QVERIFY(m_b->GetFilter(&block, &size, nullptr));
+        CFilterBlock parsed;
+        QCOMPARE(parsed.Parse(block, size), 0u);
+        QCOMPARE(parsed.IncludedPaths(), QStringList({"C:\\Case\\Makefile"}));
+        m_b->FreeFilter(block);
     }
 
     void sharesGiveCredentialsAndLocations()

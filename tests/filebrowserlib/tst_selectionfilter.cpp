@@ -199,7 +199,7 @@ private slots:
         wrongTotal[8] = char(uchar(wrongTotal[8]) + 4);
         QTest::newRow("wrong total size") << wrongTotal;
         QTest::newRow("orphan exclusion") << blockOf({inc("C:\\Keep"), exc("D:\\Elsewhere", 0)});
-        QTest::newRow("same path twice") << blockOf({inc("C:\\Keep"), inc("c:\\keep")});
+        QTest::newRow("same path twice") << blockOf({inc("C:\\Keep"), inc("c:\\Keep")});
         QTest::newRow("empty path") << blockOf({inc(QString())});
         CFilterBlock types;
         types.SetSelectionType(CFilterBlock::kSelectFileTypes);

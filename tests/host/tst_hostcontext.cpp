@@ -1,5 +1,6 @@
 #include "CFilterBlock.h"
 #include "CHostContext.h"
+#include "CSearchSelection.h"
 #include "NRResult.h"
 
 #include <QSharedPointer>
@@ -17,16 +18,6 @@ QByteArray sampleBlock(const QString& path)
     return b.ToByteArray();
 }
 
-// One search-selection record: folder flag, path (260 units), display name (1024 units).
-void putRecord(std::vector<char>& block, int index, bool folder, const QString& path, const QString& name)
-{
-    char* rec = block.data() + 4 + size_t(index) * CHostFindOperator::kSelectionRecordSize;
-    const uint32_t f = folder ? 1 : 0;
-    std::memcpy(rec, &f, 4);
-    std::memcpy(rec + CHostFindOperator::kPathOffset, path.utf16(), size_t(path.size()) * 2);
-    std::memcpy(rec + CHostFindOperator::kNameOffset, name.utf16(), size_t(name.size()) * 2);
-}
-
 } // namespace
 
 class TestHostContext : public QObject
@@ -40,6 +31,8 @@ private slots:
     void imagePathProtocol();
     void restoreRecordsOfBothBases();
     void generatesFilterFromSearchSelection();
+    void refusesBrokenSearchSelection_data();
+    void refusesBrokenSearchSelection();
 };
 
 void TestHostContext::variantsExposeOnlyTheirInterfaces()
@@ -202,16 +195,19 @@ void TestHostContext::generatesFilterFromSearchSelection()
 {
     auto data = std::make_shared<CHostTaskData>();
     CFileRestoreHostContext ctx(data);
-    // Three records, the last left zero (an item the page could not describe).
-    std::vector<char> sel(4 + 3 * CHostFindOperator::kSelectionRecordSize, 0);
-    const uint32_t count = 3;
-    std::memcpy(sel.data(), &count, 4);
-    putRecord(sel, 0, true, QStringLiteral("C:\\Users\\x\\Docs"), QString());
-    putRecord(sel, 1, false, QStringLiteral("C:\\Users\\x\\a.docx"), QStringLiteral("a.docx"));
+    CSearchSelection sel;
+    QCOMPARE(sel.Allocate(4), 0u);
+    QCOMPARE(sel.Append({true, QStringLiteral("C:\\Users\\x\\Docs"), QString()}), 0u);
+    QCOMPARE(sel.Append({false, QStringLiteral("C:\\Users\\x\\a.docx"), QStringLiteral("a.docx")}), 0u);
+    // Texts longer than their fields are left out whole: a cut path would name another item.
+    QCOMPARE(sel.Append({false, QStringLiteral("C:\\") + QString(257, 'p'), QStringLiteral("p")}),
+             CSearchSelection::kErrPathTooLong);
+    QCOMPARE(sel.Append({false, QStringLiteral("C:\\n"), QString(1024, 'n')}), CSearchSelection::kErrNameTooLong);
+    QCOMPARE(sel.Written(), 2u);
 
-    uint32_t size = 0;
+    uint32_t size = sel.Size();
     void* block = nullptr;
-    QCOMPARE(ctx.GenerateFilter(sel.data(), &size, &block), uint32_t(0));
+    QCOMPARE(ctx.GenerateFilter(sel.Data(), &size, &block), uint32_t(0));
     QVERIFY(block);
     CFilterBlock parsed;
     QCOMPARE(parsed.Parse(block, size), uint32_t(0));
@@ -232,17 +228,51 @@ void TestHostContext::generatesFilterFromSearchSelection()
     QCOMPARE(data->generatedBlocksOut, 0);
 
     // Nothing describable: no block, size 0, not a failure.
-    std::vector<char> empty(4 + CHostFindOperator::kSelectionRecordSize, 0);
-    const uint32_t one = 1;
-    std::memcpy(empty.data(), &one, 4);
-    QCOMPARE(ctx.GenerateFilter(empty.data(), &size, &block), uint32_t(0));
+    CSearchSelection empty;
+    QCOMPARE(empty.Allocate(1), 0u);
+    size = empty.Size();
+    QCOMPARE(ctx.GenerateFilter(empty.Data(), &size, &block), uint32_t(0));
     QCOMPARE(size, uint32_t(0));
     QVERIFY(!block);
-
-    // An absurd count is refused before anything is read.
-    const uint32_t huge = 0x7FFFFFFF;
-    QVERIFY(ctx.GenerateFilter(&huge, &size, &block) != 0);
     QCOMPARE(data->searchSelections.size(), 2);
+}
+
+void TestHostContext::refusesBrokenSearchSelection_data()
+{
+    QTest::addColumn<int>("at");      // byte to overwrite (-1: none)
+    QTest::addColumn<int>("value");   // its new 32-bit value
+    QTest::addColumn<int>("cut");     // bytes taken off the end
+    const int path = int(CSearchSelection::kCountSize + CSearchSelection::kPathOffset);
+    QTest::newRow("count beyond the bytes") << 0 << 3 << 0;
+    QTest::newRow("absurd count") << 0 << 0x7FFFFFFF << 0;
+    QTest::newRow("records cut short") << -1 << 0 << 1;
+    QTest::newRow("no count") << -1 << 0 << int(CSearchSelection::kCountSize + 2 * CSearchSelection::kRecordSize) - 2;
+    QTest::newRow("folder flag 2") << int(CSearchSelection::kCountSize) << 2 << 0;
+    // 260 units without a terminator: the path field is full.
+    QTest::newRow("unterminated path") << path + 2 * 258 << 0x00410041 << 0;
+}
+
+void TestHostContext::refusesBrokenSearchSelection()
+{
+    QFETCH(int, at);
+    QFETCH(int, value);
+    QFETCH(int, cut);
+    CSearchSelection sel;
+    QCOMPARE(sel.Allocate(2), 0u);
+    QCOMPARE(sel.Append({false, QStringLiteral("C:\\") + QString(255, 'a'), QStringLiteral("a")}), 0u);
+    QByteArray bytes(static_cast<const char*>(sel.Data()), int(sel.Size()));
+    if (at >= 0)
+        std::memcpy(bytes.data() + at, &value, sizeof value);
+    bytes.chop(cut);
+
+    auto data = std::make_shared<CHostTaskData>();
+    CFileRestoreHostContext ctx(data);
+    uint32_t size = uint32_t(bytes.size());
+    void* block = nullptr;
+    QVERIFY(NRResult::Failed(ctx.GenerateFilter(bytes.constData(), &size, &block)));
+    QVERIFY(!block);
+    QCOMPARE(size, 0u);
+    QVERIFY(data->searchSelections.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestHostContext)

@@ -1,11 +1,22 @@
 #include "ModelTestTree.h"
+#include "CGetDataCommon.h"
 #include "CLvAutoPtrEx.h"
 #include "CLvFileSystemNode.h"
 #include "CLvFileSystemNodeMgr.h"
+#include "CNameCodec.h"
+#include "CPathKey.h"
+#include "CSelectionFilter.h"
+#include "CSelectionResolver.h"
+#include "CStorageMap.h"
+#include <QDir>
+#include <QFile>
 #include <QHash>
 #include <QMap>
 #include <QRandomGenerator>
+#include <QSet>
+#include <QTemporaryDir>
 #include <QThreadPool>
+#include <algorithm>
 
 namespace {
 typedef CLvAutoPtrEx<CLvFileSystemNode> NodePtr;
@@ -83,182 +94,258 @@ namespace RandomModelCheck {
 
 namespace {
 
-// Names chosen so that ordered-map neighbours of a path are not its descendants: " " and "0"
-// sort before "\", "_" after it.
-const char* const kNames[] = {"A", "A B", "A0", "AB", "A_", "b1", "B", "X", "Y Z"};
+typedef CLvAutoPtrEx<CLvFileSystemNode> Ptr;
 
-QList<TreeSpec> RandomChildren(QRandomGenerator& rng, int depth)
+// Names chosen so that ordered-map neighbours of a path are not its descendants (" " and "0"
+// sort before "\", "_" after it); local folders also hold names that differ only in case. Below
+// shares every name is upper case: a share ignores case, and so does the key of its paths.
+const QStringList kLocalNames = {"A", "a", "A B", "A0", "AB", "A_", "b1", "B", "X", "Y Z"};
+const QStringList kShareNames = {"A", "A B", "A0", "AB", "A_", "B1", "X", "Y Z"};
+
+struct Spec
 {
-    QList<TreeSpec> children;
-    const int count = depth == 0 ? 1 + int(rng.bounded(4)) : int(rng.bounded(4));
-    QList<int> pool;
-    for (int i = 0; i < int(sizeof(kNames) / sizeof(kNames[0])); ++i)
-        pool.append(i);
-    for (int i = 0; i < count && !pool.isEmpty(); ++i) {
-        TreeSpec spec;
-        spec.name = QString::fromLatin1(kNames[pool.takeAt(int(rng.bounded(pool.size())))]);
-        spec.isDir = depth < 3 && rng.bounded(3) != 0;
-        if (spec.isDir)
-            spec.children = RandomChildren(rng, depth + 1);
-        children.append(spec);
-    }
-    return children;
-}
-
-struct Tree
-{
-    CFileSystemModel model;
-    NodeIndex computer = 0;
-    // Every node below the root in depth-first order, and the leaves below each of them.
-    QList<NodeIndex> nodes;
-    QHash<NodeIndex, QList<NodeIndex>> leavesOf;
-    QHash<NodeIndex, QString> path;
-
-    void Build(const QList<TreeSpec>& drives)
-    {
-        model.SetCheckEnabled(true);
-        computer = ModelTestTree::AddComputer(model);
-        QList<TreeSpec> driveList = drives;
-        for (TreeSpec& d : driveList)
-            d.isDir = true;
-        QList<NodeIndex> driveLeaves;
-        ModelTestTree::LoadChildren(model, computer, driveList, 0, true);
-        nodes.append(computer);
-        for (const TreeSpec& d : driveList) {
-            const NodeIndex id = ModelTestTree::Child(computer, d.name);
-            // Drive records say "drive", not "directory".
-            NodePtr drive(CLvFileSystemNodeMgr::GetNode(id));
-            CNodeInfoPtr info = CNodeInfoPtr::create(*drive->Info());
-            info->kind = InfoKind::kDrive;
-            drive->SetInfo(info);
-            ModelTestTree::LoadTree(model, id, d.children);
-            Collect(id);
-            driveLeaves += leavesOf.value(id);
-        }
-        leavesOf.insert(computer, driveLeaves);
-        for (NodeIndex id : nodes)
-            path.insert(id, QString::fromUtf8(model.GetNodePath(id)).toUpper());
-    }
-
-    QList<NodeIndex> Collect(NodeIndex id)
-    {
-        nodes.append(id);
-        NodePtr node(CLvFileSystemNodeMgr::GetNode(id));
-        QList<NodeIndex> leaves;
-        const QStringList rows = node->RowNames();
-        if (rows.isEmpty())
-            leaves.append(id);
-        for (const QString& name : rows)
-            leaves += Collect(node->ChildByName(name));
-        leavesOf.insert(id, leaves);
-        return leaves;
-    }
+    QString name;
+    bool isDir = false;
+    QList<Spec> children;
 };
 
-bool IsAncestorOrSelf(const QString& a, const QString& b)
+// What the library lists in a folder: its children, their node kind and whether their own
+// children keep the case of their names.
+struct Folder
 {
-    return b == a || a.isEmpty() || (b.startsWith(a) && b.at(a.size()) == QLatin1Char('\\'));
-}
+    QList<Spec> children;
+    int kind = 0;
+    bool caseSensitive = false;
+};
+
+class Sequence
+{
+public:
+    explicit Sequence(quint32 seed) : m_rng(seed), m_seed(seed) {}
+
+    QString Run(int steps)
+    {
+        if (!m_dir.isValid() || !Build())
+            return QStringLiteral("seed %1: cannot build the tree on disk").arg(m_seed);
+        for (int step = 0; step < steps; ++step) {
+            const QString what = Step();
+            const QString failure = Check();
+            if (!failure.isEmpty())
+                return QStringLiteral("seed %1 step %2 (%3): %4").arg(m_seed).arg(step).arg(what, failure);
+        }
+        return QString();
+    }
+
+private:
+    QList<Spec> Random(int depth, const QStringList& names)
+    {
+        QStringList pool = names;
+        QList<Spec> children;
+        const int count = depth == 0 ? 1 + int(m_rng.bounded(4)) : int(m_rng.bounded(4));
+        for (int i = 0; i < count; ++i) {
+            Spec spec{pool.takeAt(int(m_rng.bounded(pool.size()))), depth < 3 && m_rng.bounded(3) != 0, {}};
+            if (spec.isDir)
+                spec.children = Random(depth + 1, names);
+            children.append(spec);
+        }
+        return children;
+    }
+
+    // Registers a folder of the final tree and writes its files below dir (none when empty).
+    bool AddFolder(const QString& key, const QString& dir, const QList<Spec>& children, int kind, bool caseSensitive)
+    {
+        m_folders.insert(key, Folder{children, kind, caseSensitive});
+        if (!dir.isEmpty() && !QDir().mkpath(dir))
+            return false;
+        for (const Spec& spec : children) {
+            const QString child = CPathKey::Child(key, spec.name);
+            const QString path = dir.isEmpty() ? QString() : dir + QLatin1Char('/') + spec.name;
+            QFile file(path);
+            if (spec.isDir ? !AddFolder(child, path, spec.children, kind, caseSensitive)
+                           : (!dir.isEmpty() && (!file.open(QIODevice::WriteOnly) || file.write("x") != 1)))
+                return false;
+            if (!spec.isDir && !dir.isEmpty())
+                m_files.insert(child, false);
+        }
+        return true;
+    }
+
+    // The tree on disk under two drives, two shares of \\srv and the share of the NAS device
+    // "box", the storage map over it, and the places above the folders as the library lists them.
+    bool Build()
+    {
+        const QString root = m_dir.path();
+        AddFolder("\\\\SRV", QString(), {{"s1", true, {}}, {"s2", true, {}}}, CGetDataCommon::kKindShare, false);
+        AddFolder("NAS:\\\\BOX", QString(), {{"v1", true, {}}}, NodeKind::kNasShare, false);
+        const QList<QPair<QString, QString>> places = {{"C:", "C"}, {"D:", "D"}, {"\\\\SRV\\S1", "s1"},
+                                                       {"\\\\SRV\\S2", "s2"}, {"NAS:\\\\BOX\\V1", "v1"}};
+        for (const auto& place : places) {
+            const bool local = place.first.endsWith(QLatin1Char(':'));
+            const int kind = local ? CGetDataCommon::kKindLocal
+                                   : place.first.startsWith("NAS") ? NodeKind::kNasFolder : CGetDataCommon::kKindShare;
+            if (!AddFolder(place.first, root + '/' + place.second, Random(0, local ? kLocalNames : kShareNames), kind, local))
+                return false;
+        }
+        QFile ini(root + "/default.ini");
+        if (!ini.open(QIODevice::WriteOnly))
+            return false;
+        ini.write(QStringLiteral("[Drives]\nC=%1/C\nD=%1/D\n[Network]\n\\\\srv\\s1=%1/s1\n\\\\srv\\s2=%1/s2\n"
+                                 "\\\\nas1\\v1=%1/v1\n[NAS]\nbox=\\\\nas1\n").arg(root).toUtf8());
+        ini.close();
+        CStorageMap::SetIniPath(ini.fileName());
+        CStorageMap::SetMountsPath(root + "/no-mounts");
+        CStorageMap::Reload();
+
+        m_model.SetCheckEnabled(true);
+        const NodeIndex top = m_model.GetRootIndex();
+        Deliver(top, {Lib("\\\\Computer", InfoKind::kDirectory, NodeKind::kComputer, false),
+                      Lib("Network", InfoKind::kDirectory, NodeKind::kNetworkGroup, false, true),
+                      Lib("NAS", InfoKind::kDirectory, NodeKind::kNasGroup, false, true)}, true);
+        const NodeIndex computer = Child(top, "\\\\Computer"), network = Child(top, "Network"), nas = Child(top, "NAS");
+        m_groups = {{computer, "C:|D:"}, {network, "\\\\"}, {nas, "NAS:"}};
+        Deliver(computer, {Lib("C:", InfoKind::kDrive, CGetDataCommon::kKindDrive, true),
+                           Lib("D:", InfoKind::kDrive, CGetDataCommon::kKindDrive, true)}, true);
+        Deliver(network, {Lib("\\\\srv", InfoKind::kDirectory, CGetDataCommon::kKindHost, false)}, true);
+        const NodeIndex device = Lib("\\\\nas1", InfoKind::kDirectory, NodeKind::kNasDevice, false);
+        Ptr(CLvFileSystemNodeMgr::GetNode(device))->SetDisplayName("box");
+        Ptr(CLvFileSystemNodeMgr::GetNode(device))->SetPathText("\\\\nas1\\");
+        Deliver(nas, {device}, true);
+        return true;
+    }
+
+    NodeIndex Lib(const QString& name, int infoKind, int kind, bool caseSensitive, bool pathStop = false)
+    {
+        const NodeIndex id = ModelTestTree::MakeLibNode(name, infoKind == InfoKind::kDirectory, 0, infoKind);
+        Ptr n(CLvFileSystemNodeMgr::GetNode(id));
+        n->SetKind(kind);
+        n->SetCaseSensitiveNames(caseSensitive);
+        n->SetPathStop(pathStop);
+        return id;
+    }
+
+    // Hands children to parent as one batch and remembers the nodes the model made of them.
+    void Deliver(NodeIndex parent, const QList<NodeIndex>& children, bool last)
+    {
+        QStringList names;
+        for (NodeIndex c : children)
+            names << Ptr(CLvFileSystemNodeMgr::GetNode(c))->Name();
+        m_model.AddNode(parent, children, last ? -1 : m_stream++, 0);
+        for (const QString& name : names) {
+            const NodeIndex id = Child(parent, name);
+            m_nodes.insert(id, m_model.KeyOf(id));
+        }
+    }
+
+    QString Step()
+    {
+        QList<NodeIndex> shown;
+        for (auto it = m_nodes.cbegin(); it != m_nodes.cend(); ++it)
+            if (m_model.IndexOf(it.key()).isValid())
+                shown.append(it.key());
+        std::sort(shown.begin(), shown.end());
+        const NodeIndex node = shown.at(int(m_rng.bounded(shown.size())));
+        const QString key = m_nodes.value(node);
+        Ptr n(CLvFileSystemNodeMgr::GetNode(node));
+        const int choice = int(m_rng.bounded(10));
+        if (choice < 2 && m_folders.contains(key) && !m_pending.contains(node) && !n->InitFinish()) {
+            // The library starts listing a folder: its children come in one to three batches.
+            QList<QList<Spec>> batches{{}, {}, {}};
+            const int parts = 1 + int(m_rng.bounded(3));
+            for (const Spec& spec : m_folders.value(key).children)
+                batches[int(m_rng.bounded(parts))].append(spec);
+            m_pending.insert(node, batches.mid(0, parts));
+            return "expand " + key;
+        }
+        if (choice < 5 && !m_pending.isEmpty()) {
+            QList<NodeIndex> loading = m_pending.keys();
+            std::sort(loading.begin(), loading.end());
+            const NodeIndex folder = loading.at(int(m_rng.bounded(loading.size())));
+            const Folder& spec = m_folders.value(m_nodes.value(folder));
+            QList<NodeIndex> ids;
+            for (const Spec& s : m_pending[folder].takeFirst())
+                ids.append(Lib(s.name, s.isDir ? InfoKind::kDirectory : InfoKind::kFile, spec.kind, spec.caseSensitive));
+            const bool last = m_pending.value(folder).isEmpty();
+            if (last)
+                m_pending.remove(folder);
+            Deliver(folder, ids, last);
+            return QStringLiteral("%1 batch of %2").arg(last ? "last" : "a", m_nodes.value(folder));
+        }
+        if (choice == 5 && n->RowCount() > 1) {
+            const int column = int(m_rng.bounded(2));
+            m_model.SortNode(node, column, m_rng.bounded(2) ? Qt::DescendingOrder : Qt::AscendingOrder);
+            return QStringLiteral("sort %1 by %2").arg(key).arg(column);
+        }
+        if (choice == 6 && m_folders.contains(key) && (n->InitFinish() || m_pending.contains(node))) {
+            // A refresh: the rows go and the folder waits to be listed again.
+            n->SetInitFinish(false);
+            m_model.RemoveAllChildren(node);
+            m_pending.remove(node);
+            for (auto it = m_nodes.begin(); it != m_nodes.end();)
+                it = CLvFileSystemNodeMgr::IsValidNode(it.key()) ? std::next(it) : m_nodes.erase(it);
+            for (auto it = m_pending.begin(); it != m_pending.end();)
+                it = m_nodes.contains(it.key()) ? std::next(it) : m_pending.erase(it);
+            return "release " + key;
+        }
+        // A click ticks what is not checked and unticks what is; the oracle sets every file below.
+        const int value = m_model.CheckState(node) == Qt::Checked ? Qt::Unchecked : Qt::Checked;
+        if (!m_model.setData(m_model.IndexOf(node), value, Qt::CheckStateRole))
+            return "click refused on " + key;
+        const bool group = m_groups.contains(node);
+        for (const QString& top : m_groups.value(node, key).split('|'))
+            for (auto it = m_files.begin(); it != m_files.end(); ++it)
+                if (group ? it.key().startsWith(top) : (it.key() == top || it.key().startsWith(top + '\\')))
+                    it.value() = value == Qt::Checked;
+        return QStringLiteral("click %1 -> %2").arg(key).arg(value);
+    }
+
+    QString Check()
+    {
+        const QString broken = m_model.CheckInvariants();
+        if (!broken.isEmpty())
+            return broken;
+        QByteArray block;
+        const uint32_t err = m_filter.Export(&block);
+        if (err != 0)
+            return QStringLiteral("export failed: 0x%1").arg(err, 8, 16, QLatin1Char('0'));
+        // The host resolves the block over the whole tree on disk.
+        CSelectionResolver resolver(*CStorageMap::Current());
+        if (resolver.Resolve(block) != 0 || !resolver.Problems().isEmpty())
+            return "the block does not resolve: " + resolver.Problems().join("; ");
+        QSet<QString> backedUp;
+        for (const CSelectionResolver::Item& item : resolver.Items())
+            backedUp.insert(CPathKey::Of(CNameCodec::DecodeText(item.member).replace('/', '\\')));
+        for (auto it = m_files.cbegin(); it != m_files.cend(); ++it)
+            if (backedUp.contains(it.key()) != it.value())
+                return QStringLiteral("%1 is %2").arg(it.key(), it.value() ? "left out" : "backed up");
+        // What a stored block gives back is what was stored.
+        CFileSystemModel replay;
+        CSelectionFilter replayFilter(&replay);
+        QByteArray again;
+        if (replayFilter.Apply(block.constData(), size_t(block.size())) != 0 || replayFilter.Export(&again) != 0 || again != block)
+            return "the block does not read back as written";
+        return QString();
+    }
+
+    static NodeIndex Child(NodeIndex parent, const QString& name) { return ModelTestTree::Child(parent, name); }
+
+    QRandomGenerator m_rng;
+    quint32 m_seed;
+    QTemporaryDir m_dir;
+    CFileSystemModel m_model;
+    CSelectionFilter m_filter{&m_model};
+    QHash<QString, Folder> m_folders;               // key -> what the library lists in it
+    QMap<QString, bool> m_files;                    // key of every file -> ticked by the clicks
+    QHash<NodeIndex, QString> m_nodes;              // the model's nodes of the final tree -> key
+    QHash<NodeIndex, QString> m_groups;             // groups -> the keys they stand for
+    QHash<NodeIndex, QList<QList<Spec>>> m_pending; // folders being listed -> batches to come
+    int m_stream = 0;
+};
 
 } // namespace
 
-QString RunSequence(quint32 seed, int clicks)
+QString RunSequence(quint32 seed, int steps)
 {
-    QRandomGenerator rng(seed);
-    QList<TreeSpec> drives;
-    drives.append({QStringLiteral("C:"), true, 0, RandomChildren(rng, 0)});
-    drives.append({QStringLiteral("D:"), true, 0, RandomChildren(rng, 0)});
-
-    Tree tree;
-    tree.Build(drives);
-    Tree replay;
-    replay.Build(drives);
-    QHash<NodeIndex, bool> checkedLeaf;
-    QString failure;
-
-    for (int step = 0; step < clicks && failure.isEmpty(); ++step) {
-        const NodeIndex target = tree.nodes.at(int(rng.bounded(tree.nodes.size())));
-        const int before = int(tree.model.CheckState(target));
-        const int value = before == Qt::Checked ? Qt::Unchecked : Qt::Checked;
-        const QModelIndex index = tree.model.IndexOf(target);
-        if (!tree.model.setData(index, value, Qt::CheckStateRole))
-            return QStringLiteral("seed %1 step %2: setData refused").arg(seed).arg(step);
-        for (NodeIndex leaf : tree.leavesOf.value(target))
-            checkedLeaf[leaf] = value == Qt::Checked;
-
-        auto expected = [&](NodeIndex id) {
-            int on = 0;
-            const QList<NodeIndex> leaves = tree.leavesOf.value(id);
-            for (NodeIndex leaf : leaves)
-                on += checkedLeaf.value(leaf) ? 1 : 0;
-            return on == 0 ? 0 : (on == leaves.size() ? 2 : 1);
-        };
-        QString what = QStringLiteral("seed %1 step %2 (click %3 -> %4)").arg(seed).arg(step).arg(tree.path.value(target)).arg(value);
-        for (NodeIndex id : tree.nodes) {
-            const int state = int(tree.model.CheckState(id));
-            if (state != expected(id)) {
-                failure = QStringLiteral("%1: %2 reads %3, leaves say %4").arg(what, tree.path.value(id)).arg(state).arg(expected(id));
-                break;
-            }
-        }
-        if (!failure.isEmpty())
-            break;
-
-        // Export, then resolve it into files as a consumer does: every include with its own
-        // exclusions.
-        auto selection = CSelectItemPtr::create();
-        tree.model.CreateCheckStatus(selection);
-        QMap<QString, int> rules;
-        QList<QPair<QString, QStringList>> includes;
-        for (const CSelectItemPtr& inc : selection->includes) {
-            const QString p = QString::fromUtf8(inc->path);
-            rules.insert(p, Qt::Checked);
-            QStringList excl;
-            for (const CSelectItemPtr& ex : inc->excludes) {
-                excl.append(QString::fromUtf8(ex->path));
-                rules.insert(QString::fromUtf8(ex->path), Qt::Unchecked);
-            }
-            includes.append(qMakePair(p, excl));
-        }
-        for (NodeIndex leaf : tree.leavesOf.value(tree.computer)) {
-            const QString lp = tree.path.value(leaf);
-            bool backedUp = false;
-            for (const auto& inc : includes) {
-                if (!IsAncestorOrSelf(inc.first, lp))
-                    continue;
-                bool excluded = false;
-                for (const QString& ex : inc.second)
-                    excluded = excluded || IsAncestorOrSelf(ex, lp);
-                backedUp = backedUp || !excluded;
-            }
-            if (backedUp != checkedLeaf.value(leaf)) {
-                failure = QStringLiteral("%1: export %2 %3").arg(what, backedUp ? "backs up" : "leaves out", lp);
-                break;
-            }
-        }
-        if (!failure.isEmpty())
-            break;
-
-        // Replay in path order (the deepest rule wins) into a cleared second model.
-        replay.model.SetCheckState(replay.computer, int(Qt::Unchecked));
-        if (!replay.model.CheckMap().isEmpty())
-            return QStringLiteral("%1: clearing the replay model left entries").arg(what);
-        for (auto it = rules.cbegin(); it != rules.cend(); ++it) {
-            const QList<NodeIndex> found = replay.model.GetNodeByPath(it.key(), false);
-            if (found.isEmpty())
-                return QStringLiteral("%1: replay cannot find %2").arg(what, it.key());
-            replay.model.SetCheckState(found.first(), it.value());
-        }
-        for (int i = 0; i < tree.nodes.size(); ++i) {
-            const int a = int(tree.model.CheckState(tree.nodes.at(i)));
-            const int b = int(replay.model.CheckState(replay.nodes.at(i)));
-            if (a != b) {
-                failure = QStringLiteral("%1: replay of the export reads %2 for %3, model %4").arg(what).arg(b).arg(tree.path.value(tree.nodes.at(i))).arg(a);
-                break;
-            }
-        }
-    }
-    return failure;
+    return Sequence(seed).Run(steps);
 }
 
 } // namespace RandomModelCheck

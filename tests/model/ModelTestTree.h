@@ -35,10 +35,14 @@ void WaitForReleases();
 
 } // namespace ModelTestTree
 
-// The randomized model check: random trees under the computer with two drives, random check and
-// uncheck clicks through setData; after every click every node's state is compared with what the
-// set of checked leaves says, and the exported selection is replayed into a second model and
-// resolved into files the way a consumer does. Returns an empty string or what went wrong.
+// The randomized model check. A random tree lies on disk under two drives, two shares of a
+// server and a NAS share, mapped by a storage map. The model is filled the way the library does
+// it, folder by folder in batches, while random steps interleave: folders start listing, batches
+// arrive (a folder's last one included), clicks tick or untick any shown node (folders still
+// loading, servers and NAS devices never listed, the groups), folders are sorted and released.
+// After every step the model's invariant checker holds, and the exported block, resolved by the
+// demo host's resolver over the tree on disk, backs up exactly the files the clicks ticked; the
+// block also reads back as written. Returns an empty string or what went wrong.
 namespace RandomModelCheck {
-QString RunSequence(quint32 seed, int clicks);
+QString RunSequence(quint32 seed, int steps);
 } // namespace RandomModelCheck

@@ -1,0 +1,319 @@
+// The file recovery page from opening an image to commit: the image's tree and its selection,
+// searches in a folder and in the whole image, ticked results through the host's find interface,
+// what the user is told when nothing is selected or the image cannot be read, and how running
+// searches end.
+#include "RecoveryFixture.h"
+
+#include "CBaseSyncExecuter.h"
+
+#include <QDir>
+
+using namespace recoverytest;
+
+namespace {
+
+QList<QPair<QByteArray, QByteArray>> sampleMembers()
+{
+    // A path longer than a search-selection record holds (259 units), in two legal names.
+    const QByteArray deep = "C:/deep/" + QByteArray(200, 'a') + "/" + QByteArray(100, 'b') + ".docx";
+    return {{"C:/Users/ann/Docs/plan.docx", "plan"}, {"C:/Users/ann/Docs/notes.txt", "n"},
+            {"C:/Users/ann/old.docx", "o"},          {"C:/Users/bob/cv.docx", "cv"},
+            {"D:/data/Report.DOCX", "r"},            {"D:/data/x.txt", "x"},
+            {deep, "d"}};
+}
+
+int threadCount()
+{
+    return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+}
+
+} // namespace
+
+class TestRecoveryRoad : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir tmp;
+    QString image;
+    QList<CMsgBox::Record> boxes;
+    QStringList boxTexts;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(tmp.isValid());
+        image = tmp.filePath("backup.tar");
+        QVERIFY(WriteImage(image, "tar", sampleMembers()));
+        CMsgBox::SetAutoAnswer([this](const CMsgBox::Record& r) {
+            boxes << r;
+            boxTexts << r.text;
+            return int(CMsgBox::Ok);
+        });
+    }
+    void init()
+    {
+        boxes.clear();
+        boxTexts.clear();
+        CUIManagerProbe::ClearSentMessages();
+        CUIManagerProbe::ClearImageAccessorCalls();
+    }
+    void cleanupTestCase() { CMsgBox::SetAutoAnswer(nullptr); }
+
+    void browseAndCommitFromTree_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("pageId");
+        QTest::newRow("tar, file restore") << "tar" << 39;
+        QTest::newRow("tar.gz, disk restore") << "tar.gz" << 40;
+        QTest::newRow("zip") << "zip" << 39;
+        QTest::newRow("7z") << "7z" << 39;
+    }
+    void browseAndCommitFromTree()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, pageId);
+        const QString file = tmp.filePath("image." + kind);
+        QVERIFY(WriteImage(file, kind, sampleMembers()));
+        RecoveryPage page;
+        QVERIFY(page.Open(file, uint64_t(pageId)));
+        QCOMPARE(page.initResult, 0u);
+        QVERIFY(boxes.isEmpty());
+
+        // The parameter block names the image, its GUID and the browsing options.
+        const auto* para = reinterpret_cast<const _CFileBrowserPara*>(page.Manager()->BrowserPara().constData());
+        QCOMPARE(QString::fromUtf8(para->imagePath), file);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(para->imageGuid), 16), page.data->imageGuid);
+        QCOMPARE(para->options & 0x50F9u, 0x89u);
+        QCOMPARE(int(para->byte20), pageId == 40 ? 1 : 0);
+        QCOMPARE(int(para->byte21), 1);
+        QCOMPARE(CUIManagerProbe::ImageAccessorCalls(), QStringList({"Create", "Start"}));
+
+        // Loaded, the whole image is ticked and the first drive is the folder on show.
+        QCOMPARE(CUIManagerProbe::SentPayloads(4675), QList<QByteArray>({QByteArray(1, '\0'), QByteArray(1, '\1')}));
+        QCOMPARE(page.Tree()->GetCurrentNode(), page.Reach({"C:"}));
+        QCOMPARE(page.module->CommitSelection(uint64_t(pageId), 0, nullptr), 0u);
+        QCOMPARE(Describe(Parse(page.data->filters.last())), QStringList({"C:", "D:"}));
+        QCOMPARE(page.data->filterStates, QList<uint32_t>{0});
+
+        // The host hears of a change of the has-selection state once.
+        QVERIFY(page.Tree()->SetNodeCheckState(page.Tree()->GetRootIndex(), Qt::Unchecked));
+        QVERIFY(page.Tree()->SetNodeCheckState(page.Reach({"C:", "Users", "ann", "Docs"}), Qt::Checked));
+        QVERIFY(page.Tree()->SetNodeCheckState(page.Reach({"D:", "data", "x.txt"}), Qt::Checked));
+        QCOMPARE(CUIManagerProbe::SentPayloads(4675).size(), 4);
+        QCOMPARE(page.module->CommitSelection(uint64_t(pageId), 0, nullptr), 0u);
+        const CFilterBlock block = Parse(page.data->filters.last());
+        QCOMPARE(Describe(block), QStringList({"C:\\USERS\\ANN\\DOCS", "D:\\DATA\\X.TXT"}));
+        QVERIFY(block.Entries()[0].IsFolder() && !block.Entries()[1].IsFolder());
+    }
+
+    void searchScopesAndCommit()
+    {
+        RecoveryPage page;
+        QVERIFY(page.Open(image));
+        // "Current folder" searches the image folder on show, and only it.
+        page.Tree()->SelectNode(page.Reach({"C:", "Users", "ann"}));
+        page.Search("*.docx", false);
+        QVERIFY(page.Ui()->IsSearchShown());
+        QCOMPARE(page.Manager()->RunningSearch()->Folder(), QStringLiteral("C:\\Users\\ann\\"));
+        QCOMPARE(page.Hits().keys(), QStringList({"C:\\Users\\ann\\Docs\\plan.docx", "C:\\Users\\ann\\old.docx"}));
+        QVERIFY(!page.Ui()->SearchEdit()->IsSearching());
+
+        // The same search again only re-reports what is shown.
+        const QSharedPointer<CUISearchFileData> shown = page.Manager()->RunningSearch();
+        page.Search("*.docx", false);
+        QCOMPARE(page.Manager()->RunningSearch(), shown);
+
+        // Choosing "All folder" runs it again over the whole image.
+        page.Ui()->ScopeCombo()->setCurrentIndex(1);
+        page.Ui()->OnChangeSearchType(page.Ui()->ScopeCombo()->currentText());
+        page.Settle();
+        QCOMPARE(page.Ui()->SearchEdit()->placeholderText(), QStringLiteral("Search for all backups"));
+        const QMap<QString, NodeIndex> hits = page.Hits();
+        QCOMPARE(hits.size(), 5);
+
+        // Ticked results go to the host as a search selection; a path too long for its record is
+        // left out whole rather than cut into the path of another item.
+        const QString deep = hits.keys().filter("\\deep\\").value(0);
+        QVERIFY(deep.size() > 259);
+        QVERIFY(page.SearchTree()->SetNodeCheckState(hits.value("C:\\Users\\ann\\Docs\\plan.docx"), Qt::Checked));
+        QVERIFY(page.SearchTree()->SetNodeCheckState(hits.value(deep), Qt::Checked));
+        QCOMPARE(CUIManagerProbe::SentPayloads(4675).last(), QByteArray(1, '\1'));
+        QCOMPARE(page.module->CommitSelection(39, 0, nullptr), 0u);
+        QCOMPARE(page.data->searchSelections.size(), 1);
+        QCOMPARE(Describe(Parse(page.data->filters.last())), QStringList({"C:\\USERS\\ANN\\DOCS\\PLAN.DOCX"}));
+        QCOMPARE(page.data->generatedBlocksOut, 0);
+
+        // Clearing the search box shows the image's tree again, and its state.
+        page.Ui()->SearchEdit()->OnClear();
+        QVERIFY(!page.Ui()->IsSearchShown());
+        QCOMPARE(page.module->CommitSelection(39, 0, nullptr), 0u);
+        QCOMPARE(Describe(Parse(page.data->filters.last())), QStringList({"C:", "D:"}));
+    }
+
+    void searchTexts_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("hits"); // -1: no search starts
+        QTest::addColumn<bool>("refused");
+        for (const char* illegal : {"a:b", "a\\b", "a/b", "<x", "x>", "a|b"})
+            QTest::newRow(illegal) << QString::fromLatin1(illegal) << -1 << true;
+        QTest::newRow("empty") << QString() << -1 << false;
+        QTest::newRow("only wildcards") << QStringLiteral("*?*") << 16 << false;
+        QTest::newRow("no wildcard finds names containing it") << QStringLiteral("DOC") << 6 << false;
+        QTest::newRow("1,000 characters") << QString(1000, 'x') << 0 << false;
+    }
+    void searchTexts()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, hits);
+        QFETCH(bool, refused);
+        RecoveryPage page;
+        QVERIFY(page.Open(image));
+        page.Search(text, true);
+        QCOMPARE(boxTexts, refused ? QStringList{"The input contains illegal characters."} : QStringList());
+        QCOMPARE(page.Manager()->RunningSearch().isNull(), hits < 0);
+        if (hits >= 0)
+            QCOMPARE(page.Hits().size(), hits);
+    }
+
+    void nothingSelectedIsSaid()
+    {
+        RecoveryPage page;
+        QVERIFY(page.Open(image));
+        QVERIFY(page.Tree()->SetNodeCheckState(page.Tree()->GetRootIndex(), Qt::Unchecked));
+        QCOMPARE(page.module->CommitSelection(39, 0, nullptr), 0x1001u);
+        page.Search("*.txt", true);
+        QCOMPARE(page.module->CommitSelection(39, 0, nullptr), 0x1001u);
+        QCOMPARE(boxTexts, QStringList({"Please select files or folders to recover.", "Select files to recover"}));
+        QCOMPARE(boxes[0].kind, 0);
+        QCOMPARE(boxes[1].kind, 2);
+        QVERIFY(page.data->filters.isEmpty() && page.data->searchSelections.isEmpty());
+    }
+
+    void unreadableImagesAreSaid_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes"); // written unless the name is missing or a folder
+        QTest::addColumn<int>("kind");
+        QFile f(image);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray whole = f.readAll();
+        QTest::newRow("missing") << "missing.tar" << QByteArray() << 3;
+        QTest::newRow("a folder") << "folder.tar" << QByteArray() << 3;
+        QTest::newRow("truncated") << "cut.tar" << whole.left(700) << 3;
+        QTest::newRow("not an image") << "garbage.tar" << QByteArray(4096, '\x5A') << 3;
+        QTest::newRow("empty image") << "empty.tar" << QByteArray(10240, '\0') << 0;
+    }
+    void unreadableImagesAreSaid()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, kind);
+        const QString file = tmp.filePath(name);
+        if (name.startsWith("folder"))
+            QDir().mkpath(file);
+        else if (!bytes.isEmpty())
+            WriteFile(file, bytes);
+        RecoveryPage page;
+        QVERIFY(page.Open(file));
+        QCOMPARE(page.initResult, 0u);
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].kind, kind);
+        QVERIFY(boxes[0].extra.value(0).contains(file));
+        QCOMPARE(boxes[0].extra.value(0).contains("Error code: 0x"), kind == 3);
+        // Nothing to restore, and the page says so.
+        QCOMPARE(page.module->CommitSelection(39, 0, nullptr), 0x1001u);
+        page.Search("*", true);
+        QVERIFY(page.Hits().isEmpty());
+        QVERIFY(!page.Ui()->SearchEdit()->IsSearching());
+    }
+
+    void initWithoutImage_data()
+    {
+        QTest::addColumn<int>("pageId");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("restoreContext");
+        QTest::newRow("page 41") << 41 << image << true;
+        QTest::newRow("empty path") << 39 << QString() << true;
+        QTest::newRow("absurd length") << 39 << QString(40000, 'x') << true;
+        QTest::newRow("no image interface") << 39 << image << false;
+    }
+    void initWithoutImage()
+    {
+        QFETCH(int, pageId);
+        QFETCH(QString, path);
+        QFETCH(bool, restoreContext);
+        ModulePtr module = CreateModule();
+        auto data = std::make_shared<CHostTaskData>();
+        data->imagePath = path;
+        QSharedPointer<IUICommon> context(restoreContext ? static_cast<IUICommon*>(new CFileRestoreHostContext(data))
+                                                         : new CBackupHostContext(data));
+        module->CreatePage(uint64_t(pageId), 0);
+        QCOMPARE(module->InitPage(uint64_t(pageId), context, nullptr), CFileRecoveryLogicMgr::kInitNoImage);
+        // The trees were made all the same; nothing browses.
+        const CFileRecoveryLogicMgr* manager = module->RecoveryManager();
+        QVERIFY(manager->IsPrepared() && manager->GetPage()->GetDefaultTree() && manager->GetPage()->GetSearchTree());
+        QVERIFY(!manager->ImageAccessor());
+    }
+
+    void newSearchEndsTheRunningOneAndCallsMayComeMeanwhile()
+    {
+        QList<QPair<QByteArray, QByteArray>> members;
+        for (int i = 0; i < 200000; ++i)
+            members.append({"C:/big/d" + QByteArray::number(i / 1000) + "/f" + QByteArray::number(i) + ".txt", ""});
+        const QString big = tmp.filePath("big.tar");
+        QVERIFY(WriteImage(big, "tar", members));
+        RecoveryPage page;
+        QVERIFY(page.Open(big));
+        CBaseSyncExecuter::SetWaiterDelay(0);
+
+        page.Ui()->ScopeCombo()->setCurrentIndex(1);
+        page.Ui()->SearchEdit()->setText("*");
+        page.Ui()->SearchEdit()->OnSearch();
+        const QSharedPointer<CUISearchFileData> first = page.Manager()->RunningSearch();
+        QVERIFY(first && !first->IsFinished());
+        // Calls that arrive while the running search is waited for: a search of their own, a
+        // commit and a detach. None may lock up on the search lock.
+        bool reentered = false;
+        uint32_t commit = 0;
+        QTimer::singleShot(0, [&] { reentered = true; });
+        QMetaObject::invokeMethod(page.Manager(), "OnSearch", Qt::QueuedConnection, Q_ARG(bool, true),
+                                  Q_ARG(QString, big), Q_ARG(QString, QString()), Q_ARG(QString, "*.txt"));
+        QTimer::singleShot(0, [&] { commit = page.module->CommitSelection(39, 0, nullptr); });
+        QTimer::singleShot(0, [&] { page.Manager()->Uinit(); });
+        page.Ui()->SearchEdit()->setText("f1*");
+        page.Ui()->SearchEdit()->OnSearch();
+        CBaseSyncExecuter::SetWaiterDelay(300);
+
+        QVERIFY(reentered);
+        QVERIFY(first->IsFinished());
+        QCOMPARE(commit, 0x1001u);
+        const QSharedPointer<CUISearchFileData> kept = page.Manager()->RunningSearch();
+        QVERIFY(kept && kept != first);
+        page.Settle();
+        QVERIFY(!page.Ui()->SearchEdit()->IsSearching());
+        QCOMPARE(page.Hits().size(), kept->HitCount());
+        QVERIFY(kept->HitCount() > 0);
+    }
+
+    void searchesGiveTheirThreadsBackAndDetachEndsThem()
+    {
+        RecoveryPage page;
+        QVERIFY(page.Open(image, 40));
+        page.Search("*.txt", true);
+        const int before = threadCount();
+        for (int i = 0; i < 50; ++i)
+            page.Search(i % 2 ? "*.txt" : "*.docx", true);
+        QVERIFY2(threadCount() <= before + 2, qPrintable(QString::number(threadCount() - before)));
+
+        // The host's disk-restore view detaches the page: the search and the image accessor end.
+        page.Search("*", true);
+        QCOMPARE(page.module->InitPage(40, QSharedPointer<IUICommon>(), nullptr), 0u);
+        QVERIFY(page.Manager()->RunningSearch()->IsFinished());
+        QCOMPARE(CUIManagerProbe::ImageAccessorCalls(), QStringList({"Create", "Start", "Stop", "Destroy"}));
+        QCOMPARE(CUIManagerProbe::LiveImageAccessors(), 0);
+    }
+};
+
+QTEST_MAIN(TestRecoveryRoad)
+#include "tst_recoveryroad.moc"
