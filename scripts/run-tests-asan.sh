@@ -11,4 +11,5 @@ if [ -z "${CXX:-}" ] && command -v clang++ >/dev/null; then
 fi
 export CMAKE_EXTRA_ARGS="-DNR_SANITIZE=address,undefined ${CMAKE_EXTRA_ARGS:-}"
 export NR_FUZZ_SECONDS=0 # the corpora are replayed under the sanitizers; no extra fuzz build
+export TEST_TIMEOUT=${TEST_TIMEOUT:-1200} # the checks make the longest tests several times slower
 exec "$here/scripts/run-tests.sh" "$@"

@@ -6,4 +6,5 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 export BUILD_DIR=${BUILD_DIR:-$here/build-tsan}
 export CMAKE_EXTRA_ARGS="-DNR_SANITIZE=thread ${CMAKE_EXTRA_ARGS:-}"
 export NR_FUZZ_SECONDS=0
+export TEST_TIMEOUT=${TEST_TIMEOUT:-1200} # the checks make the longest tests several times slower
 exec "$here/scripts/run-tests.sh" "$@"

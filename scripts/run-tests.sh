@@ -9,7 +9,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$here/build}
 export QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8 LANG=C.UTF-8 TZ=UTC
 cd "$build"
-ctest --output-on-failure -j "${JOBS:-$(nproc)}" --timeout 300 "$@"
+ctest --output-on-failure -j "${JOBS:-$(nproc)}" --timeout "${TEST_TIMEOUT:-300}" "$@"
 if [ "${NR_FUZZ_SECONDS:-5}" != 0 ] && command -v clang++ >/dev/null; then
   FUZZ_BUILD_DIR=${FUZZ_BUILD_DIR:-$build-fuzz} "$here/fuzz/run" -t "${NR_FUZZ_SECONDS:-5}"
 fi
