@@ -18,11 +18,16 @@ endfunction()
 function(nr_test_environment test)
   set(env "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8;TZ=UTC;QT_LOGGING_RULES=*.debug=false")
   # Qt is built without frame pointers: the slow unwinder gives leak stacks deep enough for the
-  # suppressions to match the Qt function that made an allocation.
-  list(APPEND env "ASAN_OPTIONS=fast_unwind_on_malloc=0:malloc_context_size=40"
+  # suppressions to match the Qt function that made an allocation. It runs on every allocation,
+  # so the stacks are kept just deep enough for that.
+  list(APPEND env "ASAN_OPTIONS=fast_unwind_on_malloc=0:malloc_context_size=16"
                   "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizers/lsan.supp:print_suppressions=0"
                   "TSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizers/tsan.supp:second_deadlock_stack=1:ignore_noninstrumented_modules=1"
                   "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+  # Sanitizer checks make the longest test functions slower than QtTest's bound of 5 minutes allows.
+  if(nr_sanitizers)
+    list(APPEND env "QTEST_FUNCTION_TIMEOUT=1200000")
+  endif()
   set_tests_properties(${test} PROPERTIES ENVIRONMENT "${env}")
 endfunction()
 
@@ -55,6 +60,10 @@ function(nr_add_test)
   add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
   nr_test_environment(${T_NAME})
   if(T_TIMEOUT)
+    # Sanitizer checks make a test several times slower; its bound grows with them.
+    if(nr_sanitizers)
+      math(EXPR T_TIMEOUT "${T_TIMEOUT} * 4")
+    endif()
     set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT})
   endif()
   if(T_LABELS)
