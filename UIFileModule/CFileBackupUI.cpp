@@ -59,16 +59,6 @@ QString withTrailingBackslash(const QString& s)
     return s.endsWith(QLatin1Char('\\')) ? s : s + QLatin1Char('\\');
 }
 
-const QString kSevenForbidden = QStringLiteral(":*?\"<>|");
-
-bool holdsAnyOf(const QString& text, const QString& chars)
-{
-    for (QChar c : chars)
-        if (text.contains(c))
-            return true;
-    return false;
-}
-
 } // namespace
 
 void CFileBackupUI::SetWalkTimeoutForTest(int ms)
@@ -358,27 +348,6 @@ void CFileBackupUI::OnLoadFinished(NodeIndex node, qint32 nErr)
     loadResults.insert(node, nErr);
 }
 
-bool CFileBackupUI::ValidateTypedPath(const QString& text) const
-{
-    if (text.size() > 259 || text.startsWith(QLatin1String("\\\\.\\")))
-        return false;
-    const bool unc = text.startsWith(QLatin1String("\\\\"));
-    if (unc && !CStoragePath::IsReachableUNCServer(text.toLatin1().constData()))
-        return false;
-    QString rest = unc ? text.mid(2) : text;
-    if (CStoragePath::IsNASPath(text)) {
-        rest = text.mid(4);
-        if (holdsAnyOf(rest, kSevenForbidden))
-            return false;
-        rest = rest.mid(2);
-    }
-    if (rest.contains(QLatin1String("\\\\")))
-        return false;
-    if (CStoragePath::IsFtpUrl(text) && holdsAnyOf(text.mid(6), kSevenForbidden))
-        return false;
-    return true;
-}
-
 uint32_t CFileBackupUI::splitComponents(const QString& path, QStringList* components) const
 {
     components->clear();
@@ -410,7 +379,7 @@ void CFileBackupUI::OnGotoClicked()
     uint32_t code = 0;
     if (!browser) {
         code = kGotoNoBrowser;
-    } else if (!ValidateTypedPath(text)) {
+    } else if (!CStoragePath::IsValidGotoPath(text)) {
         code = kGotoInvalidPath;
     } else {
         QString current;

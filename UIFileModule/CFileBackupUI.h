@@ -52,8 +52,6 @@ public:
     // What the path bar shows for a node; empty for a node without a kind. Updates the node the
     // path bar stands for.
     QString ShownPathOf(NodeIndex node);
-    // Whether a typed path may be gone to at all.
-    bool ValidateTypedPath(const QString& text) const;
     // The last go-to's result code (0 on success).
     uint32_t LastGotoResult() const { return lastGotoResult; }
     NodeIndex CurrentNode() const { return currentNode; }

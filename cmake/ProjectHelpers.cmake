@@ -53,6 +53,24 @@ function(nr_add_include_check)
            -P ${CMAKE_SOURCE_DIR}/cmake/CheckIncludes.cmake)
 endfunction()
 
+# The environment every test runs in: offscreen, a pinned locale and time zone, and the sanitizer
+# runtimes' options (their suppressions name the few allocations and races of Qt itself).
+function(nr_test_environment test)
+  set(env "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8;TZ=UTC;QT_LOGGING_RULES=*.debug=false")
+  # Qt is built without frame pointers: the slow unwinder gives leak stacks deep enough for the
+  # suppressions to match the Qt function that made an allocation. It runs on every allocation,
+  # so the stacks are kept just deep enough for that.
+  list(APPEND env "ASAN_OPTIONS=fast_unwind_on_malloc=0:malloc_context_size=16"
+                  "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizers/lsan.supp:print_suppressions=0"
+                  "TSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizers/tsan.supp:second_deadlock_stack=1:ignore_noninstrumented_modules=1"
+                  "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+  # Sanitizer checks make the longest test functions slower than QtTest's bound of 5 minutes allows.
+  if(nr_sanitizers)
+    list(APPEND env "QTEST_FUNCTION_TIMEOUT=1200000")
+  endif()
+  set_tests_properties(${test} PROPERTIES ENVIRONMENT "${env}")
+endfunction()
+
 # nr_add_test([NAME] name SOURCES a.cpp ... LIBS lib ... [INCLUDES dir ...] [DEPENDS target ...]
 #             [LABELS l ...] [TIMEOUT s])
 # A QtTest executable in bin/, run by CTest offscreen with a pinned locale and time zone.
@@ -80,13 +98,12 @@ function(nr_add_test)
     target_include_directories(${T_NAME} PRIVATE ${T_INCLUDES})
   endif()
   add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-  set(env "QT_QPA_PLATFORM=offscreen;LC_ALL=C.UTF-8;LANG=C.UTF-8;TZ=UTC;QT_LOGGING_RULES=*.debug=false")
-  # Sanitizer builds: Qt's own allocations and locking are not ours to report.
-  list(APPEND env "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizers/lsan.supp:print_suppressions=0"
-                  "TSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/sanitizers/tsan.supp:second_deadlock_stack=1"
-                  "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
-  set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}")
+  nr_test_environment(${T_NAME})
   if(T_TIMEOUT)
+    # Sanitizer checks make a test several times slower; its bound grows with them.
+    if(nr_sanitizers)
+      math(EXPR T_TIMEOUT "${T_TIMEOUT} * 4")
+    endif()
     set_tests_properties(${T_NAME} PROPERTIES TIMEOUT ${T_TIMEOUT})
   endif()
   if(T_LABELS)

@@ -5,6 +5,7 @@
 #include "CTrace.h"
 #include "IFileSystemModel.h"
 #include "NodePrefetch.h"
+#include "NRThreadHandOff.h"
 #include <QObject>
 #include <QThreadPool>
 #include <algorithm>
@@ -310,7 +311,6 @@ void CLvFileSystemNode::SetInfo(const CNodeInfoPtr& record)
     if (record) {
         copy = CNodeInfoPtr::create(*record);
         copy->owner = m_id;
-        copy->FillModifiedText();
     }
     CNodeWriteLocker lock(m_lock2);
     m_info = copy;
@@ -324,7 +324,6 @@ void CLvFileSystemNode::SetInfoOwner(NodeIndex owner)
         // The record may still be shared with the node this one was copied from.
         m_info = CNodeInfoPtr::create(*m_info);
         m_info->owner = owner;
-        m_info->FillModifiedText();
     }
 }
 
@@ -769,7 +768,7 @@ bool CLvFileSystemNode::ReplaceRowsInOrder(const QStringList& upperNames)
     // A large folder's old rows and name table take a while to give back: not on the GUI
     // thread, which is in the middle of a layout change.
     if (oldRows.size() > 4096 && QThreadPool::globalInstance()) {
-        QThreadPool::globalInstance()->start([rows = std::move(oldRows), oldCache]() mutable {
+        NRStartOnPool([rows = std::move(oldRows), oldCache]() mutable {
             rows.clear();
             delete oldCache;
         });
@@ -921,7 +920,7 @@ QDateTime CLvFileSystemNode::GetModified() const
 QString CLvFileSystemNode::GetModifiedText() const
 {
     const CNodeInfoPtr info = Info();
-    return info ? info->modifiedText : QString();
+    return info ? info->ModifiedText() : QString();
 }
 
 quint32 CLvFileSystemNode::GetPermissions() const

@@ -27,8 +27,10 @@ public:
 
     qint32 Kind() const { return kind == InfoKind::kUnset ? InfoKind::kSystem : kind; }
 
-    // Fills an empty modified text from a valid modified time in the system locale's short form.
-    void FillModifiedText();
+    // The modified text, or when it is empty the valid modified time in the system locale's
+    // short form. Made when asked: only the rows on screen need it, and a stored text per row
+    // would cost a folder of a million files more than its nodes' names.
+    QString ModifiedText() const;
 
     // Two records stand for the same entry when they have the same owner, that owner is still a
     // registered node and the modified times are equal.

@@ -6,6 +6,7 @@
 #include "CStoragePath.h"
 #include "CTrace.h"
 #include "ICredentialSource.h"
+#include "NRText.h"
 
 #include <vector>
 
@@ -30,7 +31,7 @@ QString physicalPath(const QString& path, CCredentialRecordBuilder::PathShiftFn 
     if (shift(reinterpret_cast<const char16_t*>(path.utf16()), out.data(), static_cast<uint32_t>(out.size())) != 0)
         return QString();
     out.back() = 0;
-    const QString converted = QString::fromUtf16(out.data());
+    const QString converted = NRTextFromUnits(out.data());
     return converted.isEmpty() ? QString() : converted;
 }
 

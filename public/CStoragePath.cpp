@@ -1,4 +1,5 @@
 #include "CStoragePath.h"
+#include "NRText.h"
 
 #include <QAtomicPointer>
 #include <QCoreApplication>
@@ -208,7 +209,7 @@ bool CStoragePath::IsSecurePartitionName(const char* name)
 }
 bool CStoragePath::IsSecurePartitionName(const char16_t* name)
 {
-    return name && IsSecurePartitionName(QString::fromUtf16(name));
+    return name && IsSecurePartitionName(NRTextFromUnits(name));
 }
 bool CStoragePath::IsSecurePartitionName(const QString& name)
 {
@@ -248,7 +249,7 @@ QString CStoragePath::StripInvalidFileNameChars(const QString& text)
 
 QString CStoragePath::UNCRoot(const char16_t* path, bool serverOnly)
 {
-    return path ? UNCRoot(QString::fromUtf16(path), serverOnly) : QString();
+    return path ? UNCRoot(NRTextFromUnits(path), serverOnly) : QString();
 }
 
 QString CStoragePath::UNCRoot(const QString& path, bool serverOnly)
@@ -271,11 +272,37 @@ bool CStoragePath::IsReachableUNCServer(const char* path)
 }
 bool CStoragePath::IsReachableUNCServer(const char16_t* path)
 {
-    return path && reachableServer(QString::fromUtf16(path));
+    return path && reachableServer(NRTextFromUnits(path));
 }
 bool CStoragePath::IsReachableUNCServer(const QString& path)
 {
     return !path.isNull() && reachableServer(path);
+}
+
+bool CStoragePath::IsValidGotoPath(const QString& text)
+{
+    static const QString kSevenForbidden = QStringLiteral(":*?\"<>|");
+    auto holdsForbidden = [](const QString& part) {
+        for (QChar c : kSevenForbidden)
+            if (part.contains(c))
+                return true;
+        return false;
+    };
+    if (text.size() > 259 || text.startsWith(QLatin1String("\\\\.\\")))
+        return false;
+    const bool unc = text.startsWith(QLatin1String("\\\\"));
+    if (unc && !IsReachableUNCServer(text.toLatin1().constData()))
+        return false;
+    QString rest = unc ? text.mid(2) : text;
+    if (IsNASPath(text)) {
+        rest = text.mid(4);
+        if (holdsForbidden(rest))
+            return false;
+        rest = rest.mid(2);
+    }
+    if (rest.contains(QLatin1String("\\\\")))
+        return false;
+    return !(IsFtpUrl(text) && holdsForbidden(text.mid(6)));
 }
 
 bool CStoragePath::ResolvesToIPv4(const QString& host)

@@ -95,6 +95,11 @@ public:
     static bool IsReachableUNCServer(const char16_t* path);
     static bool IsReachableUNCServer(const QString& path);
 
+    // Whether a path typed into the backup page's go-to box may be gone to at all: at most 259
+    // characters, no device path, a UNC server that can be addressed, no empty component inside
+    // a UNC or NAS path, and none of  : * ? " < > |  after a NAS or FTP head.
+    static bool IsValidGotoPath(const QString& text);
+
     // Whether `host` resolves to an IPv4 address (getaddrinfo).
     static bool ResolvesToIPv4(const QString& host);
 

@@ -4,7 +4,7 @@
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build ccache pkg-config
       qtbase5-dev libqt5svg5-dev qttools5-dev-tools qttools5-dev
-      nlohmann-json3-dev libarchive-dev libarchive-tools tar
+      nlohmann-json3-dev libarchive-dev libarchive-tools tar python3
       xvfb xauth fonts-dejavu-core)
 missing=()
 for p in "${pkgs[@]}"; do

@@ -6,6 +6,7 @@
 #include "IFolderTree.h"
 #include "IUILogic.h"
 #include "NRResult.h"
+#include "NRText.h"
 
 #include <QThreadPool>
 
@@ -104,7 +105,7 @@ std::u16string toWide(const char* s)
 // A heap copy of a UTF-16 text as UTF-8, for the caller to free; null when memory is short.
 char* toNarrow(const char16_t* s)
 {
-    const QByteArray utf8 = QString::fromUtf16(s).toUtf8();
+    const QByteArray utf8 = NRTextFromUnits(s).toUtf8();
     char* out = static_cast<char*>(std::malloc(static_cast<size_t>(utf8.size()) + 1));
     if (out)
         std::memcpy(out, utf8.constData(), static_cast<size_t>(utf8.size()) + 1);

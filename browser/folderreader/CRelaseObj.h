@@ -1,4 +1,6 @@
 #pragma once
+#include "NRThreadHandOff.h"
+
 #include <QRunnable>
 
 // Gives an interface back on a worker thread, so that a release that blocks never holds up the
@@ -7,10 +9,15 @@ template <typename T>
 class CRelaseObj : public QRunnable
 {
 public:
-    explicit CRelaseObj(T* obj) : obj(obj) { setAutoDelete(true); }
+    explicit CRelaseObj(T* obj) : obj(obj)
+    {
+        setAutoDelete(true);
+        NRHandOff(this);
+    }
 
     void run() override
     {
+        NRTakeOver(this);
         if (obj) {
             obj->Release();
             obj = nullptr;

@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QHash>
 #include <QMultiHash>
 #include <QThread>
 
@@ -60,6 +61,23 @@ CKWBrowserIconProc::Place placeOfDrive(const CStorageMap::Drive& d)
     if (d.dir.startsWith("/media/") || d.dir.startsWith("/run/media/"))
         return CKWBrowserIconProc::kRemovableDrive;
     return CKWBrowserIconProc::kLocalDrive;
+}
+
+// A folder of a million files holds a handful of extensions: every node of one extension shares
+// one copy of its type text. The table is per worker thread and starts again when a folder of odd
+// names fills it.
+QString sharedTypeText(const CEntryRecord& r)
+{
+    const QString text = r.TypeText();
+    if (r.kind != CEntryRecord::kFile)
+        return text;
+    thread_local QHash<QString, QString> texts;
+    auto it = texts.constFind(text);
+    if (it != texts.constEnd())
+        return it.value();
+    if (texts.size() >= 256)
+        texts.clear();
+    return texts.insert(text, text).value();
 }
 
 } // namespace
@@ -171,7 +189,7 @@ CLvFileSystemNode* CGetDataCommon::NewNode(const CEntryRecord& r, int kind)
     info->modified = r.Modified();
     info->permissions = r.permissions;
     info->hidden = r.hidden;
-    info->typeText = r.TypeText();
+    info->typeText = sharedTypeText(r);
     info->icon = CKWBrowserIconProc::Instance().EntryIcon(r);
     n->SetInfo(info);
     // The views show a node's own icon and otherwise a folder's or a file's: a drive needs its own.

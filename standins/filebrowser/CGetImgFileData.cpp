@@ -99,7 +99,8 @@ void CGetImgFileData::SendEntries(NodeIndex node, const CImageIndex& index, uint
             if (!Shows(r))
                 continue;
             CLvFileSystemNode* n = NewNode(r, r.kind == CEntryRecord::kDrive ? kKindDrive : NodeKind::kNone);
-            n->SetProperty(kPropIndexEntry, kids[i]);
+            // The entry is found again by the node's path when it is opened: a property per
+            // node would cost more than the index entry itself.
             n->SetMayHaveChildren(index.ChildCount(kids[i]) > 0);
             d.children.append(n->Id());
         }

@@ -5,6 +5,7 @@
 #include <QVector>
 
 #include <cstdint>
+#include <limits>
 
 // What a data source knows of one entry (a file, folder, drive, share, image member) before the
 // model turns it into a node's information record.
@@ -18,7 +19,7 @@ struct CEntryRecord
 
     QString name;
     qint64 size = -1;        // bytes; -1 for folders
-    qint64 mtimeMs = 0;      // modification time, milliseconds since the epoch (UTC)
+    qint64 mtimeMs = 0;      // modification time, milliseconds since the epoch (UTC), or kUnknownTime
     uint32_t permissions = 0; // QFile::Permissions bits, the "User" bits for the current user
     int32_t kind = kFile;
     bool hidden = false;      // name starts with a dot
@@ -26,7 +27,23 @@ struct CEntryRecord
     bool loop = false;        // a folder link back to the folder listed or one of its ancestors
     uint32_t key = 0;         // source-specific (image: the index entry)
 
-    QDateTime Modified() const { return QDateTime::fromMSecsSinceEpoch(mtimeMs, Qt::UTC); }
+    // A time that milliseconds since the epoch cannot hold; it shows as no time at all.
+    static constexpr qint64 kUnknownTime = std::numeric_limits<qint64>::min();
+    // Milliseconds of a time in seconds and nanoseconds since the epoch, or kUnknownTime when it
+    // does not fit (an archive header may claim any 64-bit number of seconds).
+    static qint64 MsSinceEpoch(int64_t seconds, long nanoseconds)
+    {
+        qint64 ms = 0;
+        if (__builtin_mul_overflow(seconds, qint64(1000), &ms) ||
+            __builtin_add_overflow(ms, qint64(nanoseconds / 1000000), &ms) || ms == kUnknownTime)
+            return kUnknownTime;
+        return ms;
+    }
+
+    QDateTime Modified() const
+    {
+        return mtimeMs == kUnknownTime ? QDateTime() : QDateTime::fromMSecsSinceEpoch(mtimeMs, Qt::UTC);
+    }
     bool IsDir() const { return kind == kDir || kind == kDrive; }
     // What the Type column says: the kind of a folder or drive, a file's extension. Stored in
     // English; views show it in the user's language (QObject::tr).

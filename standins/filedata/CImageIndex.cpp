@@ -11,6 +11,7 @@
 #include <archive_entry.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include <sys/stat.h>
@@ -60,6 +61,22 @@ size_t bytesOf(const std::vector<T>& v)
 
 } // namespace
 
+bool CImageIndex::CountComponents(const char* p, const char* end, uint32_t* depth)
+{
+    while (p < end) {
+        const char* q = static_cast<const char*>(std::memchr(p, '/', size_t(end - p)));
+        if (!q)
+            q = end;
+        const size_t n = size_t(q - p);
+        if (isDotDotName(p, n) || n > kMaxName)
+            return false;
+        if (n > 0 && !isDotName(p, n) && ++*depth > kMaxDepth)
+            return false;
+        p = q + 1;
+    }
+    return true;
+}
+
 CImageIndex::CImageIndex() { Clear(); }
 
 CImageIndex::~CImageIndex() = default;
@@ -85,6 +102,7 @@ void CImageIndex::Clear()
     m_errorText.clear();
     m_lastDir.clear();
     m_lastDirIndex = kRoot;
+    m_lastDirDepth = 0;
     // The root: no name, no parent.
     m_nameOff.push_back(0);
     m_nameLen.push_back(0);
@@ -179,26 +197,32 @@ uint32_t CImageIndex::AddMember(const char* path, size_t len, uint32_t mode, qin
     const size_t leafLen = size_t(end - leaf);
     const char* dirEnd = slash > begin ? slash - 1 : begin;
     const size_t dirLen = size_t(dirEnd - begin);
-    if (isDotDotName(leaf, leafLen) || leafLen > kMaxName) {
+
+    // The whole path is judged before anything is made of it, so a member refused at a later
+    // component leaves no folders behind.
+    const bool sameDir = dirLen == size_t(m_lastDir.size()) && std::memcmp(begin, m_lastDir.constData(), dirLen) == 0;
+    uint32_t depth = sameDir ? m_lastDirDepth : 0;
+    if (!sameDir && !CountComponents(begin, dirEnd, &depth)) {
+        ++m_skipped;
+        return kNone;
+    }
+    const uint32_t dirDepth = depth;
+    if (!CountComponents(leaf, end, &depth)) {
         ++m_skipped;
         return kNone;
     }
 
     uint32_t parent;
-    if (dirLen == size_t(m_lastDir.size()) && std::memcmp(begin, m_lastDir.constData(), dirLen) == 0) {
+    if (sameDir) {
         parent = m_lastDirIndex;
     } else {
         parent = kRoot;
         const char* p = begin;
         while (p < dirEnd) {
-            const char* q = p;
-            while (q < dirEnd && *q != '/')
-                ++q;
+            const char* q = static_cast<const char*>(std::memchr(p, '/', size_t(dirEnd - p)));
+            if (!q)
+                q = dirEnd;
             const size_t n = size_t(q - p);
-            if (isDotDotName(p, n) || n > kMaxName) {
-                ++m_skipped;
-                return kNone;
-            }
             if (n > 0 && !isDotName(p, n)) {
                 const uint32_t h = hashOf(parent, p, n);
                 uint32_t child = Lookup(parent, p, n, h);
@@ -216,6 +240,7 @@ uint32_t CImageIndex::AddMember(const char* path, size_t len, uint32_t mode, qin
         }
         m_lastDir = QByteArray(begin, int(dirLen));
         m_lastDirIndex = parent;
+        m_lastDirDepth = dirDepth;
     }
     if (isDotName(leaf, leafLen))
         return parent == kRoot ? kNone : parent;
@@ -267,6 +292,7 @@ void CImageIndex::Finish()
     m_headerOffset.shrink_to_fit();
     m_lastDir.clear();
     m_lastDirIndex = kRoot;
+    m_lastDirDepth = 0;
 }
 
 uint32_t CImageIndex::Build(const QString& archivePath, const std::atomic_bool* cancel)
@@ -283,11 +309,26 @@ uint32_t CImageIndex::Build(const QString& archivePath, const std::atomic_bool* 
         return kErrNotAnImage;
     }
 
+    // What a user can browse grows with the image; a small image that implies millions of
+    // folders is refused before it takes the machine's memory.
+    const uint64_t imageBytes = uint64_t(st.st_size);
+    const size_t budget = imageBytes >= (SIZE_MAX - kMemoryFloor) / kMemoryPerImageByte
+                              ? SIZE_MAX
+                              : kMemoryFloor + size_t(imageBytes) * kMemoryPerImageByte;
+
     struct archive* a = archive_read_new();
     if (!a)
         return kErrTooLarge;
-    archive_read_support_filter_all(a);
-    archive_read_support_format_all(a);
+    // Archive formats and in-library decompressors only: an mtree text would make the reader open
+    // the files it names on this machine, and some filters run an outside program.
+    for (auto support : {archive_read_support_filter_gzip, archive_read_support_filter_bzip2,
+                         archive_read_support_filter_xz, archive_read_support_filter_lzma,
+                         archive_read_support_filter_lzip, archive_read_support_filter_zstd,
+                         archive_read_support_filter_lz4, archive_read_support_filter_compress,
+                         archive_read_support_format_tar, archive_read_support_format_gnutar,
+                         archive_read_support_format_zip, archive_read_support_format_7zip,
+                         archive_read_support_format_empty})
+        support(a);
     uint32_t result = 0;
     uint32_t members = 0;
     // What libarchive's complaint means for the user; it reads ahead, so even opening can hit
@@ -338,14 +379,18 @@ uint32_t CImageIndex::Build(const QString& archivePath, const std::atomic_bool* 
         }
         const qint64 size = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
         const qint64 mtime = archive_entry_mtime_is_set(entry)
-                                 ? qint64(archive_entry_mtime(entry)) * 1000 + archive_entry_mtime_nsec(entry) / 1000000
+                                 ? CEntryRecord::MsSinceEpoch(archive_entry_mtime(entry), archive_entry_mtime_nsec(entry))
                                  : 0;
         AddMember(path, strlen(path), uint32_t(archive_entry_mode(entry)), size, mtime, member);
-        if ((members & 1023) == 0) {
-            if (cancel && cancel->load(std::memory_order_relaxed))
-                result = kErrCancelled;
-            else if (Count() >= 0xFFFFF000u || m_names.size() >= 0xFFFF0000u)
-                result = kErrTooLarge;
+        if (cancel && cancel->load(std::memory_order_relaxed)) {
+            result = kErrCancelled;
+        } else if (MemoryBytes() > budget || Count() >= 0xFFFFF000u || m_names.size() >= 0xFFFF0000u) {
+            m_errorText = QStringLiteral("the image holds more entries than can be browsed (%1 entries from "
+                                         "%2 members, over %3 MB of index)")
+                              .arg(Count() - 1)
+                              .arg(members)
+                              .arg(budget >> 20);
+            result = kErrTooLarge;
         }
     }
     // An empty file reads as an archive without members; nobody makes such an image.

@@ -39,6 +39,15 @@ public:
     static constexpr uint32_t kErrCancelled = NRResult::Make(0x735, kErrNumCancelled);
     static constexpr uint32_t kErrTooLarge = NRResult::Make(0x736, NRResult::kErrNoMemory);
 
+    // Practical bounds (docs/image-index.md). Members nested deeper than kMaxDepth levels are
+    // skipped like members that climb out with "..": nobody browses that deep, and walkers of
+    // the tree need not be ready for it. The index may take kMemoryFloor bytes plus
+    // kMemoryPerImageByte for every byte of the image file; an image that needs more (a few KB
+    // of compressed paths can imply millions of folders) is refused with kErrTooLarge.
+    static constexpr uint32_t kMaxDepth = 256;
+    static constexpr size_t kMemoryFloor = size_t(64) << 20;
+    static constexpr size_t kMemoryPerImageByte = 128;
+
     CImageIndex();
     ~CImageIndex();
     CImageIndex(const CImageIndex&) = delete;
@@ -57,7 +66,8 @@ public:
     void Clear();
 
     uint32_t Count() const { return uint32_t(m_parent.size()); } // the root included
-    // Members skipped because their path climbed out with ".." or a name was too long.
+    // Members skipped because their path climbed out with "..", a name was too long or the path
+    // was nested deeper than kMaxDepth.
     uint32_t SkippedCount() const { return m_skipped; }
     QString ErrorText() const { return m_errorText; }
 
@@ -100,6 +110,9 @@ public:
     size_t MemoryBytes() const;
 
 private:
+    // Counts the components of p..end into *depth ("" and "." do not count); false for "..", a
+    // name too long or a depth beyond kMaxDepth.
+    static bool CountComponents(const char* p, const char* end, uint32_t* depth);
     uint32_t NewEntry(uint32_t parent, const char* name, size_t len, uint32_t hash);
     uint32_t Lookup(uint32_t parent, const char* name, size_t len, uint32_t hash) const;
     void Grow();
@@ -124,4 +137,5 @@ private:
     // The folder of the last member, so members of one folder skip the walk from the root.
     QByteArray m_lastDir;
     uint32_t m_lastDirIndex = kRoot;
+    uint32_t m_lastDirDepth = 0;
 };

@@ -35,9 +35,21 @@ inline uint32_t nextFolded(const uint8_t*& p, const uint8_t* end)
 
 CImageSearch::CImageSearch(const QString& pattern)
 {
-    const QVector<uint> points = pattern.toUcs4();
+    // Code points as the stored names give them: a lone surrogate (the codec's escape of a byte
+    // that is not UTF-8, as a name copied from the browser holds it) stands for itself, where
+    // QString::toUcs4 would make it U+FFFD and such a name could never be found.
+    std::vector<uint32_t> points;
+    const ushort* u = pattern.utf16();
+    for (int i = 0, n = pattern.size(); i < n; ++i) {
+        if (QChar::isHighSurrogate(u[i]) && i + 1 < n && QChar::isLowSurrogate(u[i + 1])) {
+            points.push_back(QChar::surrogateToUcs4(u[i], u[i + 1]));
+            ++i;
+        } else {
+            points.push_back(u[i]);
+        }
+    }
     bool wild = false;
-    for (uint cp : points) {
+    for (uint32_t cp : points) {
         if (cp == kStar || cp == kAny) {
             wild = true;
             // Runs of '*' mean the same as one.

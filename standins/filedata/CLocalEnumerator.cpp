@@ -44,7 +44,7 @@ const std::vector<gid_t>& userGroups()
 
 qint64 mtimeMsOf(const struct stat& st)
 {
-    return qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
+    return CEntryRecord::MsSinceEpoch(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
 }
 
 // Fills a record from lstat data, following a link with `follow` (which answers false when the

@@ -482,7 +482,8 @@ uint32_t CStorageMap::ToLocal(const QString& path, QByteArray* local) const
             return kErrParentStep;
         bool ok = true;
         parts.append(CNameCodec::EncodeName(c, &ok));
-        if (!ok)
+        // A zero byte would end the path early for the file system: no name holds one.
+        if (!ok || parts.last().contains('\0'))
             return kErrUnencodable;
     }
     const QByteArray exact = joinLocal(base, parts);

@@ -230,6 +230,8 @@ private slots:
             {"cut.tar.gz", gz.left(gz.size() / 2), CImageIndex::kErrTruncated},
             {"garbage.bin", garbage, CImageIndex::kErrNotAnImage},
             {"empty.tar", QByteArray(), CImageIndex::kErrNotAnImage},
+            // A file list naming files of this machine is not an image.
+            {"list.mtree", "#mtree\nC:/x type=file\n", CImageIndex::kErrNotAnImage},
         };
         for (const Case& c : cases) {
             CImageIndex index;
@@ -253,6 +255,60 @@ private slots:
         QCOMPARE(index.Build(file("no-such.tar")), CImageIndex::kErrOpenFailed);
         QCOMPARE(index.Build(m_tmp.path()), CImageIndex::kErrNotAnImage);
         QCOMPARE(index.Build(QString()), CImageIndex::kErrOpenFailed);
+    }
+
+    // Archives made by scripts/make-archives.py (the hostile_archives fixture).
+    void hostileImages_data()
+    {
+        QTest::addColumn<QString>("image");
+        QTest::addColumn<uint>("code");
+        QTest::addColumn<uint>("count"); // entries, the root included
+        QTest::addColumn<uint>("skipped");
+        QTest::addColumn<QString>("present");
+        QTest::newRow("refused at '..' after naming folders") << "phantom.tar" << 0u << 3u << 1u << "D:\\kept.txt";
+        QString atLimit = QStringLiteral("C:");
+        for (uint32_t i = 2; i < CImageIndex::kMaxDepth; ++i)
+            atLimit += QStringLiteral("\\d");
+        QTest::newRow("nested to the bound and one beyond") << "deep.tar" << 0u << CImageIndex::kMaxDepth + 1 << 1u
+                                                            << atLimit + QStringLiteral("\\at-limit");
+        QTest::newRow("100 KB implying millions of folders")
+            << "implied-folders.tar.gz" << CImageIndex::kErrTooLarge << 1u << 0u << QString();
+    }
+    void hostileImages()
+    {
+        QFETCH(QString, image);
+        QFETCH(uint, code);
+        CImageIndex index;
+        QCOMPARE(index.Build(QStringLiteral(NR_HOSTILE_DIR "/") + image), code);
+        QFETCH(uint, count);
+        QCOMPARE(index.Count(), count);
+        QFETCH(uint, skipped);
+        QCOMPARE(index.SkippedCount(), skipped);
+        QFETCH(QString, present);
+        if (!present.isEmpty())
+            QVERIFY(index.Find(present) != CImageIndex::kNone);
+        if (code == CImageIndex::kErrTooLarge)
+            QVERIFY2(index.ErrorText().contains(QLatin1String("more entries")), qPrintable(index.ErrorText()));
+    }
+
+    // Seconds at the ends of 64 bits have no milliseconds: such a time is unknown, not wrapped.
+    void timesBeyondMilliseconds_data()
+    {
+        QTest::addColumn<QString>("image");
+        QTest::newRow("GNU base-256") << "mtime-gnu.tar";
+        QTest::newRow("pax record") << "mtime-pax.tar";
+    }
+    void timesBeyondMilliseconds()
+    {
+        QFETCH(QString, image);
+        CImageIndex index;
+        QCOMPARE(index.Build(QStringLiteral(NR_HOSTILE_DIR "/") + image), 0u);
+        auto time = [&](const char* name) { return index.MtimeMs(index.Find(QStringLiteral("C:\\t\\") + QLatin1String(name))); };
+        QCOMPARE(time("max.txt"), CEntryRecord::kUnknownTime);
+        QCOMPARE(time("min.txt"), CEntryRecord::kUnknownTime);
+        QCOMPARE(time("edge.txt"), std::numeric_limits<qint64>::max() / 1000 * 1000);
+        QCOMPARE(time("plain.txt"), qint64(1600000000) * 1000);
+        QVERIFY(!index.Record(index.Find(QStringLiteral("C:\\t\\max.txt"))).Modified().isValid());
     }
 
     void buildCanBeCancelled()

@@ -69,6 +69,7 @@ private slots:
         QTest::newRow("plain text is contained") << "port" << "Report.DOCX" << true;
         QTest::newRow("plain text missing") << "xyz" << "Report.DOCX" << false;
         QTest::newRow("escaped byte by question") << "caf?.txt" << QStringLiteral("caf") + QChar(0xDCE9) + ".txt" << true;
+        QTest::newRow("escaped byte in the pattern") << QStringLiteral("f") + QChar(0xDCE9) << QStringLiteral("caf") + QChar(0xDCE9) + ".txt" << true;
     }
 
     void wildcardsAndCase()

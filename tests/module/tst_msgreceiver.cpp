@@ -93,14 +93,14 @@ public:
     int64_t OnMsg(NRDeliveryRecord) override
     {
         ++msgs;
-        allOnGuiThread = allOnGuiThread && QThread::currentThread() == qApp->thread();
+        allOnGuiThread = allOnGuiThread && QThread::currentThread() == QCoreApplication::instance()->thread();
         return 42;
     }
     int64_t OnSig(NRDeliveryRecord record) override
     {
         sigs << record.id;
         lastSignalPayload = QByteArray(static_cast<const char*>(record.payload), int(record.length));
-        allOnGuiThread = allOnGuiThread && QThread::currentThread() == qApp->thread();
+        allOnGuiThread = allOnGuiThread && QThread::currentThread() == QCoreApplication::instance()->thread();
         return 0;
     }
 };
