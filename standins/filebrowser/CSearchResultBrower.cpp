@@ -28,8 +28,7 @@ int dateColumnWidth(const QFont& font)
     for (int month = 1; month <= 12; ++month) {
         CNodeInfo info;
         info.modified = QDateTime(QDate(2000, month, 28), QTime(23, 58, 58), Qt::UTC);
-        info.FillModifiedText();
-        widest = qMax(widest, metrics.horizontalAdvance(info.modifiedText));
+        widest = qMax(widest, metrics.horizontalAdvance(info.ModifiedText()));
     }
     return widest + kCellTextPadding;
 }

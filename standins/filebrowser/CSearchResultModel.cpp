@@ -185,8 +185,7 @@ QVariant CSearchResultModel::data(const QModelIndex& index, int role) const
         case DateColumn: {
             CNodeInfo info;
             info.modified = QDateTime::fromMSecsSinceEpoch(m_index->MtimeMs(e), Qt::UTC);
-            info.FillModifiedText();
-            return info.modifiedText;
+            return info.ModifiedText();
         }
         case PathColumn:
             return m_index->Path(e);
