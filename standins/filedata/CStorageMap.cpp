@@ -136,6 +136,13 @@ bool isDirectory(const QByteArray& dir)
     return !dir.isEmpty() && ::stat(dir.constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// A directory named by the configuration or the mount table, or none when it holds a zero byte:
+// the file system would cut the path there and every path mapped into it would name another place.
+QByteArray localDir(const QByteArray& dir)
+{
+    return dir.contains('\0') ? QByteArray() : dir;
+}
+
 } // namespace
 
 QString CStorageMap::Share::Server() const
@@ -194,7 +201,7 @@ void CStorageMap::Load(const QString& iniPath, const QString& mountsPath)
         Share& share = m_shares[byUnc.value(key)];
         const QString field = bar < 0 ? QString() : item.first.mid(bar + 1).trimmed().toLower();
         if (field.isEmpty())
-            share.dir = item.second;
+            share.dir = localDir(item.second);
         else if (field == QLatin1String("user"))
             share.user = QString::fromUtf8(item.second);
         else if (field == QLatin1String("password"))
@@ -224,7 +231,9 @@ void CStorageMap::Load(const QString& iniPath, const QString& mountsPath)
                 continue;
             Share share;
             share.unc = unc;
-            share.dir = unescapeMountField(f[1]);
+            share.dir = localDir(unescapeMountField(f[1]));
+            if (share.dir.isEmpty())
+                continue;
             share.fromMounts = true;
             byUnc.insert(unc.toUpper(), m_shares.size());
             m_shares.append(share);
@@ -263,7 +272,7 @@ void CStorageMap::Load(const QString& iniPath, const QString& mountsPath)
                 drive.dir = joinLocal(s->dir, parts);
             }
         } else {
-            drive.dir = item.second;
+            drive.dir = localDir(item.second);
             drive.type = isDirectory(drive.dir) ? kDriveFixed : kDriveNoRoot;
         }
         m_drives.append(drive);
