@@ -24,6 +24,20 @@ QList<TreeSpec> Files(const QString& prefix, int count)
     return out;
 }
 
+// A detached chain of 10000 folders d0 .. d9999; returns their ids, the top first.
+QList<NodeIndex> DeepChain()
+{
+    CLvFileSystemNode* current = CLvFileSystemNodeMgr::CreateNode("d0", 0, nullptr);
+    QList<NodeIndex> ids{current->Id()};
+    for (int i = 1; i < 10000; ++i) {
+        CLvFileSystemNode* child = CLvFileSystemNodeMgr::CreateNode(QString("d%1").arg(i), current->Id(), nullptr);
+        current->AddChild(child->Name(), child->Id());
+        current = child;
+        ids.append(child->Id());
+    }
+    return ids;
+}
+
 } // namespace
 
 // Batches from the library, row announcements, refreshes, path look-ups, removal and release.
@@ -282,9 +296,8 @@ private slots:
     void columnsRolesAndFlags()
     {
         CFileSystemModel m;
-        const NodeIndex root = m.GetRootIndex();
-        LoadChildren(m, root, {{"top", true, 0, {}}});
-        const NodeIndex top = Child(root, "top");
+        LoadChildren(m, m.GetRootIndex(), {{"top", true, 0, {}}});
+        const NodeIndex top = Child(m.GetRootIndex(), "top");
         LoadChildren(m, top, {{"dir", true, 0, {}}, {"k", false, 1536, {}}, {"m", false, 1048576, {}},
                               {"g", false, qint64(3) << 30, {}}});
         const QModelIndex p = m.IndexOf(top);
@@ -327,16 +340,8 @@ private slots:
     {
         // A chain of 10000 folders, released on a thread with a small stack while this thread
         // keeps resolving the ids: no recursion, no crash, nothing left.
-        CLvFileSystemNode* top = CLvFileSystemNodeMgr::CreateNode("d0", 0, nullptr);
-        QList<NodeIndex> ids{top->Id()};
-        CLvFileSystemNode* current = top;
-        for (int i = 1; i < 10000; ++i) {
-            CLvFileSystemNode* child = CLvFileSystemNodeMgr::CreateNode(QString("d%1").arg(i), current->Id(), nullptr);
-            current->AddChild(child->Name(), child->Id());
-            current = child;
-            ids.append(child->Id());
-        }
-        const NodeIndex topId = top->Id();
+        const QList<NodeIndex> ids = DeepChain();
+        const NodeIndex topId = ids.first();
         std::atomic<bool> done{false};
         QThread* worker = QThread::create([&] {
             CLvFileSystemModelPrivate::ReleaseRoot(topId);
@@ -363,20 +368,16 @@ private slots:
     void lastReferenceOfADeepTreeDoesNotRecurse()
     {
         // The top of a deep chain dies by its last Release on a thread with a small stack.
-        CLvFileSystemNode* top = CLvFileSystemNodeMgr::CreateNode("d0", 0, nullptr);
-        CLvFileSystemNode* current = top;
-        for (int i = 1; i < 10000; ++i) {
-            CLvFileSystemNode* child = CLvFileSystemNodeMgr::CreateNode(QString("d%1").arg(i), current->Id(), nullptr);
-            current->AddChild(child->Name(), child->Id());
-            current = child;
-        }
-        const NodeIndex deepest = current->Id();
+        const QList<NodeIndex> ids = DeepChain();
+        // The chain's own reference on its top, taken back without looking the node up.
+        CLvFileSystemNode* top = nullptr;
+        CLvFileSystemNodeMgr::PeekNodes(&ids.first(), 1, &top);
         QThread* worker = QThread::create([top] { top->Release(); });
         worker->setStackSize(256 * 1024);
         worker->start();
         worker->wait();
         delete worker;
-        QVERIFY(!CLvFileSystemNodeMgr::IsValidNode(deepest));
+        QVERIFY(!CLvFileSystemNodeMgr::IsValidNode(ids.last()));
     }
 
     void modelDeathReleasesTheTreeOnThePool()
