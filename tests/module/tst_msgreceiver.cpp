@@ -14,47 +14,23 @@
 
 namespace {
 
-// Records what a receiver asks of the hub.
+// Records what a receiver asks of the hub, as "op id".
 class RecordingHub : public IMsgHub
 {
 public:
-    struct Call
-    {
-        QString op;
-        uint32_t id;
-        void* receiver;
-    };
-    QList<Call> calls;
-    NRDeliveryCallback lastCallback = nullptr;
+    QStringList calls;
 
-    int64_t Send(uint32_t id, uint32_t, const void*, uint32_t) override
+    int64_t Send(uint32_t id, uint32_t, const void*, uint32_t) override { return record("send", id); }
+    int64_t SubscribeMsg(uint32_t id, NRDeliveryCallback, void*) override { return record("msg", id); }
+    int64_t Unsubscribe(uint32_t id, void*) override { return record("unsub", id); }
+    int64_t SubscribeSig(uint32_t id, NRDeliveryCallback, void*) override { return record("sig", id); }
+    QStringList ops() const { return calls; }
+
+private:
+    int64_t record(const char* op, uint32_t id)
     {
-        calls.append({QStringLiteral("send"), id, nullptr});
+        calls << QStringLiteral("%1 %2").arg(QLatin1String(op)).arg(id);
         return 0;
-    }
-    int64_t SubscribeMsg(uint32_t id, NRDeliveryCallback cb, void* r) override
-    {
-        lastCallback = cb;
-        calls.append({QStringLiteral("msg"), id, r});
-        return 0;
-    }
-    int64_t Unsubscribe(uint32_t id, void* r) override
-    {
-        calls.append({QStringLiteral("unsub"), id, r});
-        return 0;
-    }
-    int64_t SubscribeSig(uint32_t id, NRDeliveryCallback cb, void* r) override
-    {
-        lastCallback = cb;
-        calls.append({QStringLiteral("sig"), id, r});
-        return 0;
-    }
-    QStringList ops() const
-    {
-        QStringList out;
-        for (const Call& c : calls)
-            out << QStringLiteral("%1 %2").arg(c.op).arg(c.id);
-        return out;
     }
 };
 
