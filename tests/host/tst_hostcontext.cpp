@@ -62,7 +62,6 @@ void TestHostContext::taskBlocksFollowSizeProtocol()
 {
     auto data = std::make_shared<CHostTaskData>();
     data->taskFilter = sampleBlock(QStringLiteral("D:\\Work\\Docs"));
-    data->taskNetRecords = QByteArray(2 * IBuildNetwork::kRecordSize, 'n');
     CBackupHostContext ctx(data);
     IUIFileOperation* op = &ctx;
 
@@ -85,14 +84,6 @@ void TestHostContext::taskBlocksFollowSizeProtocol()
     const uint32_t none = op->GetTaskSecondFilter(nullptr, &size);
     QVERIFY(none != 0 && none != NRResult::kBufferTooSmall);
     QCOMPARE(size, uint32_t(0));
-
-    IBuildNetwork* net = &ctx;
-    size = 0;
-    QCOMPARE(net->GetTaskNetRecords(nullptr, &size), NRResult::kBufferTooSmall);
-    QCOMPARE(size, 2 * IBuildNetwork::kRecordSize);
-    QByteArray records(int(size), '\0');
-    QCOMPARE(net->GetTaskNetRecords(records.data(), &size), uint32_t(0));
-    QCOMPARE(records, data->taskNetRecords);
 }
 
 void TestHostContext::handedOverDataIsStored()
