@@ -121,7 +121,6 @@ private slots:
         QCOMPARE(go(QStringLiteral("C:\\") + QString(257, QLatin1Char('a'))), kInvalidPath); // 260 characters
         QCOMPARE(go(QStringLiteral("NAS://box:1/pub")), kInvalidPath);
         QCOMPARE(errorBoxes().size(), 5);
-        QVERIFY(!button()->isEnabled() || !edit()->isReadOnly());
         QVERIFY(!edit()->isReadOnly());
     }
 

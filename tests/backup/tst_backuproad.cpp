@@ -125,6 +125,9 @@ private slots:
         QCOMPARE(first.password, QStringLiteral("s3cret"));
         QVERIFY(first.share.startsWith(QStringLiteral("\\\\srv\\pub"), Qt::CaseInsensitive));
         QCOMPARE(page.data->networkLocations.size(), 1);
+        PropValue kinds;
+        page.module->DescribeSourceKinds(0, &kinds);
+        QVERIFY(*kinds.find(u"Content")->string() == u"Local, NAS, Network");
     }
 
     // A tick makes no block; a commit makes one, which its credential records and network
@@ -153,17 +156,6 @@ private slots:
         QCOMPARE(page.data->filters.size(), 1);
         QCOMPARE(boxes.size(), 1);
         QVERIFY2(boxes.first().text.contains("\\\\gone"), qPrintable(boxes.first().text));
-    }
-
-    void sourceKindsOfLocalAndNas()
-    {
-        Page page;
-        QVERIFY(page.Open(8));
-        QVERIFY(page.Tick(page.ReachLocal("C:", {"Temp"}), Qt::Checked));
-        QVERIFY(page.Tick(page.Reach({CGetDataCommon::NasName(), "box", "pub"}), Qt::Checked));
-        PropValue kinds;
-        page.module->DescribeSourceKinds(0, &kinds);
-        QVERIFY(*kinds.find(u"Content")->string() == u"Local, NAS");
     }
 
     void smartBackupAsksBeforeLeavingNetworkItemsOut()

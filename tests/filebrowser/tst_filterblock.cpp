@@ -25,7 +25,7 @@ private:
 
     static void put16(QByteArray& b, int at, uint16_t v) { qToLittleEndian<quint16>(v, b.data() + at); }
     static void put32(QByteArray& b, int at, uint32_t v) { qToLittleEndian<quint32>(v, b.data() + at); }
-    static const int kFirst = 56;
+    static constexpr int kFirst = 56;
 
     // Refused as a whole: the code is the expected one and nothing is kept.
     static void expectRefused(const QByteArray& bytes, uint32_t code)
@@ -120,84 +120,70 @@ private slots:
         QCOMPARE(chained.Serialize(out), CFilterBlock::kErrBadOwner);
     }
 
-    void refusesBadHeaders()
+    void refusesShortBlocks()
     {
-        const QByteArray good = sample().ToByteArray();
         QCOMPARE(CFilterBlock::Validate(nullptr, 100), CFilterBlock::kErrNullBlock);
         expectRefused(QByteArray(""), CFilterBlock::kErrTooShort);
-        expectRefused(good.left(55), CFilterBlock::kErrTooShort);
-
-        QByteArray b = good;
-        b[0] = 'X';
-        expectRefused(b, CFilterBlock::kErrBadMagic);
-        b = good;
-        put32(b, 4, 2);
-        expectRefused(b, CFilterBlock::kErrBadVersion);
-        b = good;
-        put32(b, 8, good.size() + 4);
-        expectRefused(b, CFilterBlock::kErrBadTotalSize);
-        b = good;
-        put32(b, 8, 40);
-        expectRefused(b, CFilterBlock::kErrBadTotalSize);
-        b = good;
-        put32(b, 12, 0x40000000);
-        expectRefused(b, CFilterBlock::kErrBadCount);
-        b = good;
-        put32(b, 16, 7);
-        expectRefused(b, CFilterBlock::kErrBadSelectionType);
-        b = good;
-        b[30] = 1;
-        expectRefused(b, CFilterBlock::kErrReservedNotZero);
-        // Fewer entries claimed than present, or more than present.
-        b = good;
-        put32(b, 12, 5);
-        expectRefused(b, CFilterBlock::kErrTrailingBytes);
-        b = good;
-        put32(b, 12, 7);
-        expectRefused(b, CFilterBlock::kErrEntryOutside);
+        expectRefused(sample().ToByteArray().left(55), CFilterBlock::kErrTooShort);
     }
 
-    void refusesBadEntries()
+    // One field of the sample block overwritten: the whole block is refused with its code.
+    void refusesCorruptFields_data()
     {
-        const QByteArray good = sample().ToByteArray();
-        const int second = kFirst + qFromLittleEndian<quint16>(good.constData() + kFirst);
+        QTest::addColumn<int>("at");     // byte offset; negative: from the second entry
+        QTest::addColumn<int>("bits");   // width of the value written there
+        QTest::addColumn<uint>("value"); // kEntrySize: the first entry's size
+        QTest::addColumn<uint32_t>("code");
+        const uint kEntrySize = 0xFFFFFFFF;
+        const int good = sample().ToByteArray().size();
+        QTest::newRow("magic") << 0 << 8 << uint('X') << CFilterBlock::kErrBadMagic;
+        QTest::newRow("version") << 4 << 32 << 2u << CFilterBlock::kErrBadVersion;
+        QTest::newRow("total beyond the bytes") << 8 << 32 << uint(good + 4) << CFilterBlock::kErrBadTotalSize;
+        QTest::newRow("total inside the header") << 8 << 32 << 40u << CFilterBlock::kErrBadTotalSize;
+        QTest::newRow("absurd count") << 12 << 32 << 0x40000000u << CFilterBlock::kErrBadCount;
+        QTest::newRow("selection type") << 16 << 32 << 7u << CFilterBlock::kErrBadSelectionType;
+        QTest::newRow("header reserved") << 30 << 8 << 1u << CFilterBlock::kErrReservedNotZero;
+        QTest::newRow("fewer entries claimed") << 12 << 32 << 5u << CFilterBlock::kErrTrailingBytes;
+        QTest::newRow("more entries claimed") << 12 << 32 << 7u << CFilterBlock::kErrEntryOutside;
+        QTest::newRow("entry size 0 never advances") << kFirst << 16 << 0u << CFilterBlock::kErrBadEntrySize;
+        QTest::newRow("entry size inside its head") << kFirst << 16 << 15u << CFilterBlock::kErrBadEntrySize;
+        QTest::newRow("entry beyond the block") << -1 << 16 << 0xFFFEu << CFilterBlock::kErrEntryOutside;
+        QTest::newRow("name inside the head") << kFirst + 5 << 8 << 8u << CFilterBlock::kErrBadOffset;
+        QTest::newRow("name offset odd") << kFirst + 5 << 8 << 17u << CFilterBlock::kErrBadOffset;
+        QTest::newRow("path at the entry end") << kFirst + 8 << 16 << kEntrySize << CFilterBlock::kErrBadOffset;
+        QTest::newRow("entry reserved") << kFirst + 6 << 16 << 1u << CFilterBlock::kErrReservedNotZero;
+        QTest::newRow("exclusion owns itself") << -13 << 32 << 1u << CFilterBlock::kErrBadOwner;
+        QTest::newRow("include with an owner") << kFirst + 12 << 32 << 0u << CFilterBlock::kErrBadOwner;
+    }
+    void refusesCorruptFields()
+    {
+        QFETCH(int, at);
+        QFETCH(int, bits);
+        QFETCH(uint, value);
+        QFETCH(uint32_t, code);
+        QByteArray b = sample().ToByteArray();
+        const int firstSize = qFromLittleEndian<quint16>(b.constData() + kFirst);
+        if (at < 0)
+            at = kFirst + firstSize - at - 1;
+        if (value == 0xFFFFFFFF)
+            value = uint(firstSize);
+        if (bits == 8)
+            b[at] = char(value);
+        else if (bits == 16)
+            put16(b, at, uint16_t(value));
+        else
+            put32(b, at, value);
+        expectRefused(b, code);
+    }
 
-        QByteArray b = good;
-        put16(b, kFirst, 0); // would never advance
-        expectRefused(b, CFilterBlock::kErrBadEntrySize);
-        b = good;
-        put16(b, kFirst, 15);
-        expectRefused(b, CFilterBlock::kErrBadEntrySize);
-        b = good;
-        put16(b, second, 0xFFFE);
-        expectRefused(b, CFilterBlock::kErrEntryOutside);
-
-        b = good;
-        b[kFirst + 5] = char(8); // name inside the head
-        expectRefused(b, CFilterBlock::kErrBadOffset);
-        b = good;
-        b[kFirst + 5] = char(17);
-        expectRefused(b, CFilterBlock::kErrBadOffset);
-        b = good;
-        put16(b, kFirst + 8, qFromLittleEndian<quint16>(good.constData() + kFirst)); // path at the entry end
-        expectRefused(b, CFilterBlock::kErrBadOffset);
-        b = good;
-        put16(b, kFirst + 6, 1);
-        expectRefused(b, CFilterBlock::kErrReservedNotZero);
-
+    void refusesAnUnterminatedPath()
+    {
         // Overwrite the path's terminator and the padding: the string runs to the entry's end.
-        b = good;
-        const int size = qFromLittleEndian<quint16>(good.constData() + kFirst);
+        QByteArray b = sample().ToByteArray();
+        const int size = qFromLittleEndian<quint16>(b.constData() + kFirst);
         for (int at = kFirst + 26 + 24; at < kFirst + size; at += 2)
             put16(b, at, 'z');
         expectRefused(b, CFilterBlock::kErrNoTerminator);
-
-        b = good;
-        put32(b, second + 12, 1); // an exclusion pointing at itself
-        expectRefused(b, CFilterBlock::kErrBadOwner);
-        b = good;
-        put32(b, kFirst + 12, 0); // an include with an owner
-        expectRefused(b, CFilterBlock::kErrBadOwner);
     }
 
     void everyTruncationIsRefused()

@@ -93,23 +93,16 @@ private slots:
     {
         QScopedPointer<IFileBrower> b(imageBrowser(m_image));
         auto* fb = static_cast<CFileBrower*>(b.data());
-        QSignalSpy rootHide(fb, &CFileBrower::DoSetRootIsHide);
         const NodeIndex c = Walk(fb, {"C:"});
-        QVERIFY(c);
+        QVERIFY(c && Node(c)->IsDrive());
         QVERIFY(Walk(fb, {"D:"}));
-        NodePtr cn = Node(c);
-        QVERIFY(cn->IsDrive());
-        Load(fb, c);
-        const NodeIndex users = Child(c, "Users");
-        Load(fb, users);
-        const NodeIndex ann = Child(users, "ann");
+        const NodeIndex ann = Reach(fb, {"C:", "Users", "ann"});
         Load(fb, ann);
         // Members whose names differ only in case are two entries, each selected on its own.
         const NodeIndex upper = Child(ann, "Makefile"), lower = Child(ann, "makefile");
         QVERIFY(upper && lower && upper != lower && Node(ann)->RowCount() == 4);
         const NodeIndex docs = Child(ann, "Docs");
-        Load(fb, docs);
-        NodePtr plan = Node(Child(docs, "plan.docx"));
+        NodePtr plan = Node(Reach(fb, {"C:", "Users", "ann", "Docs", "plan.docx"}));
         QVERIFY(plan);
         QCOMPARE(plan->GetSize(), qint64(2048));
         QCOMPARE(b->GetRootType(docs), int(CGetDataCommon::kRootImage));

@@ -110,13 +110,16 @@ std::function<uint32_t(int, int*)> fullFor(int full)
 class TestFolderReader : public QObject
 {
     Q_OBJECT
+    std::unique_ptr<Rig> rig; // a fresh reader on a fresh service for every case
 
 private slots:
     void init()
     {
         QMutexLocker lock(&traceMutex);
         traces.clear();
+        rig.reset(new Rig);
     }
+    void cleanup() { rig.reset(); }
 
     void constructionInitialisesAndReleasesOnPool()
     {
@@ -133,21 +136,17 @@ private slots:
         QVERIFY(tree.releaseThread.load() != QThread::currentThread());
 
         // Without a GUID the service is given zeros.
-        Rig rig;
-        QCOMPARE(QByteArray(reinterpret_cast<char*>(rig.tree.guid), 16), QByteArray(16, '\0'));
+        QCOMPARE(QByteArray(reinterpret_cast<char*>(rig->tree.guid), 16), QByteArray(16, '\0'));
     }
 
     void everyOperationTracesAndPassesItsTimeLimit()
     {
         CTrace::SetSink(collectTrace);
-        Rig rig;
-        FakeFolderTree& tree = rig.tree;
-        CFloderReader& reader = *rig.reader;
         for (const Op& op : allOps()) {
-            tree.calls.clear();
-            op.run(reader);
-            QVERIFY2(!tree.calls.isEmpty(), op.name);
-            QCOMPARE(tree.calls.first().timeout, op.timeout);
+            rig->tree.calls.clear();
+            op.run(*rig->reader);
+            QVERIFY2(!rig->tree.calls.isEmpty(), op.name);
+            QCOMPARE(rig->tree.calls.first().timeout, op.timeout);
             QMutexLocker lock(&traceMutex);
             QVERIFY2(traces.filter(QStringLiteral("%1 enter").arg(QLatin1String(op.name))).size() == 1, op.name);
             QVERIFY2(traces.filter(QStringLiteral("%1 leave, result = 0x").arg(QLatin1String(op.name))).size() == 1,
@@ -172,35 +171,29 @@ private slots:
 
     void countsBelowOneStartAtFirstCapacity()
     {
-        Rig rig;
-        FakeFolderTree& tree = rig.tree;
-        CFloderReader& reader = *rig.reader;
         for (int start : {0, -5, 7}) {
-            tree.calls.clear();
+            rig->tree.calls.clear();
             NRDriveRecord* drives = nullptr;
             int n = start;
-            QCOMPARE(reader.GetPCDriverLetter(&drives, &n), 0u);
-            QCOMPARE(tree.calls.first().room, start < 1 ? 30 : start);
+            QCOMPARE(rig->reader->GetPCDriverLetter(&drives, &n), 0u);
+            QCOMPARE(rig->tree.calls.first().room, start < 1 ? 30 : start);
             CFloderReader::Free(drives);
             NRLibRecord* libs = nullptr;
             n = start;
-            QCOMPARE(reader.GetLibInfo(&libs, &n), 0u);
-            QCOMPARE(tree.calls.last().room, start < 1 ? 10 : start);
+            QCOMPARE(rig->reader->GetLibInfo(&libs, &n), 0u);
+            QCOMPARE(rig->tree.calls.last().room, start < 1 ? 10 : start);
             CFloderReader::Free(libs);
         }
     }
 
     void fullArraysGrowOneRecordAtATime()
     {
-        Rig rig;
-        FakeFolderTree& tree = rig.tree;
-        CFloderReader& reader = *rig.reader;
-        tree.records = fullFor(4);
+        rig->tree.records = fullFor(4);
         NRNameRecord* groups = nullptr;
         int n = 0;
-        QCOMPARE(reader.GetGroupInfo(&groups, &n), 0u);
+        QCOMPARE(rig->reader->GetGroupInfo(&groups, &n), 0u);
         QList<int> rooms;
-        for (const auto& c : tree.calls)
+        for (const auto& c : rig->tree.calls)
             rooms << c.room;
         QCOMPARE(rooms, (QList<int>{10, 11, 12, 13, 14}));
         QCOMPARE(n, 13);
@@ -210,11 +203,8 @@ private slots:
 
     void tooSmallGrowsOnlyForGroupAndLibraryQueries()
     {
-        Rig rig;
-        FakeFolderTree& tree = rig.tree;
-        CFloderReader& reader = *rig.reader;
         // "Too small" with the number needed, then a complete answer.
-        tree.records = [](int room, int* count) {
+        rig->tree.records = [](int room, int* count) {
             if (room < 25) {
                 *count = 25;
                 return kTooSmall;
@@ -224,34 +214,34 @@ private slots:
         };
         NRLibRecord* libs = nullptr;
         int n = 0;
-        QCOMPARE(reader.GetLibNodeInfo(u"L", &libs, &n), 0u);
+        QCOMPARE(rig->reader->GetLibNodeInfo(u"L", &libs, &n), 0u);
         QCOMPARE(n, 25);
-        QCOMPARE(tree.calls.last().room, 26);
-        QCOMPARE(tree.calls.last().text, QStringLiteral("L"));
+        QCOMPARE(rig->tree.calls.last().room, 26);
+        QCOMPARE(rig->tree.calls.last().text, QStringLiteral("L"));
         CFloderReader::Free(libs);
 
         // "Too small" without a larger need still grows rather than passing a short answer on.
-        tree.calls.clear();
+        rig->tree.calls.clear();
         auto once = std::make_shared<bool>(true);
-        tree.records = [once](int, int* count) {
+        rig->tree.records = [once](int, int* count) {
             *count = 3;
             return std::exchange(*once, false) ? kTooSmall : 0u;
         };
         NRNameRecord* pcs = nullptr;
         n = 0;
-        QCOMPARE(reader.GetGroupPCInfo("Grüppe", &pcs, &n), 0u);
-        QCOMPARE(tree.calls.size(), 2);
-        QCOMPARE(tree.calls.last().text, QString::fromUtf8("Grüppe"));
+        QCOMPARE(rig->reader->GetGroupPCInfo("Grüppe", &pcs, &n), 0u);
+        QCOMPARE(rig->tree.calls.size(), 2);
+        QCOMPARE(rig->tree.calls.last().text, QString::fromUtf8("Grüppe"));
         CFloderReader::Free(pcs);
 
         // For drive letters it is a failure like any other.
-        tree.records = [](int, int* count) {
+        rig->tree.records = [](int, int* count) {
             *count = 40;
             return kTooSmall;
         };
         NRDriveRecord* drives = reinterpret_cast<NRDriveRecord*>(&n);
         n = 0;
-        QCOMPARE(reader.GetPCDriverLetter(&drives, &n), kTooSmall);
+        QCOMPARE(rig->reader->GetPCDriverLetter(&drives, &n), kTooSmall);
         QVERIFY(!drives);
         QCOMPARE(n, 0);
     }
@@ -277,136 +267,112 @@ private slots:
         QFETCH(int, startCount);
         QFETCH(uint32_t, expected);
         QFETCH(int, maxCalls);
-        Rig rig;
-        FakeFolderTree& tree = rig.tree;
-        CFloderReader& reader = *rig.reader;
         // -2: answer the whole room, forever.
-        tree.records = [answer, result](int room, int* count) {
+        rig->tree.records = [answer, result](int room, int* count) {
             *count = answer == -2 ? room : answer;
             return result;
         };
         NRNameRecord* groups = nullptr;
         int n = startCount;
-        QCOMPARE(reader.GetGroupInfo(&groups, &n), expected);
+        QCOMPARE(rig->reader->GetGroupInfo(&groups, &n), expected);
         QVERIFY(!groups);
         QCOMPARE(n, 0);
-        QCOMPARE(tree.calls.size(), maxCalls);
-        for (const auto& c : tree.calls)
+        QCOMPARE(rig->tree.calls.size(), maxCalls);
+        for (const auto& c : rig->tree.calls)
             QVERIFY(int64_t(c.room) * int64_t(sizeof(NRNameRecord)) <= CFloderReader::kMaxArrayBytes);
     }
 
     void elapsedCountsGroupAndAccountCallsOnly()
     {
-        Rig rig;
-        FakeFolderTree& tree = rig.tree;
-        CFloderReader& reader = *rig.reader;
-        tree.sleepMs = 5;
+        rig->tree.sleepMs = 5;
         NRDriveRecord* drives = nullptr;
         int n = 0;
-        reader.GetPCDriverLetter(&drives, &n);
+        rig->reader->GetPCDriverLetter(&drives, &n);
         CFloderReader::Free(drives);
-        reader.CreateNewDir("C:\\x");
-        QCOMPARE(reader.Elapsed(), 0u);
+        rig->reader->CreateNewDir("C:\\x");
+        QCOMPARE(rig->reader->Elapsed(), 0u);
         NRNameRecord* groups = nullptr;
         n = 0;
-        reader.GetGroupInfo(&groups, &n);
+        rig->reader->GetGroupInfo(&groups, &n);
         CFloderReader::Free(groups);
-        reader.SetNetPCAccout("pc", "acc");
+        rig->reader->SetNetPCAccout("pc", "acc");
         // Two sleeps of 5 ms; each measured on a millisecond tick may lose up to one.
-        QVERIFY(reader.Elapsed() >= 8);
+        QVERIFY(rig->reader->Elapsed() >= 8);
     }
 
     void stringsAreConvertedBothWays()
     {
-        Rig rig;
-        FakeFolderTree& tree = rig.tree;
-        CFloderReader& reader = *rig.reader;
-        tree.user = QString(40, QLatin1Char('u')); // longer than the room: no terminator written
-        tree.password = QString::fromUtf8("pässwörd");
+        rig->tree.user = QString(40, QLatin1Char('u')); // longer than the room: no terminator written
+        rig->tree.password = QString::fromUtf8("pässwörd");
         char* user = nullptr;
         char* password = nullptr;
-        QCOMPARE(reader.GetNetAcount("\\\\sërver\\share", &user, &password), 0u);
-        QCOMPARE(tree.calls.last().text, QString::fromUtf8("\\\\sërver\\share"));
+        QCOMPARE(rig->reader->GetNetAcount("\\\\sërver\\share", &user, &password), 0u);
+        QCOMPARE(rig->tree.calls.last().text, QString::fromUtf8("\\\\sërver\\share"));
         QCOMPARE(QByteArray(user), QByteArray(31, 'u'));
-        QCOMPARE(QString::fromUtf8(password), tree.password);
+        QCOMPARE(QString::fromUtf8(password), rig->tree.password);
         CFloderReader::Free(user);
         CFloderReader::Free(password);
 
         // A failed call leaves the caller with empty strings, not the service's leftovers.
-        tree.stringResult = kServiceFailure;
-        QCOMPARE(reader.GetNetAcount("\\\\s\\x", &user, &password), kServiceFailure);
+        rig->tree.stringResult = kServiceFailure;
+        QCOMPARE(rig->reader->GetNetAcount("\\\\s\\x", &user, &password), kServiceFailure);
         QCOMPARE(QByteArray(user), QByteArray());
         QCOMPARE(QByteArray(password), QByteArray());
         CFloderReader::Free(user);
         CFloderReader::Free(password);
 
-        tree.stringResult = 0;
-        QCOMPARE(reader.SetNetAcount("\\\\s\\x", "ü", "pw"), 0u);
-        QCOMPARE(tree.calls.last().text2, QString::fromUtf8("ü"));
-        QCOMPARE(tree.password, QStringLiteral("pw"));
-        tree.mapped = QString(300, QLatin1Char('m'));
+        rig->tree.stringResult = 0;
+        QCOMPARE(rig->reader->SetNetAcount("\\\\s\\x", "ü", "pw"), 0u);
+        QCOMPARE(rig->tree.calls.last().text2, QString::fromUtf8("ü"));
+        QCOMPARE(rig->tree.password, QStringLiteral("pw"));
+        rig->tree.mapped = QString(300, QLatin1Char('m'));
         char16_t out[CFloderReader::kMapPathChars];
-        QCOMPARE(reader.GetNetMapPath(u"\\\\s\\x", out), 0u);
+        QCOMPARE(rig->reader->GetNetMapPath(u"\\\\s\\x", out), 0u);
         QCOMPARE(QString::fromUtf16(out).size(), CFloderReader::kMapPathChars - 1);
     }
 
     void eventIdReplies_data()
     {
-        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QByteArray>("reply"); // null: the service gives no reply buffer
+        QTest::addColumn<uint32_t>("serviceResult");
         QTest::addColumn<uint32_t>("expected");
         QTest::addColumn<unsigned>("eventId");
         auto utf16 = [](const char* s) {
             const QString t = QString::fromUtf8(s);
             return QByteArray(reinterpret_cast<const char*>(t.utf16()), t.size() * 2);
         };
-        QTest::newRow("id") << utf16("{\"EventMgrEventID\": 7}") << 0u << 7u;
-        QTest::newRow("no id") << utf16("{\"Other\": 1}") << 0u << 0u;
-        QTest::newRow("odd size, no terminator") << utf16("{\"EventMgrEventID\": 3}") + 'x' << 0u << 3u;
-        QTest::newRow("id as text") << utf16("{\"EventMgrEventID\": \"7\"}") << kEventIdBadReply << 0u;
-        QTest::newRow("negative id") << utf16("{\"EventMgrEventID\": -7}") << kEventIdBadReply << 0u;
-        QTest::newRow("id too large") << utf16("{\"EventMgrEventID\": 4294967296}") << kEventIdBadReply << 0u;
-        QTest::newRow("truncated") << utf16("{\"EventMgrEventID\": 7") << kEventIdBadReply << 0u;
-        QTest::newRow("lone surrogate") << QByteArray("\x00\xD8", 2) << kEventIdBadReply << 0u;
+        const QByteArray seven = utf16("{\"EventMgrEventID\": 7}");
+        QTest::newRow("id") << seven << 0u << 0u << 7u;
+        QTest::newRow("no id") << utf16("{\"Other\": 1}") << 0u << 0u << 0u;
+        QTest::newRow("odd size, no terminator") << utf16("{\"EventMgrEventID\": 3}") + 'x' << 0u << 0u << 3u;
+        QTest::newRow("id as text") << utf16("{\"EventMgrEventID\": \"7\"}") << 0u << kEventIdBadReply << 0u;
+        QTest::newRow("negative id") << utf16("{\"EventMgrEventID\": -7}") << 0u << kEventIdBadReply << 0u;
+        QTest::newRow("id too large") << utf16("{\"EventMgrEventID\": 4294967296}") << 0u << kEventIdBadReply << 0u;
+        QTest::newRow("truncated") << utf16("{\"EventMgrEventID\": 7") << 0u << kEventIdBadReply << 0u;
+        QTest::newRow("lone surrogate") << QByteArray("\x00\xD8", 2) << 0u << kEventIdBadReply << 0u;
+        QTest::newRow("success without a reply") << QByteArray() << 0u << kEventIdBadReply << 0u;
+        // A failure is passed on, and a reply sent along with it is still given back (ASan).
+        QTest::newRow("failure with a reply") << seven << kServiceFailure << kServiceFailure << 0u;
     }
     void eventIdReplies()
     {
         QFETCH(QByteArray, reply);
+        QFETCH(uint32_t, serviceResult);
         QFETCH(uint32_t, expected);
         QFETCH(unsigned, eventId);
-        Rig rig;
-        FakeFolderTree& tree = rig.tree;
-        CFloderReader& reader = *rig.reader;
-        tree.json = [reply](const QString&, IJSONBuf** out) {
-            *out = FakeFolderTree::RawReply(reply);
-            return 0u;
+        rig->tree.json = [reply, serviceResult](const QString&, IJSONBuf** out) {
+            if (!reply.isNull())
+                *out = FakeFolderTree::RawReply(reply);
+            return serviceResult;
         };
         unsigned id = 99;
-        QCOMPARE(reader.GetEventId(&id), expected);
+        QCOMPARE(rig->reader->GetEventId(&id), expected);
         QCOMPARE(id, eventId);
-        QCOMPARE(tree.calls.last().text, QStringLiteral("{\"EventMgrNeedReData\":0}"));
-    }
-
-    void eventIdWithoutUsableReply()
-    {
-        Rig rig;
-        FakeFolderTree& tree = rig.tree;
-        CFloderReader& reader = *rig.reader;
-        unsigned id = 5;
-        QCOMPARE(reader.GetEventId(&id), kEventIdBadReply); // success but no reply buffer
-        // A failure is passed on, and a reply sent along with it is still given back (ASan).
-        tree.json = [](const QString&, IJSONBuf** out) {
-            *out = FakeFolderTree::TextReply(QStringLiteral("{\"EventMgrEventID\": 7}"));
-            return kServiceFailure;
-        };
-        QCOMPARE(reader.GetEventId(&id), kServiceFailure);
-        QCOMPARE(id, 0u);
+        QCOMPARE(rig->tree.calls.last().text, QStringLiteral("{\"EventMgrNeedReData\":0}"));
     }
 
     void pcDataPagesUntilFinished()
     {
-        Rig rig;
-        FakeFolderTree& tree = rig.tree;
-        CFloderReader& reader = *rig.reader;
         const QStringList pages = {
             QStringLiteral("{\"EventMgrPCNameArray\":[{\"EventMgrPCName\":\"pc-1\",\"EventMgrGrName\":\"g\"},"
                            "{\"EventMgrPCName\":\"\"},7,{\"EventMgrPCName\":5}],\"EventMgrGetPCDataFinish\":0}"),
@@ -415,18 +381,18 @@ private slots:
             QStringLiteral("{\"EventMgrPCNameArray\":[{\"EventMgrPCName\":\"straße\"}],\"EventMgrGetPCDataFinish\":1}"),
         };
         auto page = std::make_shared<int>(0);
-        tree.json = [pages, page](const QString&, IJSONBuf** out) {
+        rig->tree.json = [pages, page](const QString&, IJSONBuf** out) {
             *out = FakeFolderTree::TextReply(pages.value((*page)++));
             return 0u;
         };
         QSet<QString> names;
-        QCOMPARE(reader.CollectPCNames(42, &names), 0u);
+        QCOMPARE(rig->reader->CollectPCNames(42, &names), 0u);
         QCOMPARE(names, (QSet<QString>{QStringLiteral("PC-1"), QStringLiteral("PC-2"), QStringLiteral("STRASSE")}));
-        QCOMPARE(tree.calls.size(), 3);
+        QCOMPARE(rig->tree.calls.size(), 3);
         // Each request starts where the previous page ended; elements of the wrong shape count.
         const QStringList starts = {QStringLiteral("0"), QStringLiteral("4"), QStringLiteral("6")};
         for (int i = 0; i < 3; ++i) {
-            QCOMPARE(tree.calls[i].text,
+            QCOMPARE(rig->tree.calls[i].text,
                      QStringLiteral("{\"EventMgrEventID\":42,\"EventMgrGetDataType\":2,\"EventMgrPCDataNumber\":-1,"
                                     "\"EventMgrPCStartIndex\":%1}").arg(starts[i]));
         }
@@ -449,44 +415,38 @@ private slots:
         QFETCH(QString, reply);
         QFETCH(uint32_t, expected);
         QFETCH(bool, more);
-        Rig rig;
-        FakeFolderTree& tree = rig.tree;
-        CFloderReader& reader = *rig.reader;
-        tree.json = [reply](const QString&, IJSONBuf** out) {
+        rig->tree.json = [reply](const QString&, IJSONBuf** out) {
             *out = FakeFolderTree::TextReply(reply);
             return 0u;
         };
         int start = 3;
         bool moreToCome = true;
         QSet<QString> names;
-        QCOMPARE(reader.GetPCData(1, &start, &names, &moreToCome), expected);
+        QCOMPARE(rig->reader->GetPCData(1, &start, &names, &moreToCome), expected);
         QCOMPARE(moreToCome, more);
         QCOMPARE(start, 3);
     }
 
     void pagingThatNeverEndsIsBounded()
     {
-        Rig rig;
-        FakeFolderTree& tree = rig.tree;
-        CFloderReader& reader = *rig.reader;
         // Empty pages that promise more: no progress.
-        tree.json = [](const QString&, IJSONBuf** out) {
+        rig->tree.json = [](const QString&, IJSONBuf** out) {
             *out = FakeFolderTree::TextReply(QStringLiteral("{\"EventMgrPCNameArray\":[],\"EventMgrGetPCDataFinish\":0}"));
             return 0u;
         };
         QSet<QString> names;
-        QCOMPARE(reader.CollectPCNames(1, &names), kPCPagingStalled);
-        QCOMPARE(tree.calls.size(), 1);
+        QCOMPARE(rig->reader->CollectPCNames(1, &names), kPCPagingStalled);
+        QCOMPARE(rig->tree.calls.size(), 1);
 
         // One new PC per page, forever.
-        tree.calls.clear();
-        tree.json = [](const QString&, IJSONBuf** out) {
+        rig->tree.calls.clear();
+        rig->tree.json = [](const QString&, IJSONBuf** out) {
             *out = FakeFolderTree::TextReply(QStringLiteral("{\"EventMgrPCNameArray\":[{\"EventMgrPCName\":\"a\"}],"
                                                             "\"EventMgrGetPCDataFinish\":0}"));
             return 0u;
         };
-        QCOMPARE(reader.CollectPCNames(1, &names), kPCPagingStalled);
-        QCOMPARE(tree.calls.size(), CFloderReader::kMaxPCPages);
+        QCOMPARE(rig->reader->CollectPCNames(1, &names), kPCPagingStalled);
+        QCOMPARE(rig->tree.calls.size(), CFloderReader::kMaxPCPages);
     }
 };
 

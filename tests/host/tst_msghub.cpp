@@ -1,14 +1,10 @@
 #include "CMsgHub.h"
-#include "CUIManagerProbe.h"
-#include "IUIManager.h"
 
 #include <QCoreApplication>
 #include <QThread>
 #include <QtTest>
 
 #include <cstring>
-
-extern "C" IUIManager* CreateObject();
 
 namespace {
 
@@ -52,7 +48,6 @@ private slots:
     void queuedDeliverySkipsReceiverGoneMeanwhile();
     void handlerMayUnsubscribeDuringDelivery();
     void badArguments();
-    void probeReachesProcessHub();
 };
 
 void TestMsgHub::subscriptionsCountPerCall()
@@ -169,27 +164,6 @@ void TestMsgHub::badArguments()
     QVERIFY(hub.Send(1, 0, nullptr, 4) != 0);
     QVERIFY(hub.Records().isEmpty());
     QVERIFY(r.seen.isEmpty());
-}
-
-void TestMsgHub::probeReachesProcessHub()
-{
-    CUIManagerProbe::ClearSentMessages();
-    Receiver r;
-    IMsgHub* hub = CreateObject()->GetHub();
-    hub->SubscribeSig(77, onDelivery, &r);
-    QCOMPARE(CUIManagerProbe::SignalSubscriptions(77), 1);
-    CUIManagerProbe::SendSignal(77, QByteArray("\x05\x00", 2));
-    QCOMPARE(r.seen.size(), 1);
-    QCOMPARE(r.seen[0].kind, uint32_t(1));
-    QCOMPARE(r.seen[0].payload.size(), 2);
-    hub->Send(4682, 0, "\x01", 1);
-    // Sent messages are recorded with their bytes; the host's own deliveries are not.
-    QCOMPARE(CUIManagerProbe::SentPayloads(4682), QList<QByteArray>{QByteArray(1, '\1')});
-    QCOMPARE(CUIManagerProbe::SentMessages().size(), 1);
-    CUIManagerProbe::ClearSentMessages();
-    QVERIFY(CUIManagerProbe::SentMessages().isEmpty());
-    hub->Unsubscribe(77, &r);
-    QCOMPARE(CUIManagerProbe::SignalSubscriptions(77), 0);
 }
 
 QTEST_GUILESS_MAIN(TestMsgHub)

@@ -102,18 +102,11 @@ typedef CLvAutoPtrEx<CLvFileSystemNode> Ptr;
 const QStringList kLocalNames = {"A", "a", "A B", "A0", "AB", "A_", "b1", "B", "X", "Y Z"};
 const QStringList kShareNames = {"A", "A B", "A0", "AB", "A_", "B1", "X", "Y Z"};
 
-struct Spec
-{
-    QString name;
-    bool isDir = false;
-    QList<Spec> children;
-};
-
 // What the library lists in a folder: its children, their node kind and whether their own
 // children keep the case of their names.
 struct Folder
 {
-    QList<Spec> children;
+    QList<TreeSpec> children;
     int kind = 0;
     bool caseSensitive = false;
 };
@@ -137,13 +130,13 @@ public:
     }
 
 private:
-    QList<Spec> Random(int depth, const QStringList& names)
+    QList<TreeSpec> Random(int depth, const QStringList& names)
     {
         QStringList pool = names;
-        QList<Spec> children;
+        QList<TreeSpec> children;
         const int count = depth == 0 ? 1 + int(m_rng.bounded(4)) : int(m_rng.bounded(4));
         for (int i = 0; i < count; ++i) {
-            Spec spec{pool.takeAt(int(m_rng.bounded(pool.size()))), depth < 3 && m_rng.bounded(3) != 0, {}};
+            TreeSpec spec{pool.takeAt(int(m_rng.bounded(pool.size()))), depth < 3 && m_rng.bounded(3) != 0, 0, {}};
             if (spec.isDir)
                 spec.children = Random(depth + 1, names);
             children.append(spec);
@@ -152,12 +145,12 @@ private:
     }
 
     // Registers a folder of the final tree and writes its files below dir (none when empty).
-    bool AddFolder(const QString& key, const QString& dir, const QList<Spec>& children, int kind, bool caseSensitive)
+    bool AddFolder(const QString& key, const QString& dir, const QList<TreeSpec>& children, int kind, bool caseSensitive)
     {
         m_folders.insert(key, Folder{children, kind, caseSensitive});
         if (!dir.isEmpty() && !QDir().mkpath(dir))
             return false;
-        for (const Spec& spec : children) {
+        for (const TreeSpec& spec : children) {
             const QString child = CPathKey::Child(key, spec.name);
             const QString path = dir.isEmpty() ? QString() : dir + QLatin1Char('/') + spec.name;
             QFile file(path);
@@ -175,8 +168,8 @@ private:
     bool Build()
     {
         const QString root = m_dir.path();
-        AddFolder("\\\\SRV", QString(), {{"s1", true, {}}, {"s2", true, {}}}, CGetDataCommon::kKindShare, false);
-        AddFolder("NAS:\\\\BOX", QString(), {{"v1", true, {}}}, NodeKind::kNasShare, false);
+        AddFolder("\\\\SRV", QString(), {{"s1", true, 0, {}}, {"s2", true, 0, {}}}, CGetDataCommon::kKindShare, false);
+        AddFolder("NAS:\\\\BOX", QString(), {{"v1", true, 0, {}}}, NodeKind::kNasShare, false);
         const QList<QPair<QString, QString>> places = {{"C:", "C"}, {"D:", "D"}, {"\\\\SRV\\S1", "s1"},
                                                        {"\\\\SRV\\S2", "s2"}, {"NAS:\\\\BOX\\V1", "v1"}};
         for (const auto& place : places) {
@@ -249,9 +242,9 @@ private:
         const int choice = int(m_rng.bounded(10));
         if (choice < 2 && m_folders.contains(key) && !m_pending.contains(node) && !n->InitFinish()) {
             // The library starts listing a folder: its children come in one to three batches.
-            QList<QList<Spec>> batches{{}, {}, {}};
+            QList<QList<TreeSpec>> batches{{}, {}, {}};
             const int parts = 1 + int(m_rng.bounded(3));
-            for (const Spec& spec : m_folders.value(key).children)
+            for (const TreeSpec& spec : m_folders.value(key).children)
                 batches[int(m_rng.bounded(parts))].append(spec);
             m_pending.insert(node, batches.mid(0, parts));
             return "expand " + key;
@@ -262,7 +255,7 @@ private:
             const NodeIndex folder = loading.at(int(m_rng.bounded(loading.size())));
             const Folder& spec = m_folders.value(m_nodes.value(folder));
             QList<NodeIndex> ids;
-            for (const Spec& s : m_pending[folder].takeFirst())
+            for (const TreeSpec& s : m_pending[folder].takeFirst())
                 ids.append(Lib(s.name, s.isDir ? InfoKind::kDirectory : InfoKind::kFile, spec.kind, spec.caseSensitive));
             const bool last = m_pending.value(folder).isEmpty();
             if (last)
@@ -337,7 +330,7 @@ private:
     QMap<QString, bool> m_files;                    // key of every file -> ticked by the clicks
     QHash<NodeIndex, QString> m_nodes;              // the model's nodes of the final tree -> key
     QHash<NodeIndex, QString> m_groups;             // groups -> the keys they stand for
-    QHash<NodeIndex, QList<QList<Spec>>> m_pending; // folders being listed -> batches to come
+    QHash<NodeIndex, QList<QList<TreeSpec>>> m_pending; // folders being listed -> batches to come
     int m_stream = 0;
 };
 

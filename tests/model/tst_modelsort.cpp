@@ -42,6 +42,18 @@ class TestModelSort : public QObject
             names << NodePtr(CLvFileSystemNodeMgr::GetNode(id))->Name();
         return names;
     }
+    void SortsAsStableNaturalOrder(CFileSystemModel& m, NodeIndex folder, int column)
+    {
+        const QStringList names = ExpectedOrder(folder, column);
+        m.SortNode(folder, column, Qt::AscendingOrder);
+        QCOMPARE(Shown(m, m.IndexOf(folder)), names);
+    }
+    // A folder "top" under the root.
+    static NodeIndex Top(CFileSystemModel& m)
+    {
+        LoadChildren(m, m.GetRootIndex(), {{"top", true, 0, {}}});
+        return Child(m.GetRootIndex(), "top");
+    }
 
 private slots:
     void initTestCase()
@@ -81,14 +93,11 @@ private slots:
     {
         CFileSystemModel m;
         QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        const NodeIndex root = m.GetRootIndex();
-        LoadChildren(m, root, {{"top", true, 0, {}}});
-        const NodeIndex top = Child(root, "top");
+        const NodeIndex top = Top(m);
         LoadChildren(m, top, {{"file10", false, 30, {}}, {"B", true, 0, {}}, {"file2", false, 30, {}},
                               {"FILE2", false, 1, {}}, {"a", false, 5, {}}, {"c", true, 0, {}}}, 2);
         // Case-insensitive names: "FILE2" is the same entry as "file2", shown once.
         const QModelIndex parent = m.IndexOf(top);
-        QVERIFY(parent.isValid());
         QCOMPARE(Shown(m, parent), QStringList({"file10", "B", "FILE2", "a", "c"}));
         QPersistentModelIndex keep = m.index(0, 0, parent); // file10
 
@@ -185,9 +194,7 @@ private slots:
     void sortMatchesStableNaturalOrder()
     {
         CFileSystemModel m;
-        const NodeIndex root = m.GetRootIndex();
-        LoadChildren(m, root, {{"top", true, 0, {}}});
-        const NodeIndex top = Child(root, "top");
+        const NodeIndex top = Top(m);
         const QString alphabet = QString::fromUtf8("aB0 1.9\u00e9_\t");
         QRandomGenerator rng(7);
         QList<TreeSpec> specs;
@@ -202,18 +209,13 @@ private slots:
             specs.append({name, rng.bounded(5) == 0, qint64(rng.bounded(4)), {}});
         }
         LoadChildren(m, top, specs, 64);
-        const QModelIndex parent = m.IndexOf(top);
-        NodePtr folder(CLvFileSystemNodeMgr::GetNode(top));
-
-        for (int column : {0, 1}) {
-            const QStringList names = ExpectedOrder(top, column);
-            m.SortNode(top, column, Qt::AscendingOrder);
-            QCOMPARE(Shown(m, parent), names);
-        }
+        for (int column : {0, 1})
+            SortsAsStableNaturalOrder(m, top, column);
         // Every shown child knows it is shown; a refused one does not.
         m.setNameFilterDisables(false);
         m.setNameFilters({"*1*"});
         m.SortNode(top, 0, Qt::AscendingOrder);
+        NodePtr folder(CLvFileSystemNodeMgr::GetNode(top));
         for (NodeIndex id : folder->ChildIds()) {
             NodePtr child(CLvFileSystemNodeMgr::GetNode(id));
             const bool shown = child->IsDir() || child->Name().contains('1');
@@ -235,9 +237,7 @@ private slots:
     {
         QFETCH(bool, ties);
         CFileSystemModel m;
-        const NodeIndex root = m.GetRootIndex();
-        LoadChildren(m, root, {{"top", true, 0, {}}});
-        const NodeIndex top = Child(root, "top");
+        const NodeIndex top = Top(m);
         QRandomGenerator rng(11);
         QList<TreeSpec> specs;
         for (int i = 0; i < 1500; ++i) {
@@ -252,12 +252,8 @@ private slots:
                 specs.append({name, i % 97 == 0, qint64(rng.bounded(6)) - 2, {}});
         }
         LoadChildren(m, top, specs, 500);
-        const QModelIndex parent = m.IndexOf(top);
-        for (int column : {0, 1}) {
-            const QStringList names = ExpectedOrder(top, column);
-            m.SortNode(top, column, Qt::AscendingOrder);
-            QCOMPARE(Shown(m, parent), names);
-        }
+        for (int column : {0, 1})
+            SortsAsStableNaturalOrder(m, top, column);
     }
 
     // A sort of a large folder while a pool thread gives back a tree of its own (the registry
@@ -265,14 +261,11 @@ private slots:
     void sortWhileAnotherTreeIsReleased()
     {
         CFileSystemModel m;
-        const NodeIndex root = m.GetRootIndex();
-        LoadChildren(m, root, {{"top", true, 0, {}}});
-        const NodeIndex top = Child(root, "top");
+        const NodeIndex top = Top(m);
         QList<TreeSpec> specs;
         for (int i = 0; i < 3000; ++i)
             specs.append({QStringLiteral("f%1").arg((i * 31) % 3000), false, qint64(i % 13), {}});
         LoadChildren(m, top, specs, 1000);
-        const QModelIndex parent = m.IndexOf(top);
         for (int round = 0; round < 4; ++round) {
             // A detached tree owned by this test: 40 folders of 100 children.
             CLvFileSystemNode* other = CLvFileSystemNodeMgr::CreateNode("other", 0, nullptr);
@@ -286,10 +279,7 @@ private slots:
             }
             const NodeIndex otherId = other->Id();
             QThreadPool::globalInstance()->start([otherId] { CLvFileSystemNode::ReleaseTree(otherId); });
-            const int column = round % 2;
-            const QStringList names = ExpectedOrder(top, column);
-            m.SortNode(top, column, Qt::AscendingOrder);
-            QCOMPARE(Shown(m, parent), names);
+            SortsAsStableNaturalOrder(m, top, round % 2);
             QThreadPool::globalInstance()->waitForDone();
             QVERIFY(!CLvFileSystemNodeMgr::IsValidNode(otherId));
         }
@@ -299,9 +289,7 @@ private slots:
     {
         CFileSystemModel m;
         connect(&m, &CFileSystemModel::DoNeedSort, this, [](NodeIndex, bool* need) { *need = true; });
-        const NodeIndex root = m.GetRootIndex();
-        LoadChildren(m, root, {{"top", true, 0, {}}});
-        const NodeIndex top = Child(root, "top");
+        const NodeIndex top = Top(m);
         LoadChildren(m, top, {{"z10", false, 0, {}}, {"z9", false, 0, {}}, {"dir", true, 0, {}}}, 1);
         QCOMPARE(Shown(m, m.IndexOf(top)), QStringList({"dir", "z9", "z10"}));
         NodePtr node(CLvFileSystemNodeMgr::GetNode(top));
@@ -310,12 +298,8 @@ private slots:
 
     void compareColumns()
     {
-        auto make = [](const QString& name, bool dir, qint64 size) {
-            NodeIndex id = MakeLibNode(name, dir, size);
-            return id;
-        };
-        const NodeIndex d = make("zdir", true, 0), f1 = make("a", false, 10), f2 = make("b", false, 10),
-                        f3 = make("c", false, 1);
+        const NodeIndex d = MakeLibNode("zdir", true), f1 = MakeLibNode("a", false, 10),
+                        f2 = MakeLibNode("b", false, 10), f3 = MakeLibNode("c", false, 1);
         QVERIFY(CFileSystemModel::compareNodes(0, d, f1));
         QVERIFY(!CFileSystemModel::compareNodes(0, f1, d));
         QVERIFY(CFileSystemModel::compareNodes(1, d, f3));

@@ -50,9 +50,6 @@ private slots:
         QVERIFY(w);
         QCOMPARE(w->GetWidget(), nullptr);
         QCOMPARE(w->QueryState(), int64_t(0));
-        QCOMPARE(w->QueryIndexed(3), int64_t(0));
-        QCOMPARE(w->QueryExtra(), int64_t(0));
-        QCOMPARE(w->QueryFlag(true), int64_t(0));
         QString text = QStringLiteral("untouched");
         w->GetSelectionText(&text);
         QCOMPARE(text, QStringLiteral("untouched"));

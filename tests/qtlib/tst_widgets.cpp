@@ -64,23 +64,16 @@ private slots:
         QVERIFY(clearAction()->isVisible());
         QTest::keyClick(&box, Qt::Key_Return);
         QCOMPARE(spy.count(), 1);
-        QCOMPARE(spy.at(0).at(0).toBool(), true);
-        QCOMPARE(spy.at(0).at(1).toString(), QStringLiteral("report"));
+        QCOMPARE(spy.at(0), (QVariantList{true, QStringLiteral("report")}));
 
         box.OnSearch(); // the page re-runs a search when the scope changes
         QCOMPARE(spy.count(), 2);
         QCOMPARE(spy.at(1).at(1).toString(), QStringLiteral("report"));
 
-        box.SearchBegin();
-        QVERIFY(box.IsSearching());
-        box.SearchFinished();
-        QVERIFY(!box.IsSearching());
-
         clearAction()->trigger();
         QCOMPARE(box.text(), QString());
         QCOMPARE(spy.count(), 3);
-        QCOMPARE(spy.at(2).at(0).toBool(), false);
-        QCOMPARE(spy.at(2).at(1).toString(), QString());
+        QCOMPARE(spy.at(2), (QVariantList{false, QString()}));
         QVERIFY(!clearAction()->isVisible());
     }
 
@@ -128,7 +121,6 @@ private slots:
         QCOMPARE(framed.pixelColor(0, 10), QColor(255, 0, 0));
         QCOMPARE(framed.pixelColor(39, 0), QColor(255, 0, 0));
         QVERIFY(plain.pixelColor(0, 10) != QColor(255, 0, 0));
-        QCOMPARE(box.BoxLayout()->contentsMargins(), QMargins(1, 1, 1, 1));
     }
 
     void imageLoadsRasterAndSvg()

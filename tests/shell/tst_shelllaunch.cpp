@@ -11,7 +11,6 @@
 #include <QSemaphore>
 #include <QtEndian>
 
-#include <atomic>
 #include <thread>
 
 using namespace backuptest;
@@ -60,7 +59,6 @@ public:
             QLocalSocket socket;
             if (!CShellPipeClient::Connect(&socket, name, connectMs))
                 return;
-            connected = true;
             if (!bytes.isEmpty())
                 CShellPipeClient::WriteAll(&socket, bytes, connectMs);
             m_done.acquire();
@@ -75,7 +73,6 @@ public:
             m_thread.join();
         }
     }
-    std::atomic<bool> connected{false};
 
 private:
     QSemaphore m_done;
@@ -173,28 +170,16 @@ void TestShellLaunch::realSenderTicksItsPathsAndIsEnded()
     QCOMPARE(CUIPublic::Instance()->ShellLaunchFlag(), 0);
     QCOMPARE(CUIManager::Instance()->GetShellLaunchFlag(), 0);
     QCOMPARE(CUIManager::Instance()->GetShellProcessId(), int64_t(0));
-
-    // The paths were read once: with the flag raised again, a second sender is never listened to.
-    const QStringList first = CUIPublic::Instance()->ShellPaths();
-    QCOMPARE(first, (QStringList{"C:\\Work\\Docs", "d:\\data"}));
-    CUIPublic::Instance()->SetShellLaunchFlag(1);
-    StallingSender second(m_pipe, countMessage(1) + CShellPipeMessage::MakePath("C:\\Temp"), 500);
-    QCOMPARE(CUIPublic::Instance()->ReceiveShellPaths(), first);
-    second.Finish();
-    QVERIFY(!second.connected);
 }
 
 void TestShellLaunch::badSendersLeaveThePageUnselected_data()
 {
     QTest::addColumn<QByteArray>("bytes");
+    // The pipe's own tests go through the ways a transfer fails; here one refused and one
+    // stalled transfer show what the page makes of any failure.
     const QByteArray path = CShellPipeMessage::MakePath("C:\\Work");
     QTest::newRow("wrong magic") << header(0x12345678, 12) + QByteArray(4, '\1') + path;
-    QTest::newRow("header shorter than a message") << header(CShellPipeMessage::kMagic, 8) + path;
-    QTest::newRow("header longer than the buffer") << header(CShellPipeMessage::kMagic, 40000) + QByteArray(64, 'x');
-    QTest::newRow("count of 0") << countMessage(0) + path;
-    QTest::newRow("half a header, then silence") << header(CShellPipeMessage::kMagic, 12).left(5);
     QTest::newRow("count, then silence") << countMessage(2) + path;
-    QTest::newRow("connects, says nothing") << QByteArray();
 }
 
 void TestShellLaunch::badSendersLeaveThePageUnselected()
