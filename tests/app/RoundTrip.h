@@ -68,7 +68,7 @@ public:
     bool MakeTree()
     {
         static const char* const stems[] = {"Docs", "read me", "Bj\xc3\xb6rk", "na\xc3\xafve caf\xc3\xa9",
-                                            "\xe6\x97\xa5\xe6\x9c\xac", "MixedCase", "x", "\xc3\x9c" "ber Al\xc3\xa9s",
+                                            "\xe6\x97\xa5\xe6\x9c\xac", "MixedCase", "x", ("\xc3\x9c" "ber Al\xc3\xa9s"),
                                             "2024 Report", "Notes"};
         static const char* const exts[] = {".txt", ".DAT", ".bin", ".Docx", ""};
         QStringList folders{QStringLiteral("Users")};
