@@ -5,9 +5,7 @@
 #include "CTrace.h"
 #include "IFileSystemModel.h"
 #include "NodePrefetch.h"
-#include "NRThreadHandOff.h"
 #include <QObject>
-#include <QThreadPool>
 #include <algorithm>
 #include <vector>
 
@@ -43,10 +41,7 @@ CLvFileSystemNode::CLvFileSystemNode(const CLvFileSystemNode& other)
         m_infoKind.store(other.m_infoKind.load(std::memory_order_relaxed), std::memory_order_relaxed);
         m_selectItem = other.m_selectItem;
     }
-    {
-        CNodeWriteLocker lock(other.m_pinMutex);
-        m_pinnedNames = other.m_pinnedNames;
-    }
+    m_childTable.CopyPinsFrom(other.m_childTable);
     m_userData = other.m_userData;
     m_name = other.m_name;
     m_displayName = other.m_displayName;
@@ -104,13 +99,7 @@ CLvFileSystemNode::~CLvFileSystemNode()
         if (parent)
             parent->RemoveChildId(m_id);
     }
-    QList<NodeIndex> children;
-    {
-        CNodeWriteLocker lock(m_childLock);
-        children = m_children.values();
-        m_children.clear();
-        m_rowOrder.clear();
-    }
+    const QList<NodeIndex> children = m_childTable.TakeChildren(true);
     for (NodeIndex childId : children) {
         NodePtr child(CLvFileSystemNodeMgr::GetNode(childId));
         if (child) {
@@ -132,15 +121,8 @@ void CLvFileSystemNode::ReleaseTree(NodeIndex id)
         NodePtr node(CLvFileSystemNodeMgr::GetNode(current));
         if (!node)
             continue;
-        QList<NodeIndex> children;
-        {
-            CNodeWriteLocker lock(node->m_childLock);
-            children = node->m_children.values();
-            // Cleared first, so the destructor does not release the children a second time.
-            node->m_children.clear();
-            ++node->m_childGeneration;
-            node->InvalidateRowIds();
-        }
+        // Taken first, so the destructor does not release the children a second time.
+        const QList<NodeIndex> children = node->m_childTable.TakeChildren(false);
         for (NodeIndex childId : children) {
             NodePtr child(CLvFileSystemNodeMgr::GetNode(childId));
             if (!child)
@@ -329,6 +311,33 @@ void CLvFileSystemNode::SetInfoOwner(NodeIndex owner)
 
 // ---- children
 
+namespace {
+
+// Marks the children that were put into rows as shown: one registry look-up for all.
+void MarkShown(const std::vector<NodeIndex>& shown)
+{
+    std::vector<CLvFileSystemNode*> nodes(shown.size(), nullptr);
+    CLvFileSystemNodeMgr::GetNodes(shown.data(), shown.size(), nodes.data());
+    for (CLvFileSystemNode* child : nodes) {
+        if (!child)
+            continue;
+        child->SetInParentRows(true);
+        child->Release();
+    }
+}
+
+QStringList Keys(const CLvFileSystemNode& node, const QStringList& names)
+{
+    QStringList keys;
+    keys.reserve(names.size());
+    // Names that are already keys keep sharing their text with the child's key.
+    for (const QString& name : names)
+        keys.append(node.ChildKey(name));
+    return keys;
+}
+
+} // namespace
+
 void CLvFileSystemNode::AddChild(const QString& name, NodeIndex id)
 {
     QString key = name;
@@ -338,183 +347,17 @@ void CLvFileSystemNode::AddChild(const QString& name, NodeIndex id)
             return;
         key = child->Name();
     }
-    key = ChildKey(key);
-    CNodeWriteLocker lock(m_childLock);
-    auto it = m_children.find(key);
-    if (it == m_children.end()) {
-        m_children.insert(key, id);
-        m_rowTables.KeyAdded();
-    } else if (it.value() != id) {
-        it.value() = id;
-        InvalidateRowIds();
-    }
-    ++m_childGeneration;
+    m_childTable.Add(ChildKey(key), id);
 }
 
 void CLvFileSystemNode::RemoveChild(const QString& name)
 {
-    CNodeWriteLocker lock(m_childLock);
-    m_children.remove(ChildKey(name));
-    ++m_childGeneration;
-    InvalidateRowIds();
-}
-
-void CLvFileSystemNode::RemoveChildId(NodeIndex id)
-{
-    CNodeWriteLocker lock(m_childLock);
-    ++m_childGeneration;
-    InvalidateRowIds();
-    for (auto it = m_children.begin(); it != m_children.end();) {
-        if (it.value() == id)
-            it = m_children.erase(it);
-        else
-            ++it;
-    }
-}
-
-void CLvFileSystemNode::ClearChildren()
-{
-    CNodeWriteLocker lock(m_childLock);
-    m_children.clear();
-    ++m_childGeneration;
-    InvalidateRowIds();
+    m_childTable.Remove(ChildKey(name));
 }
 
 void CLvFileSystemNode::RenameChild(const QString& oldName, const QString& newName, NodeIndex id)
 {
-    const QString newKey = ChildKey(newName);
-    const QString oldKey = ChildKey(oldName);
-    CNodeWriteLocker lock(m_childLock);
-    m_children.remove(oldKey);
-    m_children.insert(newKey, id);
-    ++m_childGeneration;
-    InvalidateRowIds();
-    for (int i = 0; i < m_rowOrder.size(); ++i) {
-        if (m_rowOrder.at(i) == oldKey) {
-            m_rowOrder[i] = newKey;
-            InvalidateRowCache();
-            break;
-        }
-    }
-}
-
-bool CLvFileSystemNode::HasChild(const QString& name) const
-{
-    CNodeReadLocker lock(m_childLock);
-    return m_children.contains(ChildKey(name));
-}
-
-NodeIndex CLvFileSystemNode::ChildByName(const QString& name) const
-{
-    const QString key = ChildKey(name);
-    CNodeReadLocker lock(m_childLock);
-    return m_children.value(key, 0);
-}
-
-NodeIndex CLvFileSystemNode::ChildByTypedName(const QString& name) const
-{
-    const QString key = ChildKey(name);
-    CNodeReadLocker lock(m_childLock);
-    NodeIndex found = m_children.value(key, 0);
-    if (found || !m_caseSensitiveNames)
-        return found;
-    for (auto it = m_children.cbegin(); it != m_children.cend(); ++it) {
-        if (it.key().compare(key, Qt::CaseInsensitive) == 0) {
-            if (found)
-                return 0;
-            found = it.value();
-        }
-    }
-    return found;
-}
-
-bool CLvFileSystemNode::HasChildId(NodeIndex id) const
-{
-    CNodeReadLocker lock(m_childLock);
-    for (auto it = m_children.cbegin(); it != m_children.cend(); ++it)
-        if (it.value() == id)
-            return true;
-    return false;
-}
-
-QStringList CLvFileSystemNode::ChildNames() const
-{
-    CNodeReadLocker lock(m_childLock);
-    return m_children.keys();
-}
-
-QList<NodeIndex> CLvFileSystemNode::ChildIds() const
-{
-    CNodeReadLocker lock(m_childLock);
-    return m_children.values();
-}
-
-std::vector<std::pair<QString, NodeIndex>> CLvFileSystemNode::ChildEntries(quint64* generation) const
-{
-    std::vector<std::pair<QString, NodeIndex>> entries;
-    CNodeReadLocker lock(m_childLock);
-    if (generation)
-        *generation = m_childGeneration;
-    entries.reserve(size_t(m_children.size()));
-    for (auto it = m_children.cbegin(); it != m_children.cend(); ++it)
-        entries.emplace_back(it.key(), it.value());
-    return entries;
-}
-
-quint64 CLvFileSystemNode::ChildGeneration() const
-{
-    CNodeReadLocker lock(m_childLock);
-    return m_childGeneration;
-}
-
-int CLvFileSystemNode::ChildCount() const
-{
-    CNodeReadLocker lock(m_childLock);
-    return m_children.size();
-}
-
-NodeIndex CLvFileSystemNode::ChildIdAt(int i) const
-{
-    CNodeReadLocker lock(m_childLock);
-    if (i < 0 || i >= m_children.size())
-        return 0;
-    auto it = m_children.cbegin();
-    std::advance(it, i);
-    return it.value();
-}
-
-int CLvFileSystemNode::RowCount() const
-{
-    CNodeReadLocker lock(m_childLock);
-    return m_rowOrder.size();
-}
-
-QString CLvFileSystemNode::NameAtRow(int r) const
-{
-    CNodeReadLocker lock(m_childLock);
-    return r >= 0 && r < m_rowOrder.size() ? m_rowOrder.at(r) : QString();
-}
-
-int CLvFileSystemNode::RowOfName(const QString& name) const
-{
-    const QString key = ChildKey(name);
-    CNodeReadLocker lock(m_childLock);
-    return FindRowLocked(key);
-}
-
-int CLvFileSystemNode::FindRowLocked(const QString& upperName) const
-{
-    return m_rowTables.FindRow(m_rowOrder, upperName);
-}
-
-void CLvFileSystemNode::InvalidateRowCache() const
-{
-    m_rowTables.DropAll();
-}
-
-void CLvFileSystemNode::InvalidateRowIds() const
-{
-    m_rowTables.DropIds();
+    m_childTable.Rename(ChildKey(oldName), ChildKey(newName), id);
 }
 
 int CLvFileSystemNode::MapRow(int r) const
@@ -528,223 +371,38 @@ int CLvFileSystemNode::MapRow(int r) const
     return r < sorted ? sorted - r - 1 : r;
 }
 
-NodeIndex CLvFileSystemNode::ChildAtViewRow(int r) const
+CNodeChildTable::PositionRule CLvFileSystemNode::RowPositionRule() const
 {
-    CNodeReadLocker lock(m_childLock);
-    const int rows = m_rowOrder.size();
-    if (r < 0 || r >= rows)
-        return 0;
-    if (m_reversed != 0) {
-        const int sorted = (m_sortedCount < 0 || m_sortedCount > rows) ? rows : m_sortedCount;
-        if (r < sorted)
-            r = sorted - r - 1;
-    }
-    return m_rowTables.IdAt(m_rowOrder, m_children, r);
-}
-
-void CLvFileSystemNode::FindChildRows(QHash<NodeIndex, int>* rows) const
-{
-    for (auto it = rows->begin(); it != rows->end(); ++it)
-        it.value() = -1;
-    CNodeReadLocker lock(m_childLock);
-    m_rowTables.FindRows(m_rowOrder, m_children, rows);
-}
-
-void CLvFileSystemNode::RemoveRow(int i)
-{
-    CNodeWriteLocker lock(m_childLock);
-    if (i >= 0 && i < m_rowOrder.size()) {
-        m_rowOrder.removeAt(i);
-        InvalidateRowCache();
-    }
-}
-
-bool CLvFileSystemNode::RemoveRowName(const QString& name)
-{
-    const QString key = ChildKey(name);
-    CNodeWriteLocker lock(m_childLock);
-    const int row = FindRowLocked(key);
-    if (row < 0)
-        return false;
-    m_rowOrder.removeAt(row);
-    InvalidateRowCache();
-    return true;
-}
-
-void CLvFileSystemNode::ClearRows()
-{
-    CNodeWriteLocker lock(m_childLock);
-    m_rowOrder.clear();
-    InvalidateRowCache();
-}
-
-QStringList CLvFileSystemNode::RowNames() const
-{
-    CNodeReadLocker lock(m_childLock);
-    return m_rowOrder;
-}
-
-bool CLvFileSystemNode::IsPinnedUpper(const QString& upperName) const
-{
-    CNodeWriteLocker lock(m_pinMutex);
-    for (const QString& p : m_pinnedNames)
-        if (p.compare(upperName, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
-}
-
-bool CLvFileSystemNode::IsPinned(const QString& name) const
-{
-    return IsPinnedUpper(name);
-}
-
-void CLvFileSystemNode::Pin(const QString& name)
-{
-    CNodeWriteLocker lock(m_pinMutex);
-    for (const QString& p : m_pinnedNames)
-        if (p.compare(name, Qt::CaseInsensitive) == 0)
-            return;
-    m_pinnedNames.append(name);
-}
-
-int CLvFileSystemNode::InsertPosition(const QString& name) const
-{
-    const QString key = ChildKey(name);
-    CNodeReadLocker lock(m_childLock);
-    return InsertPositionLocked(key);
-}
-
-int CLvFileSystemNode::InsertPositionLocked(const QString& key) const
-{
-    const int rows = m_rowOrder.size();
     if (UserKey() == kNoPropagateUserData)
-        return rows;
-    const int kind = GetKind();
-    if (kind == NodeKind::kComputer) {
-        // Drives stay in alphabetical order.
-        for (int i = 0; i < rows; ++i)
-            if (QString::compare(m_rowOrder.at(i), key, Qt::CaseInsensitive) > 0)
-                return i;
-        return rows;
+        return CNodeChildTable::kAppend;
+    switch (GetKind()) {
+    case NodeKind::kComputer:
+        return CNodeChildTable::kAlphabetical;
+    case NodeKind::kNetworkGroup:
+        return CNodeChildTable::kNetworkHosts;
+    case NodeKind::kInsertionOrder:
+    case NodeKind::kNasGroup:
+        return CNodeChildTable::kAppend;
+    default:
+        return CNodeChildTable::kPinnedFirst;
     }
-    const bool pinned = IsPinnedUpper(key);
-    int leadingPinned = 0;
-    if (pinned || kind == NodeKind::kNetworkGroup) {
-        while (leadingPinned < rows && IsPinnedUpper(m_rowOrder.at(leadingPinned)))
-            ++leadingPinned;
-    }
-    if (kind == NodeKind::kNetworkGroup) {
-        if (pinned)
-            return FindRowLocked(key) >= 0 ? -1 : leadingPinned;
-        // Hosts by binary search in natural order after the pinned names; a known host is refused.
-        int lo = leadingPinned, hi = rows;
-        while (lo < hi) {
-            const int mid = lo + (hi - lo) / 2;
-            const int c = CFileSystemModel::naturalCompare(m_rowOrder.at(mid), key, Qt::CaseInsensitive);
-            if (c == 0)
-                return -1;
-            if (c < 0)
-                lo = mid + 1;
-            else
-                hi = mid;
-        }
-        return lo;
-    }
-    if (pinned && kind != NodeKind::kInsertionOrder && kind != NodeKind::kNasGroup) {
-        // Pinned names stay first, in the order they were pinned.
-        return FindRowLocked(key) >= 0 ? -1 : leadingPinned;
-    }
-    return rows;
 }
 
 void CLvFileSystemNode::InsertChildRowAt(int pos, const QString& name)
 {
-    const QString key = ChildKey(name);
-    NodeIndex childId = 0;
-    {
-        CNodeWriteLocker lock(m_childLock);
-        ++m_childGeneration;
-        if (pos < 0 || pos >= m_rowOrder.size()) {
-            m_rowOrder.append(key);
-            childId = m_children.value(key, 0);
-            m_rowTables.Appended(m_rowOrder, m_rowOrder.size() - 1, {childId});
-        } else {
-            m_rowOrder.insert(pos, key);
-            InvalidateRowCache();
-            childId = m_children.value(key, 0);
-        }
-    }
-    NodePtr child(CLvFileSystemNodeMgr::GetNode(childId));
-    if (child)
-        child->SetInParentRows(true);
+    MarkShown({m_childTable.InsertRowAt(pos, ChildKey(name))});
 }
 
 void CLvFileSystemNode::AppendChildRows(const QStringList& names)
 {
-    std::vector<NodeIndex> shown;
-    shown.reserve(size_t(names.size()));
-    {
-        CNodeWriteLocker lock(m_childLock);
-        ++m_childGeneration;
-        const int from = m_rowOrder.size();
-        m_rowOrder.reserve(from + names.size());
-        for (const QString& name : names) {
-            // Names that are already keys keep sharing their text with the child's key.
-            const QString key = ChildKey(name);
-            m_rowOrder.append(key);
-            shown.push_back(m_children.value(key, 0));
-        }
-        m_rowTables.Appended(m_rowOrder, from, shown);
-    }
-    std::vector<CLvFileSystemNode*> nodes(shown.size(), nullptr);
-    CLvFileSystemNodeMgr::GetNodes(shown.data(), shown.size(), nodes.data());
-    for (CLvFileSystemNode* child : nodes) {
-        if (!child)
-            continue;
-        child->SetInParentRows(true);
-        child->Release();
-    }
+    MarkShown(m_childTable.AppendRows(Keys(*this, names)));
 }
 
 void CLvFileSystemNode::InsertChildRows(const QStringList& names)
 {
-    const int kind = GetKind();
-    bool anyPinned = false;
-    {
-        CNodeWriteLocker lock(m_pinMutex);
-        anyPinned = !m_pinnedNames.isEmpty();
-    }
-    if (!anyPinned && kind != NodeKind::kComputer && kind != NodeKind::kNetworkGroup) {
-        // Without pinned names the position rule of these nodes appends: one pass.
-        QList<NodeIndex> shown;
-        shown.reserve(names.size());
-        {
-            CNodeWriteLocker lock(m_childLock);
-            ++m_childGeneration;
-            m_rowOrder.reserve(m_rowOrder.size() + names.size());
-            for (const QString& name : names) {
-                const QString key = ChildKey(name);
-                m_rowOrder.append(key);
-                shown.append(m_children.value(key, 0));
-            }
-            InvalidateRowCache();
-        }
-        for (NodeIndex id : shown) {
-            NodePtr child(CLvFileSystemNodeMgr::GetNode(id));
-            if (child)
-                child->SetInParentRows(true);
-        }
-        if (NeedsNetworkResort())
-            SortNetworkRows();
-        return;
-    }
-    for (const QString& name : names) {
-        const int pos = InsertPosition(name);
-        if (pos >= 0)
-            InsertChildRowAt(pos, name);
-    }
+    MarkShown(m_childTable.InsertRows(Keys(*this, names), RowPositionRule()));
     if (NeedsNetworkResort())
-        SortNetworkRows();
+        m_childTable.SortRowsAfterPinned();
 }
 
 bool CLvFileSystemNode::ReplaceRowsInOrder(const QStringList& upperNames)
@@ -752,93 +410,22 @@ bool CLvFileSystemNode::ReplaceRowsInOrder(const QStringList& upperNames)
     const int kind = GetKind();
     if (kind == NodeKind::kComputer || kind == NodeKind::kNetworkGroup)
         return false;
-    {
-        CNodeWriteLocker lock(m_pinMutex);
-        if (!m_pinnedNames.isEmpty())
-            return false;
-    }
-    QStringList oldRows;
-    QHash<QString, int>* oldCache = nullptr;
-    {
-        CNodeWriteLocker lock(m_childLock);
-        oldRows.swap(m_rowOrder);
-        m_rowOrder = upperNames;
-        oldCache = m_rowTables.TakeAll();
-    }
-    // A large folder's old rows and name table take a while to give back: not on the GUI
-    // thread, which is in the middle of a layout change.
-    if (oldRows.size() > 4096 && QThreadPool::globalInstance()) {
-        NRStartOnPool([rows = std::move(oldRows), oldCache]() mutable {
-            rows.clear();
-            delete oldCache;
-        });
-    } else {
-        delete oldCache;
-    }
+    if (!m_childTable.ReplaceRows(upperNames))
+        return false;
     if (NeedsNetworkResort())
-        SortNetworkRows();
+        m_childTable.SortRowsAfterPinned();
     return true;
+}
+
+void CLvFileSystemNode::AddSortedNames(const QStringList& names)
+{
+    m_childTable.AddSorted(Keys(*this, names));
 }
 
 bool CLvFileSystemNode::NeedsNetworkResort() const
 {
     // The group's stored name, which no translation changes.
     return m_displayName == QLatin1String("Network") && RowCount() > 1;
-}
-
-void CLvFileSystemNode::SortNetworkRows()
-{
-    CNodeWriteLocker lock(m_childLock);
-    int leadingPinned = 0;
-    while (leadingPinned < m_rowOrder.size() && IsPinnedUpper(m_rowOrder.at(leadingPinned)))
-        ++leadingPinned;
-    std::stable_sort(m_rowOrder.begin() + leadingPinned, m_rowOrder.end(), [](const QString& a, const QString& b) {
-        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-    });
-    InvalidateRowCache();
-}
-
-void CLvFileSystemNode::AddSortedNames(const QStringList& names)
-{
-    CNodeWriteLocker lock(m_childLock);
-    m_sortedNames.reserve(m_sortedNames.size() + names.size());
-    for (const QString& n : names)
-        m_sortedNames.append(ChildKey(n));
-}
-
-void CLvFileSystemNode::SetSortedUpperNames(const QStringList& upperNames)
-{
-    CNodeWriteLocker lock(m_childLock);
-    m_sortedNames = upperNames;
-}
-
-QStringList CLvFileSystemNode::ChildKeysAmong(const QStringList& upperNames) const
-{
-    QStringList known;
-    known.reserve(upperNames.size());
-    CNodeReadLocker lock(m_childLock);
-    for (const QString& name : upperNames)
-        if (m_children.contains(name))
-            known.append(name);
-    return known;
-}
-
-QStringList CLvFileSystemNode::SortedNames() const
-{
-    CNodeReadLocker lock(m_childLock);
-    return m_sortedNames;
-}
-
-void CLvFileSystemNode::ClearSortedNames()
-{
-    CNodeWriteLocker lock(m_childLock);
-    m_sortedNames.clear();
-}
-
-int CLvFileSystemNode::SortedNameCount() const
-{
-    CNodeReadLocker lock(m_childLock);
-    return m_sortedNames.size();
 }
 
 // ---- paths and texts

@@ -1,6 +1,6 @@
 #pragma once
+#include "CNodeChildTable.h"
 #include "CNodeInfo.h"
-#include "CNodeRowCache.h"
 #include "CSelectItem.h"
 #include "ILVObject.h"
 #include "NodeKind.h"
@@ -21,15 +21,13 @@ class IFileSystemModel;
 // Nodes are registered in CLvFileSystemNodeMgr and referred to by NodeIndex; a pointer is only
 // held for one operation, through CLvAutoPtrEx. A parent owns one reference on each child.
 //
-// Locks: the children lock guards children, row order and sorted names; the second lock guards
-// twins, the info record, the selection record and the properties. Plain flags and texts are set
-// by whoever builds the node before it is shared, and afterwards changed on the GUI thread only.
+// Locks: the children, the row order, the sorted names and the pinned names live in
+// CNodeChildTable under its locks (costs there); the second lock guards twins, the info record,
+// the selection record and the properties. Plain flags and texts are set by whoever builds the
+// node before it is shared, and afterwards changed on the GUI thread only.
 //
-// Large on purpose: the children, the row order and the sorted names share the children lock
-// and the cache line the views touch for every row, so their operations stay members of the node;
-// the tables derived from the rows live in CNodeRowCache. Costs: look-ups by name are O(1);
-// row look-ups are O(1) once the row tables are built (O(rows) after a change); inserting rows
-// by the position rule is O(rows) each, appending O(1).
+// The children operations below turn names into keys (ChildKey), pick the position rule from
+// the node's kind, and mark the children they show; the tables do the rest.
 class CLvFileSystemNode : public ILVObject
 {
 public:
@@ -133,29 +131,35 @@ public:
     // Sets the owner of the stored record (copies share records until one is stored).
     void SetInfoOwner(NodeIndex owner);
 
-    // ---- children (children lock); names are compared as keys (ChildKey)
+    // ---- children; names are compared as keys (ChildKey)
     void AddChild(const QString& name, NodeIndex id);
     void RemoveChild(const QString& name);
     // Removes every key that maps to id.
-    void RemoveChildId(NodeIndex id);
-    void ClearChildren();
+    void RemoveChildId(NodeIndex id) { m_childTable.RemoveId(id); }
+    void ClearChildren() { m_childTable.Clear(); }
     void RenameChild(const QString& oldName, const QString& newName, NodeIndex id);
-    bool HasChild(const QString& name) const;
-    NodeIndex ChildByName(const QString& name) const;
+    bool HasChild(const QString& name) const { return m_childTable.Has(ChildKey(name)); }
+    NodeIndex ChildByName(const QString& name) const { return m_childTable.Id(ChildKey(name)); }
     // The child of that name, or, when there is none and exactly one child's key differs from
     // it only in case, that one: a typed path may spell a name in another case, as Windows lets
     // it, but never picks one of two names that differ only in case.
-    NodeIndex ChildByTypedName(const QString& name) const;
-    bool HasChildId(NodeIndex id) const;
+    NodeIndex ChildByTypedName(const QString& name) const
+    {
+        return m_childTable.IdTyped(ChildKey(name), m_caseSensitiveNames);
+    }
+    bool HasChildId(NodeIndex id) const { return m_childTable.HasId(id); }
     // Copies, O(children).
-    QStringList ChildNames() const;
-    QList<NodeIndex> ChildIds() const;
+    QStringList ChildNames() const { return m_childTable.Keys(); }
+    QList<NodeIndex> ChildIds() const { return m_childTable.Ids(); }
     // Every child as (key, id), in the order of ChildIds, read under one lock, and
     // the children generation at that moment (see ChildGeneration).
-    std::vector<std::pair<QString, NodeIndex>> ChildEntries(quint64* generation = nullptr) const;
+    std::vector<std::pair<QString, NodeIndex>> ChildEntries(quint64* generation = nullptr) const
+    {
+        return m_childTable.Entries(generation);
+    }
     // Changes whenever a child is added, removed or renamed, and whenever rows are put in (which
     // marks children as shown).
-    quint64 ChildGeneration() const;
+    quint64 ChildGeneration() const { return m_childTable.Generation(); }
     // Runs read(children, generation) with the children lock held for reading: the map of
     // keys to ids and the children generation. Every child in the map stays alive
     // meanwhile, without a reference of the reader's own: this node holds one on each, and gives
@@ -165,8 +169,7 @@ public:
     template <class Read>
     void ReadChildrenLocked(Read&& read) const
     {
-        CNodeReadLocker lock(m_childLock);
-        read(static_cast<const QHash<QString, NodeIndex>&>(m_children), m_childGeneration);
+        m_childTable.ReadLocked(std::forward<Read>(read));
     }
     // For a reader that goes through many nodes in a row: PrefetchNode asks for the node's own
     // memory to be brought into the cache without waiting for it (nothing is read); PrefetchFacts,
@@ -174,26 +177,26 @@ public:
     // the second lock, so the node's memory should have arrived by then).
     void PrefetchNode() const;
     void PrefetchFacts() const;
-    int ChildCount() const;
-    NodeIndex ChildIdAt(int i) const;
-    int RowCount() const;
-    QString NameAtRow(int r) const;
-    int RowOfName(const QString& name) const;
+    int ChildCount() const { return m_childTable.Count(); }
+    NodeIndex ChildIdAt(int i) const { return m_childTable.IdAt(i); }
+    int RowCount() const { return m_childTable.RowCount(); }
+    QString NameAtRow(int r) const { return m_childTable.KeyAtRow(r); }
+    int RowOfName(const QString& name) const { return m_childTable.RowOf(ChildKey(name)); }
     // Row as the views see it: reversed rows read from the end of the sorted range.
     int MapRow(int r) const;
     // The child shown at view row r (MapRow applied), or 0: one lock and no string copies, for
     // the views' per-row look-ups.
-    NodeIndex ChildAtViewRow(int r) const;
+    NodeIndex ChildAtViewRow(int r) const { return m_childTable.IdAtViewRow(r, m_reversed != 0, m_sortedCount); }
     // Sets each value of rows (keyed by child id) to the first row of that child, or -1: one
     // pass over the rows, however many children are asked for.
-    void FindChildRows(QHash<NodeIndex, int>* rows) const;
-    void RemoveRow(int i);
+    void FindChildRows(QHash<NodeIndex, int>* rows) const { m_childTable.FindRows(rows); }
+    void RemoveRow(int i) { m_childTable.RemoveRow(i); }
     // Removes the key of name from the row order; false when absent.
-    bool RemoveRowName(const QString& name);
-    void ClearRows();
-    QStringList RowNames() const;
+    bool RemoveRowName(const QString& name) { return m_childTable.RemoveRowKey(ChildKey(name)); }
+    void ClearRows() { m_childTable.ClearRows(); }
+    QStringList RowNames() const { return m_childTable.RowKeys(); }
     // Where the position rule puts a new name: a row index, or -1 when it is refused.
-    int InsertPosition(const QString& name) const;
+    int InsertPosition(const QString& name) const { return m_childTable.InsertPosition(ChildKey(name), RowPositionRule()); }
     // Puts each name into the row order by the position rule and marks the child as shown.
     // O(names) when the rule appends, else O(names x rows).
     void InsertChildRows(const QStringList& names);
@@ -208,18 +211,18 @@ public:
     // True when the node's rows should be re-sorted as network hosts after an insertion.
     bool NeedsNetworkResort() const;
     // Sorts the rows after the leading pinned ones case-insensitively (network host rows).
-    void SortNetworkRows();
+    void SortNetworkRows() { m_childTable.SortRowsAfterPinned(); }
     void AddSortedNames(const QStringList& names);
     // Replaces the sorted names by upperNames, which are already keys.
-    void SetSortedUpperNames(const QStringList& upperNames);
-    QStringList SortedNames() const;
+    void SetSortedUpperNames(const QStringList& upperNames) { m_childTable.SetSorted(upperNames); }
+    QStringList SortedNames() const { return m_childTable.Sorted(); }
     // The names of upperNames (already keys) that are keys of this node's children, in
     // their order.
-    QStringList ChildKeysAmong(const QStringList& upperNames) const;
-    void ClearSortedNames();
-    int SortedNameCount() const;
-    bool IsPinned(const QString& name) const;
-    void Pin(const QString& name);
+    QStringList ChildKeysAmong(const QStringList& upperNames) const { return m_childTable.KeysAmong(upperNames); }
+    void ClearSortedNames() { m_childTable.ClearSorted(); }
+    int SortedNameCount() const { return m_childTable.SortedCount(); }
+    bool IsPinned(const QString& name) const { return m_childTable.IsPinned(name); }
+    void Pin(const QString& name) { m_childTable.Pin(name); }
 
     // ---- paths and texts
     QString GetPath(bool stop, bool stripComputer) const;
@@ -270,40 +273,28 @@ private:
     friend class CLvFileSystemNodeMgr;
     void SetId(NodeIndex id) { m_id = id; }
     QString BuildPath(bool stop, bool stripComputer, bool display) const;
-    int InsertPositionLocked(const QString& upperName) const;
-    // Drops the name -> row table and the row ids (the rows changed).
-    void InvalidateRowCache() const;
-    // Drops the row ids (a child key changed its id or went).
-    void InvalidateRowIds() const;
-    int FindRowLocked(const QString& upperName) const;
-    bool IsPinnedUpper(const QString& upperName) const;
+    CNodeChildTable::PositionRule RowPositionRule() const;
 
     // What the views read of every row they lay out comes first, so that it shares the
     // reference count's cache line: a folder of 100,000 rows touches each child cold.
-    // Guards m_children, m_rowOrder, m_sortedNames and m_childGeneration.
-    mutable CNodeRwLock m_childLock;
-    // The row and row-id tables derived from m_rowOrder (their own lock inside).
-    CNodeRowCache m_rowTables;
-    std::atomic<NodeIndex> m_parent{0};
-    NodeIndex m_id = 0;
     // The record's Kind(), kept beside it so that the per-row questions of the views (file,
     // folder, drive) read the node alone; kNoRecord without a record.
     static constexpr qint32 kNoRecord = -0x7fffffff;
     std::atomic<qint32> m_infoKind{kNoRecord};
     // The kind property, kept beside the properties for the same reason.
     std::atomic<int> m_kind{NodeKind::kNone};
+    std::atomic<NodeIndex> m_parent{0};
+    NodeIndex m_id = 0;
+    // Owns one reference on each child (see CNodeChildTable).
+    CNodeChildTable m_childTable;
     quint32 m_reversed = 0;
     qint32 m_sortedCount = -1;
     bool m_mayHaveChildren = true;
     bool m_inParentRows = false;
     bool m_sorted = false;
     bool m_initFinish = false;
-    QStringList m_rowOrder;
-    // Owns one reference on each child (given back once the key left the map).
-    QHash<QString, NodeIndex> m_children;
     std::atomic<quint32> m_checkState{0};
     mutable CNodeRwLock m_lock2;
-    quint64 m_childGeneration = 0;
     QVariant m_userData;
     QString m_name;
     QString m_displayName;
@@ -316,9 +307,6 @@ private:
     QList<NodeIndex> m_twins;
     CSelectItemPtr m_selectItem;
     std::atomic<IFileSystemModel*> m_model{nullptr};
-    QStringList m_sortedNames;
-    QStringList m_pinnedNames;
-    mutable CNodeRwLock m_pinMutex; // guards m_pinnedNames
     quint32 m_lastSortColumn = 0;
     quint32 m_sortFilterGeneration = 0;
     bool m_hasFolders = false;

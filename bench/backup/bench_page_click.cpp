@@ -109,6 +109,6 @@ int main(int argc, char** argv)
     std::printf("one pass over the children: %.2f ms (best)\n", passMs);
     std::printf("click through the page:     %.2f ms median, %.2f ms best, %.2f ms worst\n", median, clickMs.front(),
                 clickMs.back());
-    std::printf("click / pass: %.2fx median (at most 5x wanted)%s\n", median / passMs, sink ? "" : " ");
+    std::printf("click / pass: ratio %.2fx median (at most 5x wanted)%s\n", median / passMs, sink ? "" : " ");
     return median / passMs <= 5.0 ? 0 : 1;
 }
