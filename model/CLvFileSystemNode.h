@@ -285,10 +285,10 @@ private:
     std::atomic<int> m_kind{NodeKind::kNone};
     std::atomic<NodeIndex> m_parent{0};
     NodeIndex m_id = 0;
+    qint32 m_sortedCount = -1;
     // Owns one reference on each child (see CNodeChildTable).
     CNodeChildTable m_childTable;
     quint32 m_reversed = 0;
-    qint32 m_sortedCount = -1;
     bool m_mayHaveChildren = true;
     bool m_inParentRows = false;
     bool m_sorted = false;

@@ -123,12 +123,12 @@ private:
     // Kept first: the views ask every row's node for its row count, and the node puts this table
     // on the cache line of its reference count.
     mutable CNodeRwLock m_lock;
+    mutable CNodeRwLock m_pinLock; // guards m_pinnedNames
     QStringList m_rowOrder;
     // Owns one reference on each child (the node gives it back once the key left the map).
     QHash<QString, NodeIndex> m_children;
     quint64 m_generation = 0;
     CNodeRowCache m_rowTables;
     QStringList m_sortedNames;
-    mutable CNodeRwLock m_pinLock; // guards m_pinnedNames
     QStringList m_pinnedNames;
 };
