@@ -28,6 +28,10 @@ class IFileSystemModel;
 //
 // The children operations below turn names into keys (ChildKey), pick the position rule from
 // the node's kind, and mark the children they show; the tables do the rest.
+//
+// Still long: every part of the system asks the node about its entry (names, texts, paths, the
+// record, the check state, the merge of twins), one short member each. Its children live in
+// CNodeChildTable and the tables derived from its rows in CNodeRowCache.
 class CLvFileSystemNode : public ILVObject
 {
 public:

@@ -11,7 +11,9 @@ class CLvFileSystemNode;
 
 // The sort job that the sync executer runs on its worker: builds the sorted name list of the
 // first target and copies it into the twins. Cost: O(n log n) in the folder's children, keys
-// built once per child; the copy into the twins is O(n) each.
+// built once per child; the copy into the twins is O(n) each. A little over the usual size:
+// the natural comparison, the radix pass over name prefixes and the merge sort are file-local
+// helpers of this one job.
 class CModelSortThread : public QObject
 {
 public:

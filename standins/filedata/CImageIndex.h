@@ -15,7 +15,8 @@
 //
 // Built once on a worker, then read-only: any number of threads may browse and search it. Entries
 // live in parallel arrays (names in one byte pool, parent and child lists as index arrays), about
-// 50 bytes per entry plus the name bytes.
+// 50 bytes per entry plus the name bytes. A little over the usual size: the archive reading and
+// the path checks that build the tree are one pass over the members.
 class CImageIndex
 {
 public:
