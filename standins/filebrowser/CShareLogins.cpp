@@ -29,6 +29,7 @@ struct CShareLogins::Request
     std::condition_variable answered;
     bool done = false;
     bool abandoned = false; // the worker stopped waiting: nothing to ask any more
+    bool taken = false;     // AnswerPending has taken it (read and written on the owner's thread only)
     uint32_t result = 0;
 };
 
@@ -94,7 +95,7 @@ uint32_t CShareLogins::Ensure(const QString& share)
             return kErrLoginAbandoned;
         m_pendingLogins.append(request);
     }
-    QMetaObject::invokeMethod(this, [this, request] { Answer(request); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, "AnswerPending", Qt::QueuedConnection);
     uint32_t rc;
     {
         std::unique_lock<std::mutex> lock(request->mutex);
@@ -110,6 +111,21 @@ uint32_t CShareLogins::Ensure(const QString& share)
     m_pendingLogins.removeOne(request);
     m_loginsGone.notify_all();
     return rc;
+}
+
+void CShareLogins::AnswerPending()
+{
+    QList<std::shared_ptr<Request>> pending;
+    {
+        std::lock_guard<std::mutex> lock(m_loginMutex);
+        pending = m_pendingLogins;
+    }
+    for (const auto& request : qAsConst(pending)) {
+        if (request->taken)
+            continue;
+        request->taken = true;
+        Answer(request);
+    }
 }
 
 void CShareLogins::Answer(std::shared_ptr<Request> request)

@@ -53,6 +53,11 @@ private:
     bool NeedsLogin(const QString& share) const;
     // The dialog itself, on this object's thread.
     uint32_t Ask(const QString& share);
+    // Answers the waiting workers' requests not taken yet. Called by name through the event
+    // queue, so that what a worker hands over travels only through m_pendingLogins under its
+    // mutex, which thread checkers see (a queued functor would be written on the worker and read
+    // here through Qt's own locks, which they do not).
+    Q_INVOKABLE void AnswerPending();
     void Answer(std::shared_ptr<Request> request);
 
     mutable std::mutex m_credentialMutex;                   // guards m_credentials
