@@ -26,7 +26,6 @@ private slots:
     void taskBlocksFollowSizeProtocol();
     void refusesWhatItCannotStore();
     void imagePathProtocol();
-    void restoreRecordsOfBothBases();
     void generatesFilterFromSearchSelection();
     void refusesBrokenSearchSelection_data();
     void refusesBrokenSearchSelection();
@@ -98,19 +97,6 @@ void TestHostContext::imagePathProtocol()
     capacity = length + 1;
     QCOMPARE(src->GetImagePath(buf.data(), &capacity), uint32_t(0));
     QCOMPARE(QString::fromUtf16(buf.data()), data->imagePath);
-}
-
-void TestHostContext::restoreRecordsOfBothBases()
-{
-    auto data = std::make_shared<CHostTaskData>();
-    CFileRestoreHostContext ctx(data);
-    IUIFileRestore* restore = &ctx;
-    const QByteArray zero(int(IUIRecordTaker::kRecordSize), '\0');
-    QCOMPARE(static_cast<IUIRecordTaker*>(restore)->TakeRecord(zero.constData(), uint32_t(zero.size())), uint32_t(0));
-    QCOMPARE(restore->TakeRestoreRecord(zero.constData(), uint32_t(zero.size())), uint32_t(0));
-    restore->NotifyRecovery(0xFFFFFFFF, 0, 0);
-    QCOMPARE(data->restoreRecords, (QList<QByteArray>{zero, zero}));
-    QCOMPARE(data->notifications.size(), 1);
 }
 
 void TestHostContext::generatesFilterFromSearchSelection()
