@@ -152,24 +152,13 @@ private slots:
         QVERIFY(tree.calls.isEmpty());
     }
 
-    void countsBelowOneStartAtFirstCapacity()
-    {
-        // The group queries' first capacity shows in fullArraysGrowOneRecordAtATime.
-        for (int start : {0, -5, 7}) {
-            rig->tree.calls.clear();
-            NRDriveRecord* drives = nullptr;
-            int n = start;
-            QCOMPARE(rig->reader->GetPCDriverLetter(&drives, &n), 0u);
-            QCOMPARE(rig->tree.calls.first().room, start < 1 ? 30 : start);
-            CFloderReader::Free(drives);
-        }
-    }
-
     void fullArraysGrowOneRecordAtATime()
     {
+        // A guess below one starts at the first capacity (a guess above it shows in the capped row
+        // of failuresAndUntrustworthyCountsEndTheLoop).
         rig->tree.records = fullFor(4);
         NRNameRecord* groups = nullptr;
-        int n = 0;
+        int n = -5;
         QCOMPARE(rig->reader->GetGroupInfo(&groups, &n), 0u);
         QList<int> rooms;
         for (const auto& c : rig->tree.calls)
