@@ -64,7 +64,6 @@ private slots:
             static_cast<IMatchStr*>(CLibLoader::CreateNRObject(QStringLiteral("MatchStr"), IMatchStr::kObjectId)));
         QVERIFY(match);
         QByteArray small(64, '\0');
-        QVERIFY(match->AddItem(small.data(), 40, nullptr) != 0); // not even room for the header
         QCOMPARE(match->AddItem(small.data(), 64, nullptr), 0u);
         const IMatchStr::Item longPath = item(QStringLiteral("C:\\") + QString(40, QLatin1Char('x')), true);
         QVERIFY(match->AddItem(small.data(), 64, &longPath) != 0);
@@ -73,8 +72,7 @@ private slots:
         const IMatchStr::Item empty = item(QString(), false);
         QVERIFY(match->AddItem(small.data(), 64, &empty) != 0);
         QByteArray garbage(128, '\x7f');
-        QCOMPARE(match->UsedSize(garbage.constData(), 128), 0u);
-        QVERIFY(match->AddItem(garbage.data(), 128, &longPath) != 0);
+        QVERIFY(match->AddItem(garbage.data(), 128, &longPath) != 0); // not a block
         QVERIFY(match->AddItem(nullptr, 128, nullptr) != 0);
         QVERIFY(!CLibLoader::CreateNRObject(QStringLiteral("MatchStr"), 1)); // unknown object id
     }

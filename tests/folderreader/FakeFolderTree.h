@@ -21,8 +21,7 @@ public:
         QString op;
         int room; // the array's room, or -1
         uint32_t timeout;
-        QString text; // the string arguments
-        QString text2;
+        QString text; // the first string argument
     };
     // Record queries: room -> result, with the count to write back. Records filled are "R<i>".
     std::function<uint32_t(int room, int* count)> records = [](int, int* count) { *count = 0; return 0u; };
@@ -32,7 +31,7 @@ public:
     };
     QList<Call> calls;
     uint32_t stringResult = 0;
-    QString user, password, mapped;
+    QString user, password;
     uint32_t initMode = 99;
     unsigned char guid[16];
     int sleepMs = 0;
@@ -54,10 +53,9 @@ public:
     {
         return fill("libnodes", r, n, t, l);
     }
-    uint32_t GetNetMapPath(const char16_t* p, char16_t* out, uint32_t chars, uint32_t t) override
+    uint32_t GetNetMapPath(const char16_t* p, char16_t*, uint32_t, uint32_t t) override
     {
         log("mappath", -1, t, p);
-        put(mapped, out, chars);
         return stringResult;
     }
     uint32_t GetNetAccount(const char16_t* s, char16_t* u, uint32_t uc, char16_t* p, uint32_t pc, uint32_t t) override
@@ -67,15 +65,14 @@ public:
         put(password, p, pc);
         return stringResult;
     }
-    uint32_t SetNetAccount(const char16_t* s, const char16_t* u, const char16_t* p, uint32_t t) override
+    uint32_t SetNetAccount(const char16_t* s, const char16_t*, const char16_t*, uint32_t t) override
     {
-        log("setaccount", -1, t, s, u);
-        password = QString::fromUtf16(p);
+        log("setaccount", -1, t, s);
         return stringResult;
     }
-    uint32_t SetNetPCAccount(const char16_t* pc, const char16_t* a, uint32_t t) override
+    uint32_t SetNetPCAccount(const char16_t* pc, const char16_t*, uint32_t t) override
     {
-        log("pcaccount", -1, t, pc, a);
+        log("pcaccount", -1, t, pc);
         return stringResult;
     }
     uint32_t CreateDir(const char16_t* p, uint32_t t) override
@@ -109,9 +106,9 @@ public:
     }
 
 private:
-    void log(const char* op, int room, uint32_t t, const char16_t* a, const char16_t* b = nullptr)
+    void log(const char* op, int room, uint32_t t, const char16_t* a)
     {
-        calls.append({QString::fromLatin1(op), room, t, QString::fromUtf16(a), QString::fromUtf16(b)});
+        calls.append({QString::fromLatin1(op), room, t, QString::fromUtf16(a)});
         if (sleepMs)
             QThread::msleep(static_cast<unsigned long>(sleepMs));
     }

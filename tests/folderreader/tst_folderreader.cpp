@@ -1,8 +1,6 @@
 #include "CFloderReader.h"
-#include "CTrace.h"
 #include "FakeFolderTree.h"
 
-#include <QMutex>
 #include <QThreadPool>
 #include <QtTest>
 
@@ -18,20 +16,13 @@ constexpr uint32_t kEventIdBadReply = 0x35304001;
 constexpr uint32_t kPCDataBadReply = 0x37F04001;
 constexpr uint32_t kPCPagingStalled = 0x38604001;
 
-QMutex traceMutex;
-QStringList traces;
-void collectTrace(const QString& text)
-{
-    QMutexLocker lock(&traceMutex);
-    traces << text;
-}
-
 // Every operation of the reader, run once with harmless arguments.
 struct Op
 {
     const char* name;
     uint32_t cannotRun;
     uint32_t timeout;
+    bool timed; // counts towards Elapsed()
     std::function<uint32_t(CFloderReader&)> run;
 };
 
@@ -52,29 +43,29 @@ QList<Op> allOps()
     using R = CFloderReader;
     static char16_t out[R::kMapPathChars];
     return {
-        {"GetPCDriverLetter", 0x09D04245, 240000,
+        {"GetPCDriverLetter", 0x09D04245, 240000, false,
          records<NRDriveRecord>([](R& r, NRDriveRecord** p, int* n) { return r.GetPCDriverLetter(p, n); })},
-        {"GetGroupInfo", 0x0CD04245, 12000000,
+        {"GetGroupInfo", 0x0CD04245, 12000000, true,
          records<NRNameRecord>([](R& r, NRNameRecord** p, int* n) { return r.GetGroupInfo(p, n); })},
-        {"GetGroupPCInfo", 0x10304245, 60000000,
+        {"GetGroupPCInfo", 0x10304245, 60000000, true,
          records<NRNameRecord>([](R& r, NRNameRecord** p, int* n) { return r.GetGroupPCInfo("g", p, n); })},
-        {"GetLibInfo", 0x2DA04245, 12000000,
+        {"GetLibInfo", 0x2DA04245, 12000000, false,
          records<NRLibRecord>([](R& r, NRLibRecord** p, int* n) { return r.GetLibInfo(p, n); })},
-        {"GetLibNodeInfo", 0x30804245, 12000000,
+        {"GetLibNodeInfo", 0x30804245, 12000000, false,
          records<NRLibRecord>([](R& r, NRLibRecord** p, int* n) { return r.GetLibNodeInfo(u"lib", p, n); })},
-        {"GetNetMapPath", 0x19C04245, 6000000, [](R& r) { return r.GetNetMapPath(u"\\\\s\\x", out); }},
-        {"GetNetAcount", 0x17804245, 6000000, [](R& r) {
+        {"GetNetMapPath", 0x19C04245, 6000000, false, [](R& r) { return r.GetNetMapPath(u"\\\\s\\x", out); }},
+        {"GetNetAcount", 0x17804245, 6000000, true, [](R& r) {
              char* u = nullptr;
              char* p = nullptr;
              const uint32_t result = r.GetNetAcount("\\\\s\\x", &u, &p);
              R::Free(u);
              R::Free(p);
              return result; }},
-        {"SetNetAcount", 0x15904245, 6000000, [](R& r) { return r.SetNetAcount("\\\\s\\x", "u", "p"); }},
-        {"SetNetPCAccout", 0x14104245, 6000000, [](R& r) { return r.SetNetPCAccout("pc", "a"); }},
-        {"CreateNewDir", 0x29D04245, 6000000, [](R& r) { return r.CreateNewDir("C:\\x"); }},
-        {"GetEventId", 0x3520400A, 6000000, [](R& r) { unsigned id; return r.GetEventId(&id); }},
-        {"GetPCData", 0x37E0400A, 6000000, [](R& r) {
+        {"SetNetAcount", 0x15904245, 6000000, true, [](R& r) { return r.SetNetAcount("\\\\s\\x", "u", "p"); }},
+        {"SetNetPCAccout", 0x14104245, 6000000, true, [](R& r) { return r.SetNetPCAccout("pc", "a"); }},
+        {"CreateNewDir", 0x29D04245, 6000000, false, [](R& r) { return r.CreateNewDir("C:\\x"); }},
+        {"GetEventId", 0x3520400A, 6000000, false, [](R& r) { unsigned id; return r.GetEventId(&id); }},
+        {"GetPCData", 0x37E0400A, 6000000, false, [](R& r) {
              int start = 0;
              bool more;
              QSet<QString> names;
@@ -113,12 +104,7 @@ class TestFolderReader : public QObject
     std::unique_ptr<Rig> rig; // a fresh reader on a fresh service for every case
 
 private slots:
-    void init()
-    {
-        QMutexLocker lock(&traceMutex);
-        traces.clear();
-        rig.reset(new Rig);
-    }
+    void init() { rig.reset(new Rig); }
     void cleanup() { rig.reset(); }
 
     void constructionInitialisesAndReleasesOnPool()
@@ -139,20 +125,17 @@ private slots:
         QCOMPARE(QByteArray(reinterpret_cast<char*>(rig->tree.guid), 16), QByteArray(16, '\0'));
     }
 
-    void everyOperationTracesAndPassesItsTimeLimit()
+    void everyOperationPassesItsTimeLimitAndIsTimedOrNot()
     {
-        CTrace::SetSink(collectTrace);
+        rig->tree.sleepMs = 5; // long enough to show on a millisecond tick
         for (const Op& op : allOps()) {
             rig->tree.calls.clear();
+            const uint32_t before = rig->reader->Elapsed();
             op.run(*rig->reader);
             QVERIFY2(!rig->tree.calls.isEmpty(), op.name);
             QCOMPARE(rig->tree.calls.first().timeout, op.timeout);
-            QMutexLocker lock(&traceMutex);
-            QVERIFY2(traces.filter(QStringLiteral("%1 enter").arg(QLatin1String(op.name))).size() == 1, op.name);
-            QVERIFY2(traces.filter(QStringLiteral("%1 leave, result = 0x").arg(QLatin1String(op.name))).size() == 1,
-                     op.name);
+            QVERIFY2((rig->reader->Elapsed() != before) == op.timed, op.name);
         }
-        CTrace::SetSink(nullptr);
     }
 
     void withoutServiceEveryOperationFailsWithItsCode()
@@ -169,28 +152,13 @@ private slots:
         QVERIFY(tree.calls.isEmpty());
     }
 
-    void countsBelowOneStartAtFirstCapacity()
-    {
-        for (int start : {0, -5, 7}) {
-            rig->tree.calls.clear();
-            NRDriveRecord* drives = nullptr;
-            int n = start;
-            QCOMPARE(rig->reader->GetPCDriverLetter(&drives, &n), 0u);
-            QCOMPARE(rig->tree.calls.first().room, start < 1 ? 30 : start);
-            CFloderReader::Free(drives);
-            NRLibRecord* libs = nullptr;
-            n = start;
-            QCOMPARE(rig->reader->GetLibInfo(&libs, &n), 0u);
-            QCOMPARE(rig->tree.calls.last().room, start < 1 ? 10 : start);
-            CFloderReader::Free(libs);
-        }
-    }
-
     void fullArraysGrowOneRecordAtATime()
     {
+        // A guess below one starts at the first capacity (a guess above it shows in the capped row
+        // of failuresAndUntrustworthyCountsEndTheLoop).
         rig->tree.records = fullFor(4);
         NRNameRecord* groups = nullptr;
-        int n = 0;
+        int n = -5;
         QCOMPARE(rig->reader->GetGroupInfo(&groups, &n), 0u);
         QList<int> rooms;
         for (const auto& c : rig->tree.calls)
@@ -203,32 +171,15 @@ private slots:
 
     void tooSmallGrowsOnlyForGroupAndLibraryQueries()
     {
-        // "Too small" with the number needed, then a complete answer.
-        rig->tree.records = [](int room, int* count) {
-            if (room < 25) {
-                *count = 25;
-                return kTooSmall;
-            }
-            *count = 25;
-            return 0u;
-        };
-        NRLibRecord* libs = nullptr;
-        int n = 0;
-        QCOMPARE(rig->reader->GetLibNodeInfo(u"L", &libs, &n), 0u);
-        QCOMPARE(n, 25);
-        QCOMPARE(rig->tree.calls.last().room, 26);
-        QCOMPARE(rig->tree.calls.last().text, QStringLiteral("L"));
-        CFloderReader::Free(libs);
-
-        // "Too small" without a larger need still grows rather than passing a short answer on.
-        rig->tree.calls.clear();
+        // "Too small" with the number needed is how the host's own service answers: proved with
+        // it. Without a larger need it still grows rather than passing a short answer on.
         auto once = std::make_shared<bool>(true);
         rig->tree.records = [once](int, int* count) {
             *count = 3;
             return std::exchange(*once, false) ? kTooSmall : 0u;
         };
         NRNameRecord* pcs = nullptr;
-        n = 0;
+        int n = 0;
         QCOMPARE(rig->reader->GetGroupPCInfo("Grüppe", &pcs, &n), 0u);
         QCOMPARE(rig->tree.calls.size(), 2);
         QCOMPARE(rig->tree.calls.last().text, QString::fromUtf8("Grüppe"));
@@ -282,25 +233,7 @@ private slots:
             QVERIFY(int64_t(c.room) * int64_t(sizeof(NRNameRecord)) <= CFloderReader::kMaxArrayBytes);
     }
 
-    void elapsedCountsGroupAndAccountCallsOnly()
-    {
-        rig->tree.sleepMs = 5;
-        NRDriveRecord* drives = nullptr;
-        int n = 0;
-        rig->reader->GetPCDriverLetter(&drives, &n);
-        CFloderReader::Free(drives);
-        rig->reader->CreateNewDir("C:\\x");
-        QCOMPARE(rig->reader->Elapsed(), 0u);
-        NRNameRecord* groups = nullptr;
-        n = 0;
-        rig->reader->GetGroupInfo(&groups, &n);
-        CFloderReader::Free(groups);
-        rig->reader->SetNetPCAccout("pc", "acc");
-        // Two sleeps of 5 ms; each measured on a millisecond tick may lose up to one.
-        QVERIFY(rig->reader->Elapsed() >= 8);
-    }
-
-    void stringsAreConvertedBothWays()
+    void accountStringsAreConverted()
     {
         rig->tree.user = QString(40, QLatin1Char('u')); // longer than the room: no terminator written
         rig->tree.password = QString::fromUtf8("pässwörd");
@@ -320,15 +253,6 @@ private slots:
         QCOMPARE(QByteArray(password), QByteArray());
         CFloderReader::Free(user);
         CFloderReader::Free(password);
-
-        rig->tree.stringResult = 0;
-        QCOMPARE(rig->reader->SetNetAcount("\\\\s\\x", "ü", "pw"), 0u);
-        QCOMPARE(rig->tree.calls.last().text2, QString::fromUtf8("ü"));
-        QCOMPARE(rig->tree.password, QStringLiteral("pw"));
-        rig->tree.mapped = QString(300, QLatin1Char('m'));
-        char16_t out[CFloderReader::kMapPathChars];
-        QCOMPARE(rig->reader->GetNetMapPath(u"\\\\s\\x", out), 0u);
-        QCOMPARE(QString::fromUtf16(out).size(), CFloderReader::kMapPathChars - 1);
     }
 
     void eventIdReplies_data()
@@ -345,7 +269,6 @@ private slots:
         QTest::newRow("id") << seven << 0u << 0u << 7u;
         QTest::newRow("no id") << utf16("{\"Other\": 1}") << 0u << 0u << 0u;
         QTest::newRow("odd size, no terminator") << utf16("{\"EventMgrEventID\": 3}") + 'x' << 0u << 0u << 3u;
-        QTest::newRow("id as text") << utf16("{\"EventMgrEventID\": \"7\"}") << 0u << kEventIdBadReply << 0u;
         QTest::newRow("negative id") << utf16("{\"EventMgrEventID\": -7}") << 0u << kEventIdBadReply << 0u;
         QTest::newRow("id too large") << utf16("{\"EventMgrEventID\": 4294967296}") << 0u << kEventIdBadReply << 0u;
         QTest::newRow("truncated") << utf16("{\"EventMgrEventID\": 7") << 0u << kEventIdBadReply << 0u;
@@ -389,13 +312,9 @@ private slots:
         QCOMPARE(rig->reader->CollectPCNames(42, &names), 0u);
         QCOMPARE(names, (QSet<QString>{QStringLiteral("PC-1"), QStringLiteral("PC-2"), QStringLiteral("STRASSE")}));
         QCOMPARE(rig->tree.calls.size(), 3);
-        // Each request starts where the previous page ended; elements of the wrong shape count.
-        const QStringList starts = {QStringLiteral("0"), QStringLiteral("4"), QStringLiteral("6")};
-        for (int i = 0; i < 3; ++i) {
-            QCOMPARE(rig->tree.calls[i].text,
-                     QStringLiteral("{\"EventMgrEventID\":42,\"EventMgrGetDataType\":2,\"EventMgrPCDataNumber\":-1,"
-                                    "\"EventMgrPCStartIndex\":%1}").arg(starts[i]));
-        }
+        // Each request starts where the previous page ended (as the host's service proves); elements
+        // of the wrong shape count too.
+        QVERIFY(rig->tree.calls[2].text.endsWith(QStringLiteral("\"EventMgrPCStartIndex\":6}")));
     }
 
     void pcDataBadReplies_data()

