@@ -4,7 +4,8 @@
 // recovery page (by clicks in the image's tree, or by ticking search results), the restore
 // through the demo host into an empty folder, and a check that exactly what was selected came
 // back, byte for byte with its time and permission bits. Shared by the suite's test (a few
-// seeds) and the long run in bench/.
+// seeds, beside the host's window flow, which starts its host the same way) and the long run in
+// bench/.
 #include "CDemoHost.h"
 #include "CDemoOptions.h"
 #include "CDemoWindow.h"
@@ -18,7 +19,7 @@
 #include "CUISearchFileData.h"
 #include "CMsgBox.h"
 #include "FbTestUtil.h"
-#include "ImageReader.h"
+#include "ImageFiles.h"
 
 #include <QApplication>
 #include <QDirIterator>
@@ -28,6 +29,7 @@
 #include <QTextStream>
 
 #include <functional>
+#include <memory>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -53,6 +55,35 @@ inline bool WaitFor(const std::function<bool()>& done, int ms)
     }
     return true;
 }
+
+// The demo host's window, while it is open.
+inline CDemoWindow* HostWindow()
+{
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (auto* window = qobject_cast<CDemoWindow*>(w))
+            return window;
+    }
+    return nullptr;
+}
+
+// The demo host started in this process as `demohost args` starts it; what it prints is kept.
+struct LocalHost
+{
+    QString out, err;
+    QTextStream outStream{&out}, errStream{&err};
+    std::unique_ptr<CDemoHost> host;
+
+    // Why it did not start; empty when it did.
+    QString Start(const QStringList& args)
+    {
+        CDemoOptions options;
+        QString error;
+        if (!options.Parse(QStringList{QStringLiteral("demohost")} + args, &error))
+            return error;
+        host.reset(new CDemoHost(options, outStream, errStream));
+        return host->Start() ? QString() : QStringLiteral("the demo host did not start: %1").arg(err);
+    }
+};
 
 // One run of the road over one random tree.
 class Run
@@ -112,10 +143,8 @@ public:
             m_files.append(f);
         }
         m_folders = folders;
-        QFile ini(Ini());
-        if (!ini.open(QIODevice::WriteOnly))
+        if (!WriteTestFile(Ini(), QStringLiteral("[Drives]\nC=%1\n[Options]\nEnvironment=0\n").arg(Source()).toUtf8()))
             return fail(QStringLiteral("cannot write the drive table"));
-        ini.write(QStringLiteral("[Drives]\nC=%1\n[Options]\nEnvironment=0\n").arg(Source()).toUtf8());
         return true;
     }
 
@@ -124,10 +153,10 @@ public:
     // must hold, no more.
     bool Backup(int clicks)
     {
-        CDemoHost* host = nullptr;
-        if (!open({QStringLiteral("--page"), QStringLiteral("8"), QStringLiteral("--image"), Image()}, &host))
+        CDemoHost* host = open({QStringLiteral("--page"), QStringLiteral("8"), QStringLiteral("--image"), Image()});
+        if (!host)
             return false;
-        auto* tree = static_cast<CFileBrower*>(moduleOf(*host)->BackupManager()->GetPage()->GetBrower(0));
+        auto* tree = static_cast<CFileBrower*>(static_cast<CFileBRManager*>(host->PageInterface())->BackupManager()->GetPage()->GetBrower(0));
         QHash<QString, bool> decisions;
         if (!clickRows(tree, CGetDataCommon::ComputerName() + QStringLiteral("/C:/"), m_folders, m_files, clicks, &decisions))
             return false;
@@ -152,12 +181,11 @@ public:
     bool Restore(int clicks, bool bySearch)
     {
         const QString target = m_dir + (bySearch ? QStringLiteral("/back-search") : QStringLiteral("/back-tree"));
-        CDemoHost* host = nullptr;
-        if (!open({QStringLiteral("--page"), QStringLiteral("39"), QStringLiteral("--image"), Image(),
-                   QStringLiteral("--target"), target},
-                  &host))
+        CDemoHost* host = open({QStringLiteral("--page"), QStringLiteral("39"), QStringLiteral("--image"), Image(),
+                                QStringLiteral("--target"), target});
+        if (!host)
             return false;
-        CFileRecoveryLogicMgr* page = moduleOf(*host)->RecoveryManager();
+        CFileRecoveryLogicMgr* page = static_cast<CFileBRManager*>(host->PageInterface())->RecoveryManager();
         CFileBrower* tree = static_cast<CFileBrower*>(page->GetPage()->GetDefaultTree());
         if (!WaitFor([&] { return tree->Model()->CheckState(tree->GetRootIndex()) == Qt::Checked; }, 60000))
             return fail(QStringLiteral("the recovery page did not load the image"));
@@ -219,52 +247,39 @@ protected:
     bool write(const File& f)
     {
         const QString path = Source() + QLatin1Char('/') + f.rel;
-        QFile out(path);
-        if (!out.open(QIODevice::WriteOnly) || out.write(f.content) != f.content.size())
+        if (!WriteTestFile(path, f.content))
             return false;
-        out.close();
         const QByteArray local = QFile::encodeName(path);
         const timespec times[2] = {{f.mtime, 0}, {f.mtime, 0}};
         return chmod(local.constData(), f.mode) == 0 && utimensat(AT_FDCWD, local.constData(), times, 0) == 0;
     }
 
     // Starts the demo host in this process over the run's drive table, its window shown.
-    bool open(const QStringList& args, CDemoHost** host)
+    CDemoHost* open(const QStringList& args)
     {
-        m_out.reset(new QTextStream(&m_outText));
-        m_err.reset(new QTextStream(&m_errText));
-        CDemoOptions options;
-        QString error;
-        if (!options.Parse(QStringList{QStringLiteral("demohost"), QStringLiteral("--ini"), Ini()} + args, &error))
-            return fail(error);
-        m_host.reset(new CDemoHost(options, *m_out, *m_err));
-        if (!m_host->Start())
-            return fail(QStringLiteral("the demo host did not start: %1").arg(m_errText));
-        *host = m_host.get();
-        return true;
-    }
-
-    static CFileBRManager* moduleOf(CDemoHost& host)
-    {
-        return static_cast<CFileBRManager*>(host.PageInterface());
+        m_local.reset(new LocalHost);
+        const QString why = m_local->Start(QStringList{QStringLiteral("--ini"), Ini()} + args);
+        if (!why.isEmpty()) {
+            fail(why);
+            return nullptr;
+        }
+        return m_local->host.get();
     }
 
     // OK, and the host's backup or restore to its end (the window goes when it is over).
     bool finish(CDemoHost* host)
     {
-        CDemoWindow* window = nullptr;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            window = window ? window : qobject_cast<CDemoWindow*>(w);
+        CDemoWindow* window = HostWindow();
         if (!window)
             return fail(QStringLiteral("no host window"));
         QPointer<CDemoWindow> alive(window);
         QMetaObject::invokeMethod(window, "DoOk");
         if (!WaitFor([&] { return alive.isNull(); }, 120000))
-            return fail(QStringLiteral("the host did not finish: %1").arg(m_outText.right(2000)));
+            return fail(QStringLiteral("the host did not finish: %1").arg(m_local->out.right(2000)));
         const int code = host->ExitCode();
-        m_host.reset();
+        m_local->host.reset();
         if (code != 0)
-            return fail(QStringLiteral("the host ended with %1: %2 %3").arg(code).arg(m_outText.right(2000), m_errText));
+            return fail(QStringLiteral("the host ended with %1: %2 %3").arg(code).arg(m_local->out.right(2000), m_local->err));
         return true;
     }
 
@@ -352,11 +367,7 @@ protected:
     QVector<File> m_files;
     QStringList m_folders;
     QSet<QString> m_backedUp;
-    QString m_outText;
-    QString m_errText;
-    std::unique_ptr<QTextStream> m_out;
-    std::unique_ptr<QTextStream> m_err;
-    std::unique_ptr<CDemoHost> m_host;
+    std::unique_ptr<LocalHost> m_local;
 };
 
 } // namespace roundtrip

@@ -1,21 +1,23 @@
+#include "RoundTrip.h"
+
 #include "CBrower.h"
 #include "CCredentialRecord.h"
-#include "CDemoHost.h"
-#include "CDemoOptions.h"
 #include "CDemoTask.h"
-#include "CDemoWindow.h"
-#include "CFileSystemModel.h"
 #include "CKWLineEdit.h"
-#include "CMsgBox.h"
 #include "CShareLoginDialog.h"
 
-#include <QApplication>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
+
+using roundtrip::HostWindow;
+using roundtrip::LocalHost;
 
 // The demo host's window flow, in process: OK commits, keeps the page while the commit fails and
 // tells the user why; closing the window releases the module and ends the event loop; a share
-// login typed while a task was made survives editing the task.
+// login typed while a task was made survives editing the task. And the whole road from ticks in
+// the backup page to files restored from the image, over random trees and random clicks
+// (bench/app/restore_roundtrip_long runs many more seeds).
 class TestDemoHostFlow : public QObject
 {
     Q_OBJECT
@@ -25,23 +27,16 @@ private slots:
     void failedCommitKeepsPageAndCloseReleases_data();
     void failedCommitKeepsPageAndCloseReleases();
     void typedShareLoginSurvivesAnEdit();
+    void roundTrip_data();
+    void roundTrip();
 
 private:
     QList<CMsgBox::Record> m_boxes;
 };
 
-namespace {
-CDemoWindow* hostWindow()
-{
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* window = qobject_cast<CDemoWindow*>(w))
-            return window;
-    return nullptr;
-}
-} // namespace
-
 void TestDemoHostFlow::init()
 {
+    // Nobody is there to read a message box: each is recorded and answered with OK.
     m_boxes.clear();
     CMsgBox::SetAutoAnswer([this](const CMsgBox::Record& r) {
         m_boxes << r;
@@ -74,22 +69,15 @@ void TestDemoHostFlow::failedCommitKeepsPageAndCloseReleases()
 {
     QFETCH(QString, language);
     QFETCH(QString, boxText);
-    QString text;
-    QTextStream out(&text);
-    QString errors;
-    QTextStream err(&errors);
-    CDemoOptions options;
-    QString error;
-    QStringList arguments{QStringLiteral("demohost"), QStringLiteral("--page"), QStringLiteral("8")};
+    QStringList arguments{QStringLiteral("--page"), QStringLiteral("8")};
     if (!language.isEmpty())
         arguments << QStringLiteral("--lang") << language;
-    QVERIFY(options.Parse(arguments, &error));
-
-    CDemoHost host(options, out, err);
-    QVERIFY2(host.Start(), qPrintable(errors));
-    QVERIFY2(errors.isEmpty(), qPrintable(errors)); // every translation file was found
-    QCOMPARE(text, QStringLiteral("InitPage 0x00000000\n"));
-    CDemoWindow* window = hostWindow();
+    LocalHost local;
+    const QString why = local.Start(arguments);
+    QVERIFY2(why.isEmpty(), qPrintable(why));
+    QVERIFY2(local.err.isEmpty(), qPrintable(local.err)); // every translation file was found
+    QCOMPARE(local.out, QStringLiteral("InitPage 0x00000000\n"));
+    CDemoWindow* window = HostWindow();
     QVERIFY(window);
     QVERIFY(window->isVisible());
     QVERIFY(!window->PageArea()->findChildren<QWidget*>().isEmpty());
@@ -103,11 +91,11 @@ void TestDemoHostFlow::failedCommitKeepsPageAndCloseReleases()
 
     // Nothing is selected: the commit fails, the user is told why and stays on the page.
     QMetaObject::invokeMethod(window, "DoOk");
-    QVERIFY(text.contains(QLatin1String("CommitSelection 0x0810420E")));
+    QVERIFY(local.out.contains(QLatin1String("CommitSelection 0x0810420E")));
     QCOMPARE(m_boxes.size(), 1);
     QCOMPARE(m_boxes.first().kind, 3);
     QCOMPARE(m_boxes.first().text, boxText);
-    QVERIFY(errors.contains(m_boxes.first().text));
+    QVERIFY(local.err.contains(m_boxes.first().text));
     QVERIFY(window->isVisible());
 
     // Closing is the host's decision: the page is released, then the window goes.
@@ -115,7 +103,7 @@ void TestDemoHostFlow::failedCommitKeepsPageAndCloseReleases()
     window->close();
     QVERIFY(!window->isVisible());
     QVERIFY(page.isNull());
-    QTRY_VERIFY(!hostWindow());
+    QTRY_VERIFY(!HostWindow());
 }
 
 void TestDemoHostFlow::typedShareLoginSurvivesAnEdit()
@@ -123,25 +111,18 @@ void TestDemoHostFlow::typedShareLoginSurvivesAnEdit()
     QTemporaryDir tmp;
     QVERIFY(QDir().mkpath(tmp.filePath(QStringLiteral("pub/Docs"))));
     const QString ini = tmp.filePath(QStringLiteral("default.ini")), task = tmp.filePath(QStringLiteral("task.json"));
-    QFile iniFile(ini);
-    QVERIFY(iniFile.open(QIODevice::WriteOnly));
-    iniFile.write(QStringLiteral("[Network]\n\\\\srv\\pub=%1/pub\n\\\\srv\\pub|login=ask\n").arg(tmp.path()).toUtf8());
-    iniFile.close();
+    QVERIFY(WriteTestFile(ini, QStringLiteral("[Network]\n\\\\srv\\pub=%1/pub\n\\\\srv\\pub|login=ask\n").arg(tmp.path()).toUtf8()));
     CShareLoginDialog::SetTestInput([](const QString&, QString* user, QString* password) {
         *user = QStringLiteral("bob");
         *password = QStringLiteral("typed");
     });
-    // A new task, whose share asks for its login on the way to Docs, then an edit of it that
-    // does not go near the share: its tree never learns the login.
+    // A new task (its file not there yet), whose share asks for its login on the way to Docs, then
+    // an edit of it that does not go near the share: its tree never learns the login.
     for (const QString& page : {QStringLiteral("8"), QStringLiteral("9")}) {
-        QString text, error;
-        QTextStream out(&text);
-        CDemoOptions options;
-        QVERIFY(options.Parse({QStringLiteral("demohost"), QStringLiteral("--page"), page, QStringLiteral("--task"), task,
-                               QStringLiteral("--ini"), ini}, &error));
-        CDemoHost host(options, out, out);
-        QVERIFY2(host.Start(), qPrintable(text));
-        CDemoWindow* window = hostWindow();
+        LocalHost local;
+        const QString why = local.Start({QStringLiteral("--page"), page, QStringLiteral("--task"), task, QStringLiteral("--ini"), ini});
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+        CDemoWindow* window = HostWindow();
         if (page == QLatin1String("8")) {
             window->findChild<CKWLineEdit*>()->setText(QStringLiteral("\\\\srv\\pub\\Docs"));
             QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("btnGoto")), Qt::LeftButton);
@@ -149,7 +130,7 @@ void TestDemoHostFlow::typedShareLoginSurvivesAnEdit()
             browser->GetModel()->SetNodeData(browser->GetCurrentNode(), Qt::Checked, Qt::CheckStateRole);
         }
         QMetaObject::invokeMethod(window, "DoOk");
-        QVERIFY2(text.contains(QLatin1String("CommitSelection 0x00000000")), qPrintable(text));
+        QVERIFY2(local.out.contains(QLatin1String("CommitSelection 0x00000000")), qPrintable(local.out + local.err));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     QCOMPARE(m_boxes.size(), 1); // the login prompt of the first run
@@ -157,9 +138,29 @@ void TestDemoHostFlow::typedShareLoginSurvivesAnEdit()
     QString error;
     CCredentialRecord record;
     QVERIFY(stored.Load(task, &error));
+    QCOMPARE(stored.guid.size(), 16); // made when the new task was first saved
     QVERIFY(CCredentialRecord::Decode(stored.credentials.constData(), size_t(stored.credentials.size()), &record));
     QCOMPARE(record.user, QStringLiteral("bob"));
     QCOMPARE(record.password, QStringLiteral("typed"));
+}
+
+void TestDemoHostFlow::roundTrip_data()
+{
+    QTest::addColumn<quint32>("seed");
+    for (quint32 seed : {11u, 29u, 47u})
+        QTest::newRow(qPrintable(QString::number(seed))) << seed;
+}
+
+void TestDemoHostFlow::roundTrip()
+{
+    QFETCH(quint32, seed);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    roundtrip::Run run(dir.path(), seed, 40);
+    QVERIFY2(run.MakeTree(), qPrintable(run.Why()));
+    QVERIFY2(run.Backup(6), qPrintable(run.Why()));
+    QVERIFY2(run.Restore(5, false), qPrintable(run.Why()));
+    QVERIFY2(run.Restore(3, true), qPrintable(run.Why()));
 }
 
 QTEST_MAIN(TestDemoHostFlow)

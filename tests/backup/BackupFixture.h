@@ -15,6 +15,7 @@
 #include "IBackupRecoverUI.h"
 #include "PropValue.h"
 
+#include <QFileInfo>
 #include <QtTest>
 #include <memory>
 
@@ -40,13 +41,10 @@ public:
         share = tmp.path() + "/share";
         for (const char* dir : {"/c/Work/Docs", "/c/Work/Other", "/c/Temp", "/d/Data", "/d/Other", "/share/Projects/Plan"})
             QDir().mkpath(tmp.path() + dir);
-        WriteFile(c + "/Work/Docs/a.txt", "a");
-        WriteFile(c + "/Work/Docs/b.txt", "b");
-        WriteFile(c + "/Work/Other/c.txt", "c");
-        WriteFile(c + "/Temp/t.txt", "t");
-        WriteFile(d + "/Data/d.txt", "d");
-        WriteFile(d + "/Data/e.txt", "e");
-        WriteFile(share + "/Projects/p.txt", "p");
+        // Each file holds its own base name.
+        for (const char* file : {"/c/Work/Docs/a.txt", "/c/Work/Docs/b.txt", "/c/Work/Other/c.txt", "/c/Temp/t.txt",
+                                 "/d/Data/d.txt", "/d/Data/e.txt", "/share/Projects/p.txt"})
+            WriteFile(tmp.path() + file, QFileInfo(QString::fromLatin1(file)).baseName().toLatin1());
         const QString ini = QStringLiteral("[Drives]\nC=%1\nD=%2\nZ=\\\\srv\\pub\n"
                                            "[Network]\n\\\\srv\\pub=%3\n\\\\srv\\pub|user=alice\n"
                                            "\\\\srv\\pub|password=s3cret\n\\\\gone\\x=%4/missing\n"
@@ -99,7 +97,6 @@ struct Page
     CFileBackupUI* Ui() const { return Manager() ? Manager()->GetPage() : nullptr; }
     IFileBrower* Browser() const { return Ui() ? Ui()->GetBrower(0) : nullptr; }
     CFileBrower* FileBrower() const { return static_cast<CFileBrower*>(Browser()); }
-    CFileSystemModel* Model() const { return FileBrower() ? FileBrower()->Model() : nullptr; }
 
     // Loads the folders down to path and answers its node.
     NodeIndex Reach(const QStringList& names) { return fbtest::Reach(FileBrower(), names); }
@@ -109,7 +106,7 @@ struct Page
     }
     // A click on a row's check box, through the model.
     bool Tick(NodeIndex node, int state) { return Browser()->SetNodeCheckState(node, state); }
-    quint32 State(NodeIndex node) const { return Model()->CheckState(node); }
+    quint32 State(NodeIndex node) const { return FileBrower()->Model()->CheckState(node); }
 };
 
 inline CFilterBlock Parse(const QByteArray& block)

@@ -1,30 +1,36 @@
+#include "CBackupImageWriter.h"
 #include "CFilterBlock.h"
 #include "CImageIndex.h"
 #include "CRestoreEngine.h"
+#include "CSelectionResolver.h"
+#include "CStorageMap.h"
 #include "CTransferSink.h"
-#include "ImageWriter.h"
-#include "WriteTestFile.h"
+#include "ImageFiles.h"
 
-#include <QDir>
 #include <QDirIterator>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 using imagetest::Member;
 
-// The demo host's restore engine over images written member by member: what a block selects comes
-// back with its data, time and permission bits in every image kind; nothing lands outside the
-// target; existing files are kept; a cancelled run leaves no half-written file; problems are listed
-// and the run goes on.
-class TestRestore : public QObject
+// The demo host's two transfer engines. A committed selection is turned into files, over a
+// temporary drive, and written into an image. The restore engine, over images written member by
+// member: what a block selects comes back with its data, time and permission bits in every image
+// kind; nothing lands outside the target; existing files are kept; a cancelled run leaves no
+// half-written file; problems are listed and the run goes on.
+class TestTransfer : public QObject
 {
     Q_OBJECT
 private slots:
     void initTestCase();
+    void deepestRuleWinsAndLinksAreNotFollowed();
+    void unusableBlocksAndPathsAreReported();
+    void imageHoldsTheFilesAndFailuresLeaveNone();
     void restoresWhatTheBlockSelects_data();
     void restoresWhatTheBlockSelects();
     void refusesWhatWouldLandOutside_data();
@@ -35,7 +41,10 @@ private slots:
     void problemsAreListedAndTheRunGoesOn();
 
 private:
+    void write(const QString& relative, const QByteArray& content);
+
     QTemporaryDir m_tmp;
+    CStorageMap m_map;
     QByteArray m_big;
 };
 
@@ -93,23 +102,153 @@ QStringList filesBelow(const QString& dir)
     return out;
 }
 
+// The files a resolver found, by their names in the image.
+QStringList members(const CSelectionResolver& r)
+{
+    QStringList out;
+    for (const CSelectionResolver::Item& item : r.Items()) {
+        if (!item.folder)
+            out << QString::fromUtf8(item.member);
+    }
+    return out;
+}
+
 } // namespace
 
-void TestRestore::initTestCase()
+void TestTransfer::write(const QString& relative, const QByteArray& content)
+{
+    QVERIFY(WriteTestFile(m_tmp.filePath(relative), content));
+}
+
+void TestTransfer::initTestCase()
 {
     QVERIFY(m_tmp.isValid());
+    write("c/Work/top.txt", "top");
+    write("c/Work/Docs/a.txt", "a");
+    write("c/Work/Docs/Keep/k.txt", "k");
+    write("c/Work/Other/o.txt", "o");
+    write("outside/secret.txt", "s");
+    write("c/Case/Makefile", "upper");
+    write("c/Case/makefile", "lower");
+    QVERIFY(symlink(QFile::encodeName(m_tmp.filePath("outside")).constData(),
+                    QFile::encodeName(m_tmp.filePath("c/Work/ln")).constData()) == 0);
+    QVERIFY(symlink("top.txt", QFile::encodeName(m_tmp.filePath("c/Work/flink")).constData()) == 0);
+    write("default.ini", QStringLiteral("[Drives]\nC=%1\n").arg(m_tmp.filePath("c")).toUtf8());
+    m_map.Load(m_tmp.filePath("default.ini"), QString());
     // Several MiB that no shift or cut leaves equal.
     m_big.resize(3 * 1024 * 1024 + 123);
     for (int i = 0; i < m_big.size(); ++i)
         m_big[i] = char(i * 7 + i / 251);
 }
 
-void TestRestore::restoresWhatTheBlockSelects_data()
+void TestTransfer::deepestRuleWinsAndLinksAreNotFollowed()
+{
+    // The nested include comes first in the block and the exclusion's drive letter is spelled in
+    // other case: neither the block's order nor the letter's case decides, the path does.
+    CFilterBlock block;
+    block.AppendInclude("Keep", "C:\\Work\\Docs\\Keep", true, true, 0);
+    const uint32_t work = block.AppendInclude("Work", "C:\\Work\\", true, true, 0);
+    block.AppendExclude(work, "Docs", "c:\\Work\\Docs", true, 0);
+    block.AppendExclude(work, "o.txt", "C:\\Work\\Other\\o.txt", false, 0);
+    CSelectionResolver r(m_map);
+    QCOMPARE(r.Resolve(block), 0u);
+    QCOMPARE(members(r), (QStringList{"C:/Work/Docs/Keep/k.txt", "C:/Work/flink", "C:/Work/ln", "C:/Work/top.txt"}));
+    // The link to a folder outside is kept as a link, not walked; folders walked are items too.
+    QVERIFY(std::any_of(r.Items().begin(), r.Items().end(), [](const CSelectionResolver::Item& i) { return i.member == "C:/Work/ln" && i.symlink; }));
+    QCOMPARE(r.Items().size() - members(r).size(), 3); // Work, Work/Docs/Keep, Work/Other (its one file left out)
+    QVERIFY(r.Problems().isEmpty());
+
+    // An include inside an include adds nothing twice; a single file can be a root.
+    CFilterBlock nested;
+    nested.AppendInclude("Work", "C:\\Work", true, true, 0);
+    nested.AppendInclude("Keep", "C:\\Work\\Docs\\Keep", true, true, 0);
+    nested.AppendInclude("top.txt", "C:\\Work\\top.txt", false, true, 0);
+    QCOMPARE(r.Resolve(nested), 0u);
+    QCOMPARE(members(r).size(), 6);
+    QCOMPARE(members(r).removeDuplicates(), 0);
+
+    // Names that differ only in case are two files here: a rule for one leaves the other alone.
+    CFilterBlock cased;
+    const uint32_t dir = cased.AppendInclude("Case", "C:\\Case", true, true, 0);
+    cased.AppendExclude(dir, "makefile", "C:\\Case\\makefile", false, 0);
+    QCOMPARE(r.Resolve(cased), 0u);
+    QCOMPARE(members(r), QStringList{"C:/Case/Makefile"});
+}
+
+void TestTransfer::unusableBlocksAndPathsAreReported()
+{
+    CSelectionResolver r(m_map);
+    QCOMPARE(r.Resolve(QByteArray("FLTR garbage")), CSelectionResolver::kErrBadBlock);
+    QVERIFY(r.Items().isEmpty());
+
+    CFilterBlock types;
+    types.SetSelectionType(CFilterBlock::kSelectFileTypes);
+    types.AppendInclude("*.doc", "*.doc", false, false, 0);
+    QCOMPARE(r.Resolve(types.ToByteArray()), CSelectionResolver::kErrNotPaths);
+
+    // An unknown drive, a path stepping out and a vanished file are skipped; the rest resolves.
+    const CFilterBlock block = includes({"Q:\\x", "C:\\Work\\..\\..", "C:\\Work\\gone.txt", "C:\\Work\\Other"});
+    QCOMPARE(r.Resolve(block.ToByteArray()), 0u);
+    QCOMPARE(members(r), QStringList{"C:/Work/Other/o.txt"});
+    QCOMPARE(r.Problems().size(), 3);
+}
+
+void TestTransfer::imageHoldsTheFilesAndFailuresLeaveNone()
+{
+    const CFilterBlock block = includes({"C:\\Work"});
+    CSelectionResolver r(m_map);
+    QCOMPARE(r.Resolve(block), 0u);
+    CTransferSink out;
+    CImageManifest manifest;
+    manifest.guid = QByteArray(16, '\x6B');
+    manifest.time = QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9), Qt::UTC);
+    manifest.source = QStringLiteral("Local");
+    CBackupImageWriter writer;
+    for (const char* name : {"img.tar.gz", "img.tar"}) {
+        const QString image = m_tmp.filePath(name);
+        QCOMPARE(writer.Write(image, r.Items(), manifest, out), 0u);
+        QCOMPARE(writer.Written(), members(r).size());
+        // The manifest leads the image and reads back as written.
+        CImageManifest read;
+        QVERIFY(read.Read(image));
+        QCOMPARE(read.ToJson(), manifest.ToJson());
+        QMap<QString, QByteArray> content;
+        QStringList folders;
+        QVERIFY(imagetest::ReadImage(image, &content, &folders));
+        QCOMPARE(content.keys(), members(r));
+        QCOMPARE(folders, (QStringList{"C:/Work/", "C:/Work/Docs/", "C:/Work/Docs/Keep/", "C:/Work/Other/"}));
+        QCOMPARE(content.value("C:/Work/Docs/Keep/k.txt"), QByteArray("k"));
+        QCOMPARE(content.value("C:/Work/ln"), QFile::encodeName(m_tmp.filePath("outside"))); // a link, not walked
+        QCOMPARE(content.value("C:/Work/flink"), QByteArray("top.txt"));
+    }
+    // A gzip image is compressed: its first bytes are the gzip magic.
+    QFile gz(m_tmp.filePath("img.tar.gz"));
+    QVERIFY(gz.open(QIODevice::ReadOnly));
+    QCOMPARE(gz.read(2), QByteArray("\x1f\x8b"));
+
+    // A file removed after resolving is skipped, the rest still written.
+    write("c/Work/late.txt", "late");
+    QCOMPARE(r.Resolve(block), 0u);
+    QVERIFY(QFile::remove(m_tmp.filePath("c/Work/late.txt")));
+    QCOMPARE(writer.Write(m_tmp.filePath("late.tar"), r.Items(), manifest, out), 0u);
+    QCOMPARE(writer.Skipped(), 1);
+
+    const QString unreachable = m_tmp.filePath("no/such/dir/img.tar");
+    QCOMPARE(writer.Write(unreachable, r.Items(), manifest, out), CBackupImageWriter::kErrWrite);
+    QVERIFY(!QFile::exists(unreachable) && !QFile::exists(unreachable + ".part"));
+    // A cancelled backup leaves no image either.
+    const QString cancelled = m_tmp.filePath("cancelled.tar");
+    out.Cancel();
+    QCOMPARE(writer.Write(cancelled, r.Items(), manifest, out), CBackupImageWriter::kErrCancelled);
+    QVERIFY(!QFile::exists(cancelled) && !QFile::exists(cancelled + ".part"));
+}
+
+void TestTransfer::restoresWhatTheBlockSelects_data()
 {
     addKinds({"tar", "tar.gz", "zip", "7z"});
 }
 
-void TestRestore::restoresWhatTheBlockSelects()
+void TestTransfer::restoresWhatTheBlockSelects()
 {
     QFETCH(QString, kind);
     const QString image = m_tmp.filePath("sel." + kind);
@@ -154,12 +293,12 @@ void TestRestore::restoresWhatTheBlockSelects()
     QCOMPARE(modeAndTime(target + "/C/Users/x/empty"), qMakePair(0700u, qint64(1500000000)));
 }
 
-void TestRestore::refusesWhatWouldLandOutside_data()
+void TestTransfer::refusesWhatWouldLandOutside_data()
 {
     addKinds({"tar", "tar.gz"});
 }
 
-void TestRestore::refusesWhatWouldLandOutside()
+void TestTransfer::refusesWhatWouldLandOutside()
 {
     QFETCH(QString, kind);
     const QString outside = m_tmp.filePath("outside-" + kind);
@@ -194,7 +333,7 @@ void TestRestore::refusesWhatWouldLandOutside()
         QVERIFY2(refused.contains(QLatin1String(what)), qPrintable(refused));
 }
 
-void TestRestore::existingFilesAreKeptUnlessOverwriting()
+void TestTransfer::existingFilesAreKeptUnlessOverwriting()
 {
     const QString image = m_tmp.filePath("exist.tar");
     QVERIFY(imagetest::WriteImage(image, "tar", {{"C:/d/a.txt", "new"}, {"C:/d/.profile", "new"}}));
@@ -218,12 +357,12 @@ void TestRestore::existingFilesAreKeptUnlessOverwriting()
     QCOMPARE(filesBelow(target + "/C/d").size(), 6);
 }
 
-void TestRestore::cancelLeavesNoHalfWrittenFile_data()
+void TestTransfer::cancelLeavesNoHalfWrittenFile_data()
 {
     addKinds({"tar", "tar.gz"});
 }
 
-void TestRestore::cancelLeavesNoHalfWrittenFile()
+void TestTransfer::cancelLeavesNoHalfWrittenFile()
 {
     QFETCH(QString, kind);
     const QString image = m_tmp.filePath("cancel." + kind);
@@ -237,7 +376,7 @@ void TestRestore::cancelLeavesNoHalfWrittenFile()
     QCOMPARE(engine.Restored(), 1);
 }
 
-void TestRestore::problemsAreListedAndTheRunGoesOn()
+void TestTransfer::problemsAreListedAndTheRunGoesOn()
 {
     QVector<Member> members{{"C:/blocked/x.txt", "x"}, {"C:/fine.txt", "fine"}};
     for (int i = 0; i < 40; ++i)
@@ -266,5 +405,5 @@ void TestRestore::problemsAreListedAndTheRunGoesOn()
     QCOMPARE(readAll(second + "/C/fine.txt"), QByteArray("fine"));
 }
 
-QTEST_GUILESS_MAIN(TestRestore)
-#include "tst_restore.moc"
+QTEST_GUILESS_MAIN(TestTransfer)
+#include "tst_transfer.moc"
