@@ -1,10 +1,13 @@
 #include "BrowserFixture.h"
+#include "CBrower.h"
 #include "CLvAutoPtrEx.h"
 #include "CLvFileSystemNode.h"
 #include "CLvFileSystemNodeMgr.h"
 #include <QAbstractProxyModel>
 #include <QCursor>
+#include <QImage>
 #include <QTest>
+#include <QThreadPool>
 #include <QTreeView>
 #include <QWindow>
 
@@ -100,6 +103,43 @@ void DoubleClick(QTreeView* view, const QPoint& pos)
     QTest::mouseDClick(window, Qt::LeftButton, Qt::NoModifier, at);
     // Keep the next press from pairing up with this one.
     QTest::mouseMove(window, at + QPoint(40, 40));
+}
+
+bool IsBlue(const QColor& c)
+{
+    return c.blue() > c.red() + 60 && c.blue() > c.green() + 20;
+}
+
+bool Any(const QImage& image, const QRect& area, bool (*test)(const QColor&))
+{
+    const QRect r = area.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (test(image.pixelColor(x, y)))
+                return true;
+    return false;
+}
+
+void BrowserWindow::OpenBrowser()
+{
+    fs = new CFileSystemModel();
+    model = QSharedPointer<IFileSystemModel>(fs);
+    fs->SetCheckEnabled(true);
+    browser = new CBrower(model, nullptr);
+    browser->resize(900, 500);
+    browser->ShowRightView(true, false);
+    computer = AddComputer(*fs);
+    driveC = Child(computer, QStringLiteral("C:"));
+    driveD = Child(computer, QStringLiteral("D:"));
+    browser->show();
+}
+
+void BrowserWindow::CloseBrowser()
+{
+    delete browser;
+    browser = nullptr;
+    model.clear();
+    QThreadPool::globalInstance()->waitForDone();
 }
 
 } // namespace BrowserFixture

@@ -5,7 +5,11 @@
 #include <QString>
 
 class CBrower;
+class QColor;
+class QImage;
+class QRect;
 class QTreeView;
+class QWidget;
 
 // Builds small trees in a model the way the file-browser library does: library nodes with their
 // records, handed to the model in batches through AddNode.
@@ -42,5 +46,23 @@ void Release(QTreeView* view, const QPoint& pos, Qt::MouseButton button);
 void Click(QTreeView* view, const QPoint& pos, Qt::MouseButton button = Qt::LeftButton);
 void DoubleClick(QTreeView* view, const QPoint& pos);
 void Click(QWidget* widget, const QPoint& pos, Qt::MouseButton button = Qt::LeftButton);
+
+// The blue of ticked boxes and of the loading spinner; whether some pixel of area passes test.
+bool IsBlue(const QColor& c);
+bool Any(const QImage& image, const QRect& area, bool (*test)(const QColor&));
+
+// The two-pane browser with check boxes over AddComputer's tree, shown at 900 x 500 with the
+// contents list; the test waits for its window before it clicks.
+class BrowserWindow
+{
+protected:
+    void OpenBrowser();
+    void CloseBrowser();
+
+    CFileSystemModel* fs = nullptr;
+    QSharedPointer<IFileSystemModel> model;
+    CBrower* browser = nullptr;
+    NodeIndex computer = 0, driveC = 0, driveD = 0;
+};
 
 } // namespace BrowserFixture

@@ -15,19 +15,8 @@
 using namespace BrowserFixture;
 
 namespace {
-bool IsBlue(const QColor& c) { return c.blue() > c.red() + 60 && c.blue() > c.green() + 20; }
 bool IsWhite(const QColor& c) { return c.red() > 235 && c.green() > 235 && c.blue() > 235; }
 bool IsArrowGrey(const QColor& c) { return c.red() < 200 && qAbs(c.red() - c.blue()) < 40 && c.blue() < 200; }
-
-bool Any(const QImage& image, const QRect& area, bool (*test)(const QColor&))
-{
-    const QRect r = area.intersected(image.rect());
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            if (test(image.pixelColor(x, y)))
-                return true;
-    return false;
-}
 
 // How far the 16 x 16 area at `at` of a screenshot is from `icon` drawn over `background`.
 int Distance(const QImage& shot, const QPoint& at, const QIcon& icon, const QColor& background)

@@ -8,24 +8,17 @@
 #include "CTreeItemDelegate.h"
 #include "TreeView.h"
 #include <QPainter>
-#include <QSignalSpy>
 #include <QSortFilterProxyModel>
 #include <QStandardItemModel>
 #include <QTest>
-#include <QThreadPool>
 
 using namespace BrowserFixture;
 
 // The contents list's header over C: (enumerated) and D: (still loading), and the delegate.
-class tst_headers : public QObject
+class tst_headers : public QObject, private BrowserWindow
 {
     Q_OBJECT
 private:
-    CFileSystemModel* fs = nullptr;
-    QSharedPointer<IFileSystemModel> model;
-    CBrower* browser = nullptr;
-    NodeIndex computer = 0, driveC = 0, driveD = 0;
-
     CFileTreeHeader* header() { return qobject_cast<CFileTreeHeader*>(browser->RightView()->header()); }
     quint32 state(NodeIndex id) { return fs->CheckState(id); }
     void open(NodeIndex node)
@@ -41,26 +34,12 @@ private:
 private slots:
     void init()
     {
-        fs = new CFileSystemModel();
-        model = QSharedPointer<IFileSystemModel>(fs);
-        fs->SetCheckEnabled(true);
-        browser = new CBrower(model, nullptr);
-        browser->resize(900, 500);
-        browser->ShowRightView(true, false);
-        computer = AddComputer(*fs);
-        driveC = Child(computer, QStringLiteral("C:"));
-        driveD = Child(computer, QStringLiteral("D:"));
+        OpenBrowser();
         Load(*fs, driveC, {Dir("Docs"), File("a.txt"), File("b.txt")});
-        browser->show();
         QVERIFY(QTest::qWaitForWindowExposed(browser));
         browser->LeftView()->setAnimated(false);
     }
-    void cleanup()
-    {
-        delete browser;
-        model.clear();
-        QThreadPool::globalInstance()->waitForDone();
-    }
+    void cleanup() { CloseBrowser(); }
 
     void checkAllBoxTogglesTheFolder()
     {
@@ -174,8 +153,7 @@ private slots:
         QVERIFY(image.pixelColor(1, 12) != QColor(Qt::red));
         // With one, the box comes first and the icon follows after the spacing.
         image = render(items.index(1, 0), QStyle::State_None);
-        const QColor box = image.pixelColor(2 + 2, 12);
-        QVERIFY(box.blue() > box.red() + 60);
+        QVERIFY(IsBlue(image.pixelColor(2 + 2, 12)));
         QCOMPARE(image.pixelColor(2 + 16 + 5 + 8, 12), QColor(Qt::red));
         // Selection and hover backgrounds.
         image = render(items.index(0, 0), QStyle::State_Selected);

@@ -6,9 +6,7 @@
 #include "TreeView.h"
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QHeaderView>
 #include <QScrollBar>
 #include <QFile>
 #include <QMenu>
@@ -18,25 +16,12 @@
 #include <QTest>
 #include <QThreadPool>
 #include <QTimer>
-#include <QWindow>
 
 using namespace BrowserFixture;
 
 namespace {
 qint64 g_now = 0;
 qint64 FakeNow() { return g_now; }
-
-// True when some pixel of the area is blue enough to be a spinner pixel.
-bool HasSpinnerPixel(const QImage& image, const QRect& area)
-{
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x) {
-            const QColor c = image.pixelColor(x, y);
-            if (c.blue() > c.red() + 60)
-                return true;
-        }
-    return false;
-}
 
 // Collects the regions a widget is asked to paint.
 class PaintRecorder : public QObject
@@ -225,7 +210,7 @@ private slots:
             const bool even = animation->Frame() % 2 == 0;
             const QImage image = view->viewport()->grab().toImage();
             if (even)
-                QVERIFY(HasSpinnerPixel(image, branchArea(beta)));
+                QVERIFY(Any(image, branchArea(beta), IsBlue));
             else
                 QVERIFY(IsUniform(image, branchArea(beta)));
             now += 100;

@@ -60,7 +60,7 @@ private slots:
         LoadChildren(*model, computer, {Dir("C:"), Dir("D:")});
         LoadTree(*model, N("C:"), {Dir("A0", {Dir("A B", {File("f1"), File("f2")}), File("g")}),
                                    Dir("A", {Dir("B", {Dir("X", {File("x1")}), File("W")}), File("Y")}),
-                                   File("Z"), Dir("Empty")});
+                                   File("Z")});
         LoadTree(*model, N("D:"), {Dir("P", {File("p1"), File("p2")}), File("Q")});
     }
     void cleanup()
@@ -159,16 +159,6 @@ private slots:
         QVERIFY(!inner->excludes.value("C:\\A\\B\\X")->include);
     }
 
-    void computerAndEmptyFolders()
-    {
-        QVERIFY(model->setData(model->IndexOf(computer), 2, Qt::CheckStateRole));
-        QCOMPARE(Entries(), QStringList({"C:=1", "D:=1"}));
-        QCOMPARE(State("C:\\Empty"), 2);
-        QVERIFY(model->setData(model->IndexOf(computer), 0, Qt::CheckStateRole));
-        QVERIFY(model->CheckMap().isEmpty());
-        QVERIFY(!model->HasCheckedEntry());
-    }
-
     void setDataRules()
     {
         QStringList events;
@@ -222,56 +212,6 @@ private slots:
         QCOMPARE(Entries(), QStringList({"D:\\P=1"}));
         // The map keeps decisions for paths whose nodes went away.
         QCOMPARE(State("D:\\P\\p2"), 2);
-    }
-
-    void groupsAndServers()
-    {
-        CFileSystemModel m;
-        m.SetCheckEnabled(true);
-        const NodeIndex root = m.GetRootIndex();
-        CLvFileSystemNode* group = CLvFileSystemNodeMgr::CreateNode("Network", 0, nullptr);
-        group->SetKind(NodeKind::kNetworkGroup);
-        group->SetPathStop(true);
-        CLvFileSystemNode* nas = CLvFileSystemNodeMgr::CreateNode("NAS", 0, nullptr);
-        nas->SetKind(NodeKind::kNasGroup);
-        nas->SetPathStop(true);
-        m.AddNode(root, {group->Id(), nas->Id()}, -1, 0);
-        const NodeIndex net = Child(root, "Network");
-        const NodeIndex nasGroup = Child(root, "NAS");
-        LoadChildren(m, net, {Dir("\\\\srv")});
-        const NodeIndex srv = Child(net, "\\\\srv");
-        QCOMPARE(QString::fromUtf8(m.GetNodePath(srv)), QString("\\\\srv"));
-        LoadChildren(m, srv, {Dir("share1"), Dir("share2")});
-        LoadChildren(m, Child(srv, "share1"), {Dir("docs"), File("a")});
-        QCOMPARE(m.CheckState(net), 0u);
-
-        // A checked server hands out its shares; an exclusion inside a share stays with it.
-        QVERIFY(m.setData(m.IndexOf(srv), 2, Qt::CheckStateRole));
-        QVERIFY(m.setData(m.IndexOf(Descend(srv, {"share1", "docs"})), 0, Qt::CheckStateRole));
-        QCOMPARE(m.CheckState(net), 1u);
-        QCOMPARE(m.CheckState(srv), 1u);
-        auto selection = CSelectItemPtr::create();
-        m.CreateCheckStatus(selection);
-        QCOMPARE(QSet<QString>(selection->includes.keyBegin(), selection->includes.keyEnd()),
-                 QSet<QString>({"\\\\SRV\\SHARE1", "\\\\SRV\\SHARE2"}));
-        QCOMPARE(selection->includes.value("\\\\SRV\\SHARE1")->excludes.keys(), QStringList({"\\\\SRV\\SHARE1\\DOCS"}));
-
-        // NAS entries are named through their device.
-        LoadChildren(m, nasGroup, {Dir("\\\\box")});
-        const NodeIndex box = Child(nasGroup, "\\\\box");
-        NodePtr device(CLvFileSystemNodeMgr::GetNode(box));
-        device->SetKind(NodeKind::kNasDevice);
-        device->SetDisplayName("MyBox");
-        device->SetPathText("\\\\box\\");
-        LoadChildren(m, box, {Dir("vol")});
-        const NodeIndex vol = Child(box, "vol");
-        NodePtr(CLvFileSystemNodeMgr::GetNode(vol))->SetKind(NodeKind::kNasShare);
-        QCOMPARE(QString::fromUtf8(m.GetNodePath(vol)), QString("NAS:\\\\MyBox\\vol"));
-        QCOMPARE(m.CheckState(nasGroup), 0u);
-        QVERIFY(m.setData(m.IndexOf(vol), 2, Qt::CheckStateRole));
-        QCOMPARE(m.CheckState(nasGroup), 1u);
-        device->SetDisplayName(QString());
-        QVERIFY(m.GetNodePath(vol).isEmpty());
     }
 };
 
