@@ -22,7 +22,7 @@ QVector<Member> sampleMembers()
         {"D:/data/file.bin", QByteArray(3000, 'z'), AE_IFREG, 0640, 1600000002},
         {"./rel/one", "1", AE_IFREG, 0640, 1600000003},
         {"C:/Users/x/link", "", AE_IFLNK, 0640, 1600000004, "a.txt"},
-        {"C:/caf\xE9/.hidden", "", AE_IFREG, 0640, 1600000005},
+        {"C:/caf\xC3\xA9/.hidden", "", AE_IFREG, 0640, 1600000005},
         {"../evil", "no", AE_IFREG, 0640, 1600000006},
         {"C:/Users/../../escape", "no", AE_IFREG, 0640, 1600000007},
     };
@@ -56,11 +56,8 @@ private slots:
         QVERIFY(m_tmp.isValid());
         QVERIFY(imagetest::WriteImage(file("img.tar"), "tar", sampleMembers()));
         QVERIFY(imagetest::WriteImage(file("img.tar.gz"), "tar.gz", sampleMembers()));
-        // Zip keeps names as UTF-8 text, so bytes that are not UTF-8 stay out. (That every format
-        // gives the same tree is followed through the recovery page.)
-        QVector<Member> textNames = sampleMembers();
-        textNames.removeAt(6);
-        QVERIFY(imagetest::WriteImage(file("img.zip"), "zip", textNames));
+        // That every format gives the same tree is followed through the recovery page.
+        QVERIFY(imagetest::WriteImage(file("img.zip"), "zip", sampleMembers()));
     }
 
     void treeOfATar()
@@ -98,11 +95,12 @@ private slots:
         QCOMPARE(index.ChildCount(index.Find(QStringLiteral("C:\\Users\\x"))), 3u);
         QVERIFY(index.Record(index.Find(QStringLiteral("C:\\Users\\x\\link"))).symlink);
 
-        // A name that is not UTF-8 keeps its bytes; the leading dot hides it.
-        const uint32_t hidden = index.Find(QStringLiteral("C:\\caf") + QChar(0xDCE9) + QStringLiteral("\\.hidden"));
+        // A name beyond ASCII keeps its bytes (one that is not UTF-8 at all is read from an image
+        // GNU tar made, in the image source's test); the leading dot hides it.
+        const uint32_t hidden = index.Find(QString::fromUtf8("C:\\caf\xC3\xA9\\.hidden"));
         QVERIFY(hidden != CImageIndex::kNone);
         QVERIFY(index.Record(hidden).hidden);
-        QCOMPARE(index.MemberPath(hidden), QByteArray("C:/caf\xE9/.hidden"));
+        QCOMPARE(index.MemberPath(hidden), QByteArray("C:/caf\xC3\xA9/.hidden"));
 
         QCOMPARE(index.Find(QString()), CImageIndex::kRoot);
         QCOMPARE(index.Find(QStringLiteral("C:\\nope")), CImageIndex::kNone);

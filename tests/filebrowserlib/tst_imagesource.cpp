@@ -3,6 +3,7 @@
 // gives is followed through the recovery page.)
 #include "FbTestUtil.h"
 
+#include "CNameCodec.h"
 #include "CUISearchFileData.h"
 #include "ImageWriter.h"
 
@@ -45,6 +46,10 @@ private slots:
         WriteFile(src + "/C:/Users/ann/notes.txt", "n");
         WriteFile(src + "/C:/Users/ann/Makefile", "u");
         WriteFile(src + "/C:/Users/ann/makefile", "l");
+        // A name that is not UTF-8, archived as its bytes.
+        FILE* odd = ::fopen(QFile::encodeName(src + "/C:/Users/ann/").append("caf\xE9.txt").constData(), "w");
+        QVERIFY(odd);
+        ::fclose(odd);
         WriteFile(src + "/D:/data/Report.DOCX", "r");
         m_image = m_tmp.path() + "/backup.tar";
         QProcess tar;
@@ -61,7 +66,9 @@ private slots:
         const NodeIndex ann = Listed(fb, {"C:", "Users", "ann"});
         // Members whose names differ only in case are two entries, each selected on its own.
         const NodeIndex upper = Child(ann, "Makefile"), lower = Child(ann, "makefile");
-        QVERIFY(upper && lower && upper != lower && Node(ann)->RowCount() == 4);
+        QVERIFY(upper && lower && upper != lower && Node(ann)->RowCount() == 5);
+        // A member whose name is not UTF-8 is listed under the name its bytes decode to.
+        QVERIFY(Child(ann, CNameCodec::DecodeName(QByteArray("caf\xE9.txt"))));
         const NodeIndex docs = Child(ann, "Docs");
         NodePtr plan = Node(Reach(fb, {"C:", "Users", "ann", "Docs", "plan.docx"}));
         QVERIFY(plan);

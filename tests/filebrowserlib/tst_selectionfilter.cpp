@@ -45,7 +45,8 @@ CFilterBlock::Entry exc(const QString& path, uint32_t owner)
 QStringList describe(IFileBrower* b)
 {
     QStringList out;
-    for (const CFilterBlock::Entry& e : Selection(b).Entries())
+    const CFilterBlock block = Selection(b);
+    for (const CFilterBlock::Entry& e : block.Entries())
         out << (e.IsExclusion() ? QStringLiteral("-%1>%2").arg(e.path).arg(e.owner) : e.path);
     return out;
 }

@@ -193,7 +193,6 @@ private slots:
         QVERIFY(CStoragePath::ResolvesToIPv4(QStringLiteral("localhost")));
         QVERIFY(CStoragePath::ResolvesToIPv4(QStringLiteral("127.0.0.1")));
         QVERIFY(!CStoragePath::ResolvesToIPv4(QString()));
-        QVERIFY(CStoragePath::IsReachableUNCServer("\\\\127.0.0.1\\share"));
     }
 };
 
