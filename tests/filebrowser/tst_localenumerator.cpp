@@ -175,12 +175,6 @@ private slots:
         QCOMPARE(e.List(at("a.txt"), never), CLocalEnumerator::kErrNotAFolder);
         QCOMPARE(e.List(at("a.txt/below"), never), CLocalEnumerator::kErrNotAFolder);
         QCOMPARE(e.List(QByteArray(), never), CLocalEnumerator::kErrBadArgument);
-
-        // A folder removed after it was shown.
-        const QByteArray gone = at("gone");
-        QVERIFY(::mkdir(gone.constData(), 0755) == 0);
-        QVERIFY(::rmdir(gone.constData()) == 0);
-        QCOMPARE(e.List(gone, never), CLocalEnumerator::kErrVanished);
     }
 
     void unreadableFolder()
@@ -197,15 +191,6 @@ private slots:
         const uint32_t r = CLocalEnumerator().List(locked, [](CEntryBatch&&, bool) {});
         ::chmod(locked.constData(), 0755);
         QCOMPARE(r, CLocalEnumerator::kErrUnreadable);
-    }
-
-    void statOfOnePath()
-    {
-        CEntryRecord r;
-        QCOMPARE(CLocalEnumerator::Stat(at("sub/"), &r), 0u);
-        QCOMPARE(r.name, QStringLiteral("sub"));
-        QCOMPARE(r.kind, CEntryRecord::kDir);
-        QCOMPARE(CLocalEnumerator::Stat(at("nope"), &r), CLocalEnumerator::kErrVanished);
     }
 
     void cleanupTestCase()

