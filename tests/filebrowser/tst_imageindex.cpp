@@ -1,6 +1,6 @@
 #include "CImageIndex.h"
 #include "CNameCodec.h"
-#include "ImageWriter.h"
+#include "ImageFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>

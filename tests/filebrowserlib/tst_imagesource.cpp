@@ -5,7 +5,7 @@
 
 #include "CNameCodec.h"
 #include "CUISearchFileData.h"
-#include "ImageWriter.h"
+#include "ImageFiles.h"
 
 #include <QAbstractItemModelTester>
 #include <QProcess>
