@@ -455,30 +455,8 @@ void CFileBrower::SetNetworkRecords(const void* records, uint32_t count)
         m_netRecords = QByteArray(static_cast<const char*>(records), int(count * CNetLocationRecord::kSize));
 }
 
-void CFileBrower::RememberCredentials(const QString& share, const QString& user, const QString& password)
-{
-    QString key = share.toUpper();
-    if (!key.endsWith(QLatin1Char('\\')))
-        key += QLatin1Char('\\');
-    m_credentials.insert(key, qMakePair(user, password));
-    // The source holds it too, so it does not ask for a login it was given.
-    if (m_source)
-        m_source->SetCredentials(share, user, password);
-}
-
 bool CFileBrower::GetShareCredentials(const QString& shareKey, QString* user, QString* password)
 {
-    QString key = shareKey.toUpper();
-    if (!key.endsWith(QLatin1Char('\\')))
-        key += QLatin1Char('\\');
-    auto it = m_credentials.constFind(key);
-    if (it != m_credentials.constEnd()) {
-        if (user)
-            *user = it->first;
-        if (password)
-            *password = it->second;
-        return true;
-    }
     QString u, p;
     // What the user typed in the source's login dialog, then what the configuration gives.
     if (m_source && m_source->HeldCredentials(shareKey, &u, &p)) {

@@ -94,9 +94,6 @@ public:
     // ---- for the library's data sources and tests
     CFileSystemModel* Model() const { return m_model; }
     CBrower* Browser() const;
-    // Remembers the user name and password given for a share; the data source then holds them
-    // too and does not ask for that share's login.
-    void RememberCredentials(const QString& share, const QString& user, const QString& password);
     // The Windows form of a node's location (empty for the root and the groups).
     QString WindowsPathOf(NodeIndex node) const;
 
@@ -134,7 +131,6 @@ private:
     quint64 m_exportTree = 0;
     bool m_exportValid = false;
     QByteArray m_netRecords;
-    QHash<QString, QPair<QString, QString>> m_credentials;
     QString m_imagePath;
     qint64 m_pageValue = 0;
     uint32_t m_typeFilter = 0;

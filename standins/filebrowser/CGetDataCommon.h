@@ -115,10 +115,6 @@ public:
     virtual uint32_t CheckNetworkPath(const QString& path, bool mapped);
 
     // Logins this source holds, by share: see CShareLogins. Any thread.
-    void SetCredentials(const QString& share, const QString& user, const QString& password)
-    {
-        m_logins->Set(share, user, password);
-    }
     bool HeldCredentials(const QString& share, QString* user, QString* password) const
     {
         return m_logins->Held(share, user, password);

@@ -161,25 +161,6 @@ uint32_t CLocalEnumerator::PermissionsOf(uint32_t mode, uint32_t uid, uint32_t g
     return p;
 }
 
-uint32_t CLocalEnumerator::Stat(const QByteArray& path, CEntryRecord* out)
-{
-    if (path.isEmpty() || !out)
-        return kErrBadArgument;
-    struct stat lst;
-    if (::lstat(path.constData(), &lst) != 0)
-        return openError(errno);
-    CEntryRecord r;
-    QByteArray name = path;
-    while (name.size() > 1 && name.endsWith('/'))
-        name.chop(1);
-    name = name.mid(name.lastIndexOf('/') + 1);
-    r.name = CNameCodec::DecodeName(name);
-    r.hidden = name.startsWith('.');
-    fillRecord(r, lst, [&path](struct stat* st) { return ::stat(path.constData(), st) == 0; });
-    *out = r;
-    return 0;
-}
-
 uint32_t CLocalEnumerator::List(const QByteArray& dir, const BatchFn& onBatch, const std::atomic_bool* cancel) const
 {
     if (dir.isEmpty() || !onBatch)

@@ -35,8 +35,6 @@ public:
     // entries.
     uint32_t List(const QByteArray& dir, const BatchFn& onBatch, const std::atomic_bool* cancel = nullptr) const;
 
-    // One entry by path (its name is the last component).
-    static uint32_t Stat(const QByteArray& path, CEntryRecord* out);
 
     // Permission bits of a stat mode for the current user, as QFile::Permissions.
     static uint32_t PermissionsOf(uint32_t mode, uint32_t uid, uint32_t gid);
