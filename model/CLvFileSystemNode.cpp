@@ -362,13 +362,7 @@ void CLvFileSystemNode::RenameChild(const QString& oldName, const QString& newNa
 
 int CLvFileSystemNode::MapRow(int r) const
 {
-    if (m_reversed == 0)
-        return r;
-    const int rows = RowCount();
-    // The sorted range never reaches past the rows: a range left longer by removed rows would
-    // map view rows to rows that no longer exist.
-    const int sorted = (m_sortedCount < 0 || m_sortedCount > rows) ? rows : m_sortedCount;
-    return r < sorted ? sorted - r - 1 : r;
+    return m_reversed == 0 ? r : CNodeChildTable::ViewRowToRow(r, RowCount(), true, m_sortedCount);
 }
 
 CNodeChildTable::PositionRule CLvFileSystemNode::RowPositionRule() const

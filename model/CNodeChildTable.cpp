@@ -194,18 +194,23 @@ int CNodeChildTable::RowOf(const QString& key) const
     return m_rowTables.FindRow(m_rowOrder, key);
 }
 
+int CNodeChildTable::ViewRowToRow(int r, int rows, bool reversed, int sortedCount)
+{
+    if (!reversed)
+        return r;
+    // The sorted range never reaches past the rows: a range left longer by removed rows would
+    // map view rows to rows that no longer exist.
+    const int sorted = (sortedCount < 0 || sortedCount > rows) ? rows : sortedCount;
+    return r < sorted ? sorted - r - 1 : r;
+}
+
 NodeIndex CNodeChildTable::IdAtViewRow(int r, bool reversed, int sortedCount) const
 {
     CNodeReadLocker lock(m_lock);
     const int rows = m_rowOrder.size();
     if (r < 0 || r >= rows)
         return 0;
-    if (reversed) {
-        const int sorted = (sortedCount < 0 || sortedCount > rows) ? rows : sortedCount;
-        if (r < sorted)
-            r = sorted - r - 1;
-    }
-    return m_rowTables.IdAt(m_rowOrder, m_children, r);
+    return m_rowTables.IdAt(m_rowOrder, m_children, ViewRowToRow(r, rows, reversed, sortedCount));
 }
 
 void CNodeChildTable::FindRows(QHash<NodeIndex, int>* rows) const
@@ -300,10 +305,8 @@ int CNodeChildTable::InsertPositionLocked(const QString& key, PositionRule rule)
     return rows;
 }
 
-NodeIndex CNodeChildTable::InsertRowAt(int pos, const QString& key)
+NodeIndex CNodeChildTable::InsertRowLocked(int pos, const QString& key)
 {
-    CNodeWriteLocker lock(m_lock);
-    ++m_generation;
     const NodeIndex id = m_children.value(key, 0);
     if (pos < 0 || pos >= m_rowOrder.size()) {
         m_rowOrder.append(key);
@@ -313,6 +316,13 @@ NodeIndex CNodeChildTable::InsertRowAt(int pos, const QString& key)
         m_rowTables.DropAll();
     }
     return id;
+}
+
+NodeIndex CNodeChildTable::InsertRowAt(int pos, const QString& key)
+{
+    CNodeWriteLocker lock(m_lock);
+    ++m_generation;
+    return InsertRowLocked(pos, key);
 }
 
 std::vector<NodeIndex> CNodeChildTable::AppendRowsLocked(const QStringList& keys)
@@ -344,17 +354,8 @@ std::vector<NodeIndex> CNodeChildTable::InsertRows(const QStringList& keys, Posi
     std::vector<NodeIndex> shown;
     for (const QString& key : keys) {
         const int pos = InsertPositionLocked(key, rule);
-        if (pos < 0)
-            continue;
-        const NodeIndex id = m_children.value(key, 0);
-        if (pos >= m_rowOrder.size()) {
-            m_rowOrder.append(key);
-            m_rowTables.Appended(m_rowOrder, m_rowOrder.size() - 1, {id});
-        } else {
-            m_rowOrder.insert(pos, key);
-            m_rowTables.DropAll();
-        }
-        shown.push_back(id);
+        if (pos >= 0)
+            shown.push_back(InsertRowLocked(pos, key));
     }
     ++m_generation;
     return shown;

@@ -78,8 +78,10 @@ public:
     int RowCount() const;
     QString KeyAtRow(int r) const;
     int RowOf(const QString& key) const;
-    // The child at view row r when the first sortedCount rows (all when negative) are shown
-    // reversed, or 0.
+    // The row that view row r shows when the first sortedCount rows (all when negative) are
+    // shown reversed; rows is the row count.
+    static int ViewRowToRow(int r, int rows, bool reversed, int sortedCount);
+    // The child at view row r (ViewRowToRow applied), or 0.
     NodeIndex IdAtViewRow(int r, bool reversed, int sortedCount) const;
     // See CLvFileSystemNode::FindChildRows.
     void FindRows(QHash<NodeIndex, int>* rows) const;
@@ -119,6 +121,9 @@ private:
     int InsertPositionLocked(const QString& key, PositionRule rule) const;
     int LeadingPinnedLocked() const;
     std::vector<NodeIndex> AppendRowsLocked(const QStringList& keys);
+    // Puts key at row pos (appends when pos is out of range) and keeps the row tables; answers
+    // its child.
+    NodeIndex InsertRowLocked(int pos, const QString& key);
 
     // Kept first: the views ask every row's node for its row count, and the node puts this table
     // on the cache line of its reference count.
